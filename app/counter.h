@@ -1,0 +1,30 @@
+// The high-resolution performance counter: the invariant TSC where the processor (or the
+// kernel's clock source) says it is invariant, its frequency measured once at start-up against
+// CLOCK_MONOTONIC_RAW; otherwise CLOCK_MONOTONIC in nanoseconds at 1e9 ticks per second.
+#pragma once
+
+#include <cstdint>
+
+namespace app {
+
+// A source of counter readings. Tests install a fake one.
+class CounterSource {
+public:
+    virtual ~CounterSource() = default;
+    virtual int64_t now() = 0;
+    virtual double frequency() = 0;
+};
+
+// Chooses the source and measures the TSC frequency (about 50 ms). Called once at start-up,
+// before processor detection; later calls do nothing. Readers call it implicitly.
+void counter_init();
+
+int64_t counter_now();
+double counter_frequency();  // ticks per second
+bool counter_is_tsc();
+
+// Test seam: replaces the source (nullptr restores the real one). Not thread-safe against
+// concurrent readers; install before starting the code under test.
+void set_counter_source(CounterSource* source);
+
+}  // namespace app

@@ -1,0 +1,179 @@
+#include "app/headless_host.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "app/message_sink.h"
+
+namespace app {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The timers and open dialogs of one thread's loop.
+struct TimerEntry {
+    HeadlessHost* owner;
+    int id;
+    std::chrono::milliseconds period;
+    Clock::time_point due;
+    bool in_handler;
+};
+
+struct Loop {
+    std::vector<TimerEntry> timers;
+    std::vector<HeadlessHost*> dialogs;  // outermost first
+};
+
+thread_local Loop t_loop;
+
+// Runs one round: pending paints, then the earliest due timer. Returns the time the caller
+// may sleep until.
+Clock::time_point dispatch_once() {
+    Loop& loop = t_loop;
+    // A paint may open nested runs that change the list, so walk a copy.
+    const std::vector<HeadlessHost*> dialogs = loop.dialogs;
+    for (HeadlessHost* d : dialogs)
+        if (std::find(loop.dialogs.begin(), loop.dialogs.end(), d) != loop.dialogs.end())
+            d->paint_if_requested();
+
+    const Clock::time_point now = Clock::now();
+    TimerEntry* next = nullptr;
+    for (TimerEntry& t : loop.timers) {
+        if (t.in_handler || t.owner->ended()) continue;
+        if (!next || t.due < next->due) next = &t;
+    }
+    if (!next) return now + std::chrono::milliseconds(50);
+    if (next->due > now) return next->due;
+
+    // Re-arm before the handler runs: a handler that overruns does not cause a burst.
+    next->due = now + next->period;
+    next->in_handler = true;
+    HeadlessHost* owner = next->owner;
+    const int id = next->id;
+    owner->controller().on_timer(id);
+    for (TimerEntry& t : loop.timers)
+        if (t.owner == owner && t.id == id) t.in_handler = false;
+    return Clock::now();
+}
+
+void sleep_until(Clock::time_point when) {
+    const auto now = Clock::now();
+    if (when <= now) return;
+    // Never sleep long: a repaint or an end may have been requested by a handler.
+    const auto limit = now + std::chrono::milliseconds(50);
+    std::this_thread::sleep_until(std::min(when, limit));
+}
+
+}  // namespace
+
+int HeadlessRunner::run_modal(RunController& controller) {
+    HeadlessHost host(controller, *this);
+    return host.run();
+}
+
+HeadlessHost::HeadlessHost(RunController& controller, HeadlessRunner& runner)
+    : controller_(controller), runner_(runner) {}
+
+HeadlessHost::~HeadlessHost() {
+    Loop& loop = t_loop;
+    std::erase_if(loop.timers, [this](const TimerEntry& t) { return t.owner == this; });
+    std::erase(loop.dialogs, this);
+}
+
+int HeadlessHost::run() {
+    Loop& loop = t_loop;
+    loop.dialogs.push_back(this);
+    controller_.attach(this);
+    controller_.on_init();
+    const auto start = Clock::now();
+    repaint_requested_ = true;  // the first paint
+    while (!ended_) {
+        const auto next = dispatch_once();
+        if (ended_) break;
+        if (runner_.time_limit.count() > 0 && Clock::now() - start > runner_.time_limit) {
+            ended_ = true;
+            result_ = HeadlessRunner::kRunTimedOut;
+            break;
+        }
+        sleep_until(next);
+    }
+    std::erase_if(loop.timers, [this](const TimerEntry& t) { return t.owner == this; });
+    std::erase(loop.dialogs, this);
+    return result_;
+}
+
+void HeadlessHost::paint_if_requested() {
+    if (!repaint_requested_ || ended_) return;
+    repaint_requested_ = false;
+    controller_.on_paint();
+}
+
+bool HeadlessHost::start_timer(int id, int period_ms) {
+    if (runner_.failing_timers.count(id) != 0) return false;
+    Loop& loop = t_loop;
+    const auto period = std::chrono::milliseconds(std::max(period_ms, 1));
+    for (TimerEntry& t : loop.timers) {
+        if (t.owner == this && t.id == id) {
+            t.period = period;
+            t.due = Clock::now() + period;
+            return true;
+        }
+    }
+    loop.timers.push_back({this, id, period, Clock::now() + period, false});
+    return true;
+}
+
+void HeadlessHost::kill_timer(int id) {
+    std::erase_if(t_loop.timers,
+                  [&](const TimerEntry& t) { return t.owner == this && t.id == id; });
+}
+
+void HeadlessHost::message_box(std::string_view text, std::string_view title) {
+    message_sink().message_box(text, title);
+}
+
+bool HeadlessHost::ask_yes_no(std::string_view text, std::string_view title) {
+    return message_sink().ask_yes_no(text, title);
+}
+
+void HeadlessHost::end_dialog(int result) {
+    if (ended_) return;
+    ended_ = true;
+    result_ = result;
+}
+
+void HeadlessHost::request_repaint() { repaint_requested_ = true; }
+
+int HeadlessHost::run_modal_box(const ModalBoxText& box) {
+    (void)box;  // nothing to show without a window
+    const int depth = ++box_depth_;
+    const int ended_before = boxes_ended_;
+    while (boxes_ended_ == ended_before && !ended_) sleep_until(dispatch_once());
+    (void)depth;
+    --box_depth_;
+    return box_result_;
+}
+
+void HeadlessHost::end_modal_box(int result) {
+    if (box_depth_ == 0) return;
+    box_result_ = result;
+    ++boxes_ended_;
+}
+
+namespace {
+HeadlessRunner g_default_runner;
+std::atomic<ModalRunner*> g_runner{nullptr};
+}  // namespace
+
+ModalRunner& modal_runner() {
+    ModalRunner* r = g_runner.load(std::memory_order_acquire);
+    return r ? *r : g_default_runner;
+}
+
+void set_modal_runner(ModalRunner* runner) { g_runner.store(runner, std::memory_order_release); }
+
+}  // namespace app

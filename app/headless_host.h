@@ -1,0 +1,60 @@
+// The host without a window: a timer loop on the calling thread that drives a controller from
+// its first paint to the end of its dialog. Modal runs nest the way a modal message loop does:
+// while an inner run or a progress box is active, the timers of every outer dialog on this
+// thread keep firing. The loop sleeps until the next due timer; it never spins.
+#pragma once
+
+#include <chrono>
+#include <set>
+
+#include "app/dialog_host.h"
+
+namespace app {
+
+class HeadlessRunner : public ModalRunner {
+public:
+    int run_modal(RunController& controller) override;
+
+    // Test hooks: timers that refuse to start, and a wall-clock limit after which a modal run
+    // is ended with kRunTimedOut (0 = none).
+    std::set<int> failing_timers;
+    std::chrono::milliseconds time_limit{0};
+    static constexpr int kRunTimedOut = -1;
+};
+
+class HeadlessHost final : public DialogHost {
+public:
+    HeadlessHost(RunController& controller, HeadlessRunner& runner);
+    ~HeadlessHost() override;
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+    // The modal run: init, first paint, then timers until the dialog ends.
+    int run();
+
+    bool start_timer(int id, int period_ms) override;
+    void kill_timer(int id) override;
+    void message_box(std::string_view text, std::string_view title) override;
+    bool ask_yes_no(std::string_view text, std::string_view title) override;
+    void end_dialog(int result) override;
+    void request_repaint() override;
+    int run_modal_box(const ModalBoxText& box) override;
+    void end_modal_box(int result) override;
+    ModalRunner& modal_runner() override { return runner_; }
+
+    RunController& controller() { return controller_; }
+    bool ended() const { return ended_; }
+    void paint_if_requested();
+
+private:
+    RunController& controller_;
+    HeadlessRunner& runner_;
+    bool ended_ = false;
+    int result_ = kIdCancel;
+    bool repaint_requested_ = false;
+    int box_depth_ = 0;
+    int boxes_ended_ = 0;
+    int box_result_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,10 @@
+#include "app/processor_info.h"
+
+namespace app {
+
+ProcessorInfo& processor_info() {
+    static ProcessorInfo info;
+    return info;
+}
+
+}  // namespace app

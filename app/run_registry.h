@@ -1,0 +1,45 @@
+// From a benchmark code to the run entry that prepares its controller, the way the suite and
+// the automation create a benchmark dialog, set its inputs and run it modally.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialog_host.h"
+
+namespace app {
+
+// Inputs a caller hands to a benchmark dialog before running it.
+struct RunRequest {
+    bool auto_start = true;       // start at the first paint
+    bool close_when_done = true;  // end the dialog when the run is over
+    std::string deck;             // deck base name, no extension (MD, Orbitra); empty = default
+    std::string kernel;           // matrix-multiply kernel name ("COMPILER", ...); empty = default
+};
+
+struct RunEntry {
+    int code = 0;
+    std::string name;  // "Molecular Dynamics", ...
+    std::function<std::unique_ptr<RunController>(const RunRequest&)> make;
+};
+
+class RunRegistry {
+public:
+    void add(RunEntry entry);  // replaces an entry of the same code
+    const RunEntry* find(int code) const;
+    std::vector<int> codes() const;
+
+private:
+    std::vector<RunEntry> entries_;
+};
+
+// The program's registry, filled with every subsystem's entries on first use. Defined with the
+// generated run table in lumetra_core.
+RunRegistry& run_registry();
+
+// Calls every subsystem's registration function (generated at build time).
+void register_all_runs(RunRegistry& registry);
+
+}  // namespace app

@@ -1,0 +1,167 @@
+#include "app/thread.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+
+namespace app {
+namespace {
+
+std::vector<int> allowed_cpus() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> cpus;
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+        for (int c = 0; c < CPU_SETSIZE; ++c)
+            if (CPU_ISSET(c, &set)) cpus.push_back(c);
+    }
+    if (cpus.empty()) cpus.push_back(0);
+    return cpus;
+}
+
+const std::vector<int>& cached_cpus() {
+    static const std::vector<int> cpus = allowed_cpus();
+    return cpus;
+}
+
+// Core identity of a CPU from sysfs: (package, core); unknown topology gives the CPU itself.
+std::pair<long, long> core_of(int cpu) {
+    const std::string base = "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/topology/";
+    long pkg = -1, core = -1;
+    std::ifstream p(base + "physical_package_id");
+    std::ifstream c(base + "core_id");
+    if (!(p >> pkg) || !(c >> core)) return {-1, cpu};
+    return {pkg, core};
+}
+
+}  // namespace
+
+int processor_count() { return static_cast<int>(cached_cpus().size()); }
+
+int allowed_cpu(int index) {
+    const auto& cpus = cached_cpus();
+    const int n = static_cast<int>(cpus.size());
+    return cpus[static_cast<std::size_t>(((index % n) + n) % n)];
+}
+
+std::vector<int> one_processor_per_core() {
+    std::vector<int> out;
+    std::set<std::pair<long, long>> seen;
+    const auto& cpus = cached_cpus();
+    for (std::size_t i = 0; i < cpus.size(); ++i)
+        if (seen.insert(core_of(cpus[i])).second) out.push_back(static_cast<int>(i));
+    if (out.empty()) out.push_back(0);
+    return out;
+}
+
+int physical_processor_count() {
+    static const int n = static_cast<int>(one_processor_per_core().size());
+    return std::max(n, 1);
+}
+
+struct Thread::State {
+    pthread_t handle{};
+    bool created = false;
+    bool joined = false;
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool go = false;
+    std::function<void()> body;
+    Priority priority = Priority::Normal;
+};
+
+Thread::Thread() = default;
+
+Thread::~Thread() {
+    if (state_ && state_->created && !state_->go) resume();
+    join();
+}
+
+bool Thread::create_suspended(std::function<void()> body, std::size_t stack_size) {
+    join();
+    state_ = std::make_unique<State>();
+    state_->body = std::move(body);
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    if (stack_size != 0) {
+        const long min_stack = sysconf(_SC_THREAD_STACK_MIN);
+        std::size_t size = std::max<std::size_t>(stack_size, min_stack > 0 ? min_stack : 16384);
+        // Sanitizers need far more than a bare minimum.
+        size = std::max<std::size_t>(size, 256 * 1024);
+        pthread_attr_setstacksize(&attr, size);
+    }
+    auto entry = [](void* arg) -> void* {
+        auto* st = static_cast<State*>(arg);
+        {
+            std::unique_lock lock(st->mutex);
+            st->cv.wait(lock, [st] { return st->go; });
+        }
+        if (st->priority != Priority::Normal) {
+            // Per-thread nice value. Lowering it needs CAP_SYS_NICE; without it this fails and
+            // the thread simply runs at normal priority.
+            const int nice_value = st->priority == Priority::Highest ? -2 : -1;
+            (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice_value);
+        }
+        if (st->body) st->body();
+        return nullptr;
+    };
+    const int rc = pthread_create(&state_->handle, &attr, entry, state_.get());
+    pthread_attr_destroy(&attr);
+    state_->created = rc == 0;
+    if (!state_->created) state_.reset();
+    return rc == 0;
+}
+
+bool Thread::set_affinity(int index) {
+    if (!state_ || !state_->created) return false;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(allowed_cpu(index), &set);
+    return pthread_setaffinity_np(state_->handle, sizeof(set), &set) == 0;
+}
+
+bool Thread::set_priority(Priority p) {
+    if (!state_ || !state_->created) return false;
+    std::lock_guard lock(state_->mutex);
+    if (state_->go) return false;  // applied by the thread itself when it starts
+    state_->priority = p;
+    return true;
+}
+
+void Thread::resume() {
+    if (!state_ || !state_->created) return;
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->go = true;
+    }
+    state_->cv.notify_one();
+}
+
+void Thread::join() {
+    if (!state_ || !state_->created || state_->joined) return;
+    if (!state_->go) resume();
+    pthread_join(state_->handle, nullptr);
+    state_->joined = true;
+}
+
+bool Thread::joinable() const { return state_ && state_->created && !state_->joined; }
+
+bool pin_current_thread(int index) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(allowed_cpu(index), &set);
+    return pthread_setaffinity_np(pthread_self(), sizeof(set), &set) == 0;
+}
+
+}  // namespace app

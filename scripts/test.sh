@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Every test: the release build, then the address+undefined sanitizer build, then the threaded
+# tests under the thread sanitizer. GUI tests run on a virtual X display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+run_ctest() {
+    # A private X server for the GUI tests; the offscreen platform where OpenGL is not needed.
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$1"
+}
+
+cmake --build --preset release
+run_ctest release
+
+cmake --preset asan
+cmake --build --preset asan
+run_ctest asan
+
+cmake --preset tsan
+cmake --build --preset tsan
+run_ctest tsan
