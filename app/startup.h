@@ -1,0 +1,44 @@
+// The program's start-up, split into the steps a face runs in this order, so the GUI can create
+// and show its main window between them:
+//
+//   startup_banner()               settings key name, processor count, fresh console, banner
+//   (GUI: create the main window)
+//   startup_detecting_line()       "Detecting processor..." / "Detecting %d processors..."
+//   (GUI: show the window, reset console().changed_event(), create the console view, start
+//    timers 500 and 505, paint; the CLI only resets the event)
+//   startup_detect_processors()    processor report and instruction-set lines
+//   startup_ready_and_log_file()   "Ready to execute." and the console log file
+//   (GUI: paint)
+//   parse_command_line(text)       app/command_line.h
+//
+// run_startup() runs them all in that order for a face without a window.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/command_line.h"
+
+namespace app {
+
+// The application's settings key name (the GUI registers it as its application name).
+inline constexpr std::string_view kSettingsKey = "Lumetra 2.0";
+inline constexpr std::string_view kBuildString = "Build 21MAR05";
+
+// Steps 1-5: queries the processor count, empties the console and writes the banner.
+void startup_banner();
+// Steps 7-8: stores the processor count in processor_info() and appends the detecting line.
+void startup_detecting_line();
+// Step 10: processor detection on the real processor (app/processor_detect.h), its report
+// and the instruction-set lines.
+void startup_detect_processors();
+// Steps 11-12: appends "Ready to execute." with the cursor marker, creates the console log
+// file in `dir` (named from the current UTC time) with the text so far and signals the
+// console-changed event. A file that cannot be created raises the console-file warning through
+// the message sink and start-up goes on; returns the log file path either way.
+std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& dir = ".");
+
+// Every step in order, then the parse of `cmdline`.
+CommandLine run_startup(std::string_view cmdline);
+
+}  // namespace app
