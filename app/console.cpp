@@ -25,7 +25,8 @@ bool write_text_mode(std::FILE* f, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\n') continue;
-        if (i > start && std::fwrite(text.data() + start, 1, i - start, f) != i - start) return false;
+        if (i > start && std::fwrite(text.data() + start, 1, i - start, f) != i - start)
+            return false;
         if (std::fwrite("\r\n", 1, 2, f) != 2) return false;
         start = i + 1;
     }
@@ -62,24 +63,31 @@ void Console::append(std::string_view text) {
 }
 
 void Console::log(std::string_view text) {
-    bool file_failed = false;
+    // The file is opened before the text is appended, and a failure is reported first, as the
+    // log operation always did. The box is raised without the lock held: the GUI's sink waits
+    // for its own thread, which may be painting the console meanwhile.
+    std::filesystem::path path;
     {
         std::lock_guard lock(mutex_);
-        std::FILE* f = nullptr;
-        if (!log_path_.empty()) {
-            f = std::fopen(log_path_.c_str(), "ab");
-            file_failed = f == nullptr;
-        }
+        path = log_path_;
+    }
+    std::FILE* f = nullptr;
+    if (!path.empty()) {
+        f = std::fopen(path.c_str(), "ab");
+        if (!f) message_sink().message_box("Warning: unable to open console file.", "File error");
+    }
+    {
+        // Appending and writing under one lock keeps the file in the order of the text.
+        std::lock_guard lock(mutex_);
         append_locked(text);
+        // Flushed under the lock too, so a later line never reaches the disk first.
         if (f) {
             write_text_mode(f, text);
             std::fflush(f);
-            std::fclose(f);
         }
     }
     changed_.set();
-    // Outside the lock: the GUI's sink may paint the console while the box is up.
-    if (file_failed) message_sink().message_box("Warning: unable to open console file.", "File error");
+    if (f) std::fclose(f);
 }
 
 bool Console::create_log_file(const std::filesystem::path& path) {

@@ -1,0 +1,174 @@
+// The console text and its log file: cursor markers, the exact bytes of the file, the start-up
+// write, a file that cannot be opened, the capacity, and many threads logging at once.
+#include "app/console.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/message_sink.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+std::string read_bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CapturingSink final : public app::MessageSink {
+  public:
+    CapturingSink() { app::set_message_sink(this); }
+    ~CapturingSink() override { app::set_message_sink(nullptr); }
+    void message_box(std::string_view text, std::string_view title) override {
+        std::lock_guard lock(mutex);
+        boxes.push_back(std::string(title) + "|" + std::string(text));
+    }
+    bool ask_yes_no(std::string_view, std::string_view) override { return true; }
+    std::mutex mutex;
+    std::vector<std::string> boxes;
+};
+
+const std::string kBanner = "Lumetra 2.0 64-bit Edition Build 21MAR05\r\n";
+
+TEST(ConsoleCursor, OnlyTheNewestMarkerStaysInTheTextButTheFileKeepsBoth) {
+    TempDir dir;
+    app::Console c;
+    c.append(kBanner);
+    ASSERT_TRUE(c.create_log_file(dir.path() / "log.txt"));
+    c.log(app::with_cursor("one"));
+    c.log(app::with_cursor("two"));
+    EXPECT_EQ(c.text(), kBanner + "one\x1b\x1b\r\ntwo\x1c_\r\n");
+    EXPECT_EQ(read_bytes(dir.path() / "log.txt"),
+              "Lumetra 2.0 64-bit Edition Build 21MAR05\r\r\none\x1c_\r\r\ntwo\x1c_\r\r\n");
+}
+
+TEST(ConsoleCursor, OnlyTheLastTenBytesAreScanned) {
+    app::Console c;
+    c.append("A\x1c_0123456789\r\n");  // the marker lies 14 bytes back
+    c.append("x");
+    EXPECT_EQ(c.text(), "A\x1c_0123456789\r\nx");
+    c.append("\x1c_\r\n");
+    c.append("y");  // the marker of the previous text is within reach now
+    EXPECT_EQ(c.text(), "A\x1c_0123456789\r\nx\x1b\x1b\r\ny");
+    // A marker in the very last byte never writes past the end of the text.
+    app::Console d;
+    d.append("ab\x1c");
+    d.append("c");
+    EXPECT_EQ(d.text(),
+              "ab\x1b"
+              "c");
+}
+
+TEST(ConsoleLogFile, AppendIsNotLoggedAndTextsAreWrittenUnchanged) {
+    TempDir dir;
+    app::Console c;
+    c.append("start\r\n");
+    const auto path = dir.path() / "log.txt";
+    ASSERT_TRUE(c.create_log_file(path));
+    c.append("shown only\r\n");
+    c.log("100% done %s %d\r\n");
+    c.log("bare LF\nend");
+    EXPECT_EQ(read_bytes(path), "start\r\r\n100% done %s %d\r\r\nbare LF\r\nend");
+    EXPECT_EQ(c.text(), "start\r\nshown only\r\n100% done %s %d\r\nbare LF\nend");
+}
+
+TEST(ConsoleLogFile, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
+    TempDir dir;
+    const auto path = dir.path() / app::console_log_file_name(3, 21, 2005, 6, 54, 56);
+    EXPECT_EQ(path.filename(), "Console-3-21-2005-6-54-56.txt");
+    std::ofstream(path) << "an earlier run's log, longer than the new one\n";
+    app::Console c;
+    c.append("Ready to execute.\x1c_\r\n");
+    ASSERT_TRUE(c.create_log_file(path));
+    EXPECT_EQ(read_bytes(path), "Ready to execute.\x1c_\r\r\n");
+    EXPECT_EQ(c.log_path(), path);
+}
+
+TEST(ConsoleLogFile, UnopenableFileWarnsEachTimeAndTheTextGoesOn) {
+    TempDir dir;
+    CapturingSink sink;
+    app::Console c;
+    c.append(kBanner);
+    EXPECT_FALSE(c.create_log_file(dir.path() / "missing-folder" / "log.txt"));
+    c.changed_event().reset();
+    c.log("first\r\n");
+    EXPECT_TRUE(c.changed_event().poll());
+    c.log("second\r\n");
+    EXPECT_EQ(c.text(), kBanner + "first\r\nsecond\r\n");
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to open console file.");
+}
+
+TEST(ConsoleLogFile, NoLogFileBeforeStartUpWritesNothingAndWarnsNothing) {
+    CapturingSink sink;
+    app::Console c;
+    c.log("early\r\n");
+    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_EQ(c.text(), "early\r\n");
+}
+
+TEST(ConsoleCapacity, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {
+    TempDir dir;
+    app::Console c(32);
+    std::string streamed;
+    c.set_listener([&](std::string_view t) { streamed += t; });
+    const auto path = dir.path() / "log.txt";
+    ASSERT_TRUE(c.create_log_file(path));
+    std::string expected_file;
+    std::string all;
+    for (int i = 0; i < 20; ++i) {
+        const std::string line = "line " + std::to_string(i) + "\r\n";
+        c.log(line);
+        all += line;
+        expected_file += "line " + std::to_string(i) + "\r\r\n";
+    }
+    EXPECT_EQ(c.size(), 31u);
+    EXPECT_EQ(c.text(), all.substr(0, 31));
+    EXPECT_EQ(read_bytes(path), expected_file);
+    EXPECT_EQ(streamed, all);
+}
+
+TEST(ConsoleThreads, ConcurrentLoggersKeepEveryLineWholeInTextAndFile) {
+    TempDir dir;
+    app::Console c;
+    const auto path = dir.path() / "log.txt";
+    ASSERT_TRUE(c.create_log_file(path));
+    constexpr int kThreads = 4, kLines = 50;
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        while (!stop.load()) c.read([](std::string_view t) { (void)t.size(); });
+    });
+    std::vector<std::thread> workers;
+    for (int t = 0; t < kThreads; ++t)
+        workers.emplace_back([&c, t] {
+            for (int i = 0; i < kLines; ++i)
+                c.log(
+                    app::with_cursor("worker " + std::to_string(t) + " line " + std::to_string(i)));
+        });
+    for (auto& w : workers) w.join();
+    stop = true;
+    reader.join();
+    const std::string file = read_bytes(path);
+    const std::string text = c.text();
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kLines; ++i) {
+            const std::string base = "worker " + std::to_string(t) + " line " + std::to_string(i);
+            EXPECT_NE(file.find(base + "\x1c_\r\r\n"), std::string::npos) << base;
+            EXPECT_NE(text.find(base), std::string::npos) << base;
+        }
+    // Each line in the file is complete: the same number of line ends as lines.
+    std::size_t ends = 0;
+    for (std::size_t p = 0; (p = file.find("\r\r\n", p)) != std::string::npos; p += 3) ++ends;
+    EXPECT_EQ(ends, static_cast<std::size_t>(kThreads * kLines));
+}
+
+}  // namespace
