@@ -1,0 +1,118 @@
+#include "suite/automation.h"
+
+#include <algorithm>
+
+#include "app/benchmark_codes.h"
+#include "app/console.h"
+#include "app/files.h"
+
+namespace suite {
+namespace {
+
+std::string deck_base(const char* folder, const std::string& deck) {
+    if (deck.empty()) return {};
+    const auto found = app::find_file_nocase(folder, deck);
+    return found ? app::base_name(*found) : std::string();
+}
+
+void refresh(const std::function<void()>& f) {
+    if (f) f();
+}
+
+constexpr MenuDriver kDrivers[] = {
+    {32774, "M&ol Dyn", "Run Benchmark", app::kCodeMolDyn, "Molecular Dynamics Configuration...",
+     "Canceling Molecular Dyanmics.", "Finished Molecular Dynamics..."},
+    {32779, "&Membench", "Run Benchmark", app::kCodeMemory, "Memory Benchmarks Configuration...",
+     "Canceling Memory Benchmarks.", "Finished Memory Benchmarks..."},
+    {32782, "&Orbitra", "Run Benchmark", app::kCodeOrbitra, "Orbitra Benchmark Configuration...",
+     "Canceling Orbitra Benchmark.", "Finished Orbitra Benchmark..."},
+    {144, "&Blas Bench", "Run SGEMM", app::kCodeSgemm, "SGEMM Benchmark Configuration...",
+     "Canceling SGEMM Benchmark.", "Finished SGEMM Benchmark..."},
+    {32788, "&Blas Bench", "Run DGEMM", app::kCodeDgemm, "DGEMM Benchmark Configuration...",
+     "Canceling DGEMM Benchmark.", "Finished DGEMM Benchmark..."},
+    {32787, "&Cipher Bench", "Run Benchmark", app::kCodeCipher, "Cipher Bench Configuration...",
+     "Canceling Cipher Bench.", "Finished Cipher Bench..."},
+    {32789, "STR&EAM", "Run Benchmark", app::kCodeStream, "STREAM Benchmark...",
+     "Finished STREAM Benchmark.", ""},
+    {32772, "&File", "&Run All Benchmarks", app::kCodeAll, "Lumetra 2.0 Run Configuration...",
+     "Finished Lumetra 2.0 Run Configuration.", ""},
+};
+
+}  // namespace
+
+SuiteInputs hand_over_inputs(const app::CommandLine& cl) {
+    SuiteInputs in;
+    const std::size_t n = std::min(cl.queue.size(), kSuiteQueueCapacity);
+    in.queue.assign(cl.queue.begin(), cl.queue.begin() + static_cast<std::ptrdiff_t>(n));
+    for (int code : in.queue) {
+        const bool all = code == app::kCodeAll;
+        if (code == app::kCodeMolDyn || all) in.md_deck = deck_base("MD", cl.md_deck);
+        if (code == app::kCodeOrbitra || all)
+            in.orbitra_deck = deck_base("Input Files", cl.orbitra_deck);
+        if (code == app::kCodeSgemm || all) in.sgemm_kernel = cl.sgemm_kernel;
+        if (code == app::kCodeDgemm || all) in.dgemm_kernel = cl.dgemm_kernel;
+    }
+    in.automatic_run_requested = true;
+    in.close_when_finished = cl.close_when_finished;
+    return in;
+}
+
+HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegistry& registry,
+                                 app::ModalRunner& runner, const HandOverOptions& options) {
+    app::ConsoleAppend(app::with_cursor("Lumetra 2.0 Run Configuration..."));
+    refresh(options.refresh_console);
+
+    CSuiteDlg dialog(registry);
+    dialog.inputs() = hand_over_inputs(cl);
+    dialog.set_end_when_run_over(options.end_when_run_over);
+    dialog.set_active_run(options.active);
+
+    HandOverResult out;
+    out.dialog_result = runner.run_modal(dialog);
+    if (out.dialog_result == app::kIdCancel)
+        app::ConsoleAppend(app::with_cursor("Finished Lumetra 2.0 Run Configuration."));
+    refresh(options.refresh_console);
+
+    out.close_program = cl.close_when_finished;
+    out.scores = dialog.scores();
+    out.steps = dialog.steps();
+    out.results_file = dialog.results_file();
+    out.results_error = dialog.results_error();
+    out.suite_ran = dialog.runs_finished() > 0;
+    out.all_ok = out.suite_ran && dialog.all_steps_ok();
+    return out;
+}
+
+std::span<const MenuDriver> menu_drivers() {
+    return kDrivers;
+}
+
+const MenuDriver* find_menu_driver(int command_id) {
+    for (const MenuDriver& d : kDrivers)
+        if (d.command_id == command_id) return &d;
+    return nullptr;
+}
+
+std::string_view driver_closing_line(const MenuDriver& driver, int result) {
+    return result == app::kIdCancel ? driver.on_cancel : driver.otherwise;
+}
+
+app::RunRequest menu_request() {
+    app::RunRequest r;
+    r.auto_start = false;
+    r.close_when_done = false;
+    return r;
+}
+
+int run_menu_driver(const MenuDriver& driver, app::RunController& dialog, app::ModalRunner& runner,
+                    const std::function<void()>& refresh_view) {
+    app::ConsoleAppend(app::with_cursor(driver.opening));
+    refresh(refresh_view);
+    const int result = runner.run_modal(dialog);
+    const std::string_view closing = driver_closing_line(driver, result);
+    if (!closing.empty()) app::ConsoleAppend(app::with_cursor(closing));
+    refresh(refresh_view);
+    return result;
+}
+
+}  // namespace suite
