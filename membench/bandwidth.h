@@ -1,0 +1,36 @@
+// The bandwidth measurement: every copy method over one block, timed, in MB/s (2^20 bytes).
+#pragma once
+
+#include <array>
+
+namespace membench {
+
+inline constexpr int kMethodSlots = 14;
+inline constexpr int kMethodCount = 10;  // slots 0-9; 10-13 stay 0
+inline constexpr float kIsaNotSupported = -1.0f;
+
+using BandwidthRow = std::array<float, kMethodSlots>;
+
+// The dialog's row labels, slot by slot (empty for the slots without a method).
+const char* method_name(int slot);
+
+// The instruction sets a copy method may need.
+struct CopyIsa {
+    bool sse = false;
+    bool sse2 = false;
+};
+
+// The instruction sets of this processor, from the processor report.
+CopyIsa processor_copy_isa();
+
+// Runs the copy of `slot` (0-9) once per repetition over `size` bytes from `a` into `b`
+// (slot 0, the library copy, copies b into a).
+void run_copy_method(int slot, int size, int reps, void* a, void* b);
+
+// Copies `block` bytes `repetitions` times with every method the processor allows, writes
+// slots 0-9 of `row` (-1 for a method it lacks) and returns the best figure (at least 0).
+// a and b must each hold at least `block` bytes (plus one SSE step), 16-byte aligned.
+float measure_bandwidth(float block, float repetitions, void* a, void* b, BandwidthRow& row,
+                        const CopyIsa& isa);
+
+}  // namespace membench

@@ -1,0 +1,115 @@
+#include "membench/memory_controller.h"
+
+#include "app/console.h"
+#include "app/message_sink.h"
+#include "app/processor_info.h"
+#include "membench/analysis_progress.h"
+
+namespace membench {
+
+MemBenchController::MemBenchController(const CacheDetection& detection, MemoryRunSizes sizes)
+    : sizes_(sizes) {
+    app::CpuidSource& cpuid = detection.cpuid ? *detection.cpuid : app::hardware_cpuid();
+    const char* vendor = detection.vendor ? detection.vendor : app::processor_info().vendor;
+    // Detection reads the caches of the processor the memory worker will run on.
+    bool recognised = true;
+    auto detect = [&] { recognised = detect_caches(vendor, cpuid, caches_); };
+    app::Thread detector;
+    if (detector.create_suspended(detect)) {
+        detector.set_affinity(0);
+        detector.resume();
+        detector.join();
+    } else {
+        detect();
+    }
+    caches_recognised_ = recognised;
+    if (!recognised) app::message_sink().message_box(kCacheProblemText, kCacheProblemCaption);
+}
+
+MemBenchController::~MemBenchController() {
+    // The worker writes into this object until it signals done.
+    worker_.join();
+}
+
+void MemBenchController::on_paint() {
+    first_paint_done_ = true;
+    if (auto_start && first_paint_done_) {
+        auto_start = false;
+        started_by_autostart_ = true;
+        start_analysis();
+    }
+}
+
+void MemBenchController::on_command(int id) {
+    if (id == kAnalyzeCommand) start_analysis();
+}
+
+void MemBenchController::on_timer(int id) {
+    if (id == kCompletionTimer) completion_poll();
+}
+
+void MemBenchController::start_analysis() {
+    if (box_active_) return;
+    done_.reset();
+    record().begin();
+    record().set_figure("caches", cache_to_json(caches_));
+    auto give_up = [&](const std::string& error) {
+        app::ConsoleLog(app::with_cursor(error));
+        record().fail(error);
+        if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
+    };
+    // Without the completion timer nothing would ever end the progress box.
+    if (!host().start_timer(kCompletionTimer, 1)) {
+        host().message_box("Timer Error", "Could not create timer!");
+        give_up("Error: Could not create Timer in OnAnalyze().");
+        return;
+    }
+
+    MemoryRunInput input;
+    input.l1_size = static_cast<float>(caches_.l1_data_size);
+    input.l2_size = static_cast<float>(caches_.l2_size);
+    input.l2_size_for_latency = caches_.l2_size;
+    input.mhz = app::processor_info().clock_rate_wide;
+    input.isa = processor_copy_isa();
+    input.sizes = sizes_;
+    run_mhz_ = input.mhz;
+
+    const bool created = worker_.create_suspended([this, input] {
+        app::pin_current_thread(0);
+        outcome_ = run_memory_benchmark(input, &record());
+        done_.set();
+    });
+    if (!created) {
+        host().kill_timer(kCompletionTimer);
+        give_up("Error: Could not create the memory benchmark thread.");
+        return;
+    }
+    worker_.set_affinity(0);
+    worker_.set_priority(app::Priority::AboveNormal);
+    box_active_ = true;
+    worker_.resume();
+    host().run_modal_box(CAnalysisProgressDlg());
+    box_active_ = false;
+    results_shown_ = true;
+    host().request_repaint();
+}
+
+void MemBenchController::completion_poll() {
+    if (!done_.poll()) return;
+    worker_.join();
+    if (outcome_.ok) {
+        const MemoryResults& r = outcome_.results;
+        memory_bandwidth_ = r.memory_best;
+        memory_latency_ = static_cast<float>(cycles_to_ns(r.latency[13][8], run_mhz_));
+        record().merge_figures(memory_figures(r, run_mhz_));
+        record().set_headline("bandwidth_mbs", memory_bandwidth_);
+        record().complete();
+    } else {
+        record().fail(outcome_.error);
+    }
+    host().kill_timer(kCompletionTimer);
+    host().end_modal_box(0);
+    if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
+}
+
+}  // namespace membench

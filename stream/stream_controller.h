@@ -1,0 +1,61 @@
+// The run logic of the STREAM dialog (CStreamDlg): Analyze (or the automatic start at the
+// first paint) runs the coordinator behind the nested "Analysis in Progress..." box; timer 1000
+// polls for completion, computes the STREAM score and closes the dialog when it was started
+// automatically.
+#pragma once
+
+#include <string>
+
+#include "app/dialog_host.h"
+#include "app/event.h"
+#include "app/thread.h"
+#include "stream/stream_run.h"
+
+namespace stream {
+
+inline constexpr int kAnalyzeCommand = 1093;
+inline constexpr int kCompletionTimer = 1000;
+
+class StreamController : public app::RunController {
+  public:
+    explicit StreamController(StreamSizes sizes = {});
+    ~StreamController() override;
+
+    std::string title() const override { return "STREAM"; }
+    void on_paint() override;
+    void on_timer(int id) override;
+    void on_command(int id) override;
+    int run_command_id() const override { return kAnalyzeCommand; }
+    std::string run_command_text() const override { return "Analyze"; }
+
+    bool auto_start = false;
+    bool close_when_done = false;
+
+    bool results_shown() const { return results_shown_; }
+    bool analysis_active() const { return box_active_; }
+    // The rate table the dialog draws (zeroed when the dialog is made).
+    const RateTable& rates() const { return rates_; }
+    // The field the suite reads.
+    float stream_score_value() const { return score_; }
+    int threads() const { return threads_; }
+
+    void start_analysis();
+
+  private:
+    void completion_poll();
+
+    StreamSizes sizes_;
+    RateTable rates_{};
+    float score_ = 0;
+    int threads_ = 0;
+    bool first_paint_done_ = false;
+    bool started_by_autostart_ = false;
+    bool results_shown_ = false;
+    bool box_active_ = false;
+
+    app::Event done_{app::Event::Reset::Auto};
+    app::Thread coordinator_;
+    StreamOutcome outcome_;  // written by the coordinator before it signals done_
+};
+
+}  // namespace stream

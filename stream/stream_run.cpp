@@ -1,0 +1,240 @@
+#include "stream/stream_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "app/console.h"
+#include "app/counter.h"
+#include "app/format.h"
+#include "app/thread.h"
+#include "stream/stream_kernels.h"
+
+namespace stream {
+namespace {
+
+constexpr const char* kDashes = "-------------------------------------------------------------";
+constexpr const char* kLabels[kKernelCount] = {
+    "Copy:      ", "Scale:     ", "Add:       ", "Triad:     "};
+constexpr double kBytesPerElement[kKernelCount] = {2 * 8, 2 * 8, 3 * 8, 3 * 8};
+constexpr double kReferences[kKernelCount] = {3595.75, 3572.05, 3460.89, 3442.99};
+// The scalar of Scale and Triad: it changes the array contents, not the traffic.
+constexpr double kScalar = 3.0;
+
+void log(const std::string& text) {
+    app::ConsoleLog(text);
+}
+
+struct Stats {
+    double rms, min, max;
+};
+
+// Iterations 2 to iterations-3: the first two and the last two are left out.
+Stats stats_of(const std::function<double(int)>& time_of, int iterations) {
+    double sum = 0, mn = 3.4028234663852886e38, mx = 0;
+    int count = 0;
+    for (int k = 2; k <= iterations - 3; ++k) {
+        const double t = time_of(k);
+        sum += t * t;
+        mn = std::min(mn, t);
+        mx = std::max(mx, t);
+        ++count;
+    }
+    return {std::sqrt(sum / count), mn, mx};
+}
+
+void log_rate_line(int j, double rate, const Stats& s) {
+    log(app::strprintf("%s%11.4f  %11.4f  %11.4f  %11.4f\r\n", kLabels[j], rate, s.rms, s.min,
+                       s.max));
+}
+
+// One kernel and form as a thread body.
+using Body = void (*)(StreamThreads&, int t);
+
+template <int kKernel, bool kBlock>
+void kernel_body(StreamThreads& th, int t) {
+    static const double q = kScalar;
+    const long n = th.n();
+    double* a = th.a(t);
+    double* b = th.b(t);
+    double* c = th.c(t);
+    if constexpr (kKernel == kCopy) {
+        kBlock ? copy_block(c, a, n) : copy_prefetch(c, a, n);
+    } else if constexpr (kKernel == kScale) {
+        kBlock ? scale_block(b, c, q, n) : scale_prefetch(b, c, q, n);
+    } else if constexpr (kKernel == kAdd) {
+        kBlock ? add_block(c, a, b, n) : add_prefetch(c, a, b, n);
+    } else {
+        kBlock ? triad_block(c, a, b, q, n) : triad_prefetch(c, a, b, q, n);
+    }
+}
+
+constexpr Body kPrefetchBodies[kKernelCount] = {
+    kernel_body<kCopy, false>, kernel_body<kScale, false>, kernel_body<kAdd, false>,
+    kernel_body<kTriad, false>};
+constexpr Body kBlockBodies[kKernelCount] = {kernel_body<kCopy, true>, kernel_body<kScale, true>,
+                                             kernel_body<kAdd, true>, kernel_body<kTriad, true>};
+
+class Coordinator {
+  public:
+    Coordinator(const StreamRunInput& input, app::RunRecord* record)
+        : input_(input),
+          record_(record),
+          frequency_(app::counter_frequency()),
+          threads_(input.sizes.threads > 0 ? input.sizes.threads : app::physical_processor_count(),
+                   input.sizes.n, std::max(input.sizes.iterations, 5), input.sizes.allocate),
+          iterations_(std::max(input.sizes.iterations, 5)),
+          whole_(static_cast<std::size_t>(iterations_) * 4, 0.0) {
+        out_.threads = threads_.count();
+        out_.rates = input.rates;
+    }
+
+    StreamOutcome run() {
+        log_header();
+        if (!threads_.run_on_all([this](int t) { threads_.init(t); })) return fail_thread();
+        for (int t = 0; t < threads_.count(); ++t) {
+            if (!threads_.allocated(t)) {
+                cleanup();
+                return fail(app::strprintf(
+                    "Error: Could not allocate the STREAM arrays (%ld bytes each) for thread %d.",
+                    threads_.n() * 8, t));
+            }
+        }
+        if (!input_.sse2) {
+            for (auto& row : out_.rates) row[kFormSse2] = row[kFormSse2Block] = kNotSupported;
+            log("ISA not supported, skipping SSE2 tests...\r\n");
+            log(app::with_cursor(kDashes));
+            cleanup();
+            out_.ok = true;
+            return out_;
+        }
+        log("SSE2 STREAM\r\n");
+        if (!pass("SSE2 STREAM", kPrefetchBodies)) return fail_thread();
+        report(kFormSse2);
+        log("SSE2 BLOCK STREAM\r\n");
+        if (!pass("SSE2 BLOCK STREAM", kBlockBodies)) return fail_thread();
+        cleanup();
+        report(kFormSse2Block);
+        out_.ok = true;
+        return out_;
+    }
+
+  private:
+    void log_header() {
+        const long n = input_.sizes.n;
+        log(app::strprintf("%s\r\n", kDashes));
+        log(app::strprintf("This system uses %d bytes per DOUBLE PRECISION word.\r\n", 8));
+        log(app::strprintf("%s\r\n", kDashes));
+        log(app::strprintf("Array size = %ld\r\n", n));
+        log(app::strprintf("Total memory required = %.1f MB.\r\n",
+                           3.0 * 8.0 * static_cast<double>(n) / 1048576.0));
+        log(app::strprintf("Each test is run %d times, but only\r\n", iterations_));
+        log("the *best* time for each is used.\r\n");
+        log(app::strprintf("%s\r\n", kDashes));
+        log(app::strprintf("# Threads: %d\r\n", threads_.count()));
+    }
+
+    bool pass(const char* phase, const Body (&bodies)[kKernelCount]) {
+        total_ = 0;
+        for (int k = 0; k < iterations_; ++k) {
+            if (record_) record_->set_progress(phase, k + 1, iterations_);
+            for (int j = 0; j < kKernelCount; ++j) {
+                const Body body = bodies[j];
+                const int64_t t0 = app::counter_now();
+                const bool ok = threads_.run_on_all([this, body, k, j](int t) {
+                    // The time stamps sit directly around the kernel call.
+                    const int64_t s0 = app::counter_now();
+                    body(threads_, t);
+                    const int64_t s1 = app::counter_now();
+                    threads_.time(t, k, j) = static_cast<double>(s1 - s0) / frequency_;
+                });
+                const int64_t t1 = app::counter_now();
+                if (!ok) return false;
+                const double seconds = static_cast<double>(t1 - t0) / frequency_;
+                whole_[static_cast<std::size_t>(k * 4 + j)] = seconds;
+                total_ += seconds;
+            }
+        }
+        return true;
+    }
+
+    void report(int form) {
+        const int threads = threads_.count();
+        const double n = static_cast<double>(threads_.n());
+        log(app::strprintf("Total Execution Time: %6.2f s\r\n", total_));
+        log("Function      Rate (MB/s)   RMS time     Min time     Max time\r\n");
+        for (int j = 0; j < kKernelCount; ++j) {
+            const Stats s = stats_of(
+                [&](int k) { return whole_[static_cast<std::size_t>(k * 4 + j)]; }, iterations_);
+            const double rate = threads * 1.0e-6 * kBytesPerElement[j] * n / s.min;
+            log_rate_line(j, rate, s);
+            out_.rates[static_cast<std::size_t>(j)][static_cast<std::size_t>(form)] = rate;
+        }
+        if (threads > 1) {
+            for (int t = 0; t < threads; ++t) {
+                log(app::strprintf("Thread %d Bandwidth:\r\n", t));
+                for (int j = 0; j < kKernelCount; ++j) {
+                    const Stats s =
+                        stats_of([&](int k) { return threads_.time(t, k, j); }, iterations_);
+                    log_rate_line(j, 1.0e-6 * kBytesPerElement[j] * n / s.min, s);
+                }
+            }
+        }
+        log(app::with_cursor(kDashes));
+    }
+
+    void cleanup() {
+        threads_.run_on_all([this](int t) { threads_.cleanup(t); });
+    }
+
+    StreamOutcome fail(const std::string& error) {
+        app::ConsoleLog(app::with_cursor(error));
+        StreamOutcome failed;
+        failed.threads = out_.threads;
+        failed.rates = input_.rates;  // the table stays as it was
+        failed.error = error;
+        return failed;
+    }
+
+    StreamOutcome fail_thread() {
+        cleanup();
+        return fail("Error: Could not create the STREAM threads.");
+    }
+
+    const StreamRunInput& input_;
+    app::RunRecord* record_;
+    const double frequency_;
+    StreamThreads threads_;
+    const int iterations_;
+    std::vector<double> whole_;
+    double total_ = 0;
+    StreamOutcome out_;
+};
+
+}  // namespace
+
+StreamOutcome run_stream_benchmark(const StreamRunInput& input, app::RunRecord* record) {
+    Coordinator coordinator(input, record);
+    return coordinator.run();
+}
+
+float stream_score(const RateTable& rates) {
+    float scores[kKernelCount];
+    for (int j = 0; j < kKernelCount; ++j) {
+        double best = 0;
+        for (double v : rates[static_cast<std::size_t>(j)])
+            if (v > best) best = v;
+        const float b = static_cast<float>(best);
+        const float ref = static_cast<float>(kReferences[j]);
+        scores[j] = ((b - ref) / ref) * 1000.0f + 1000.0f;
+    }
+    return (scores[kScale] + scores[kCopy] + scores[kAdd] + scores[kTriad]) * 0.25f;
+}
+
+nlohmann::json rates_to_json(const RateTable& rates) {
+    nlohmann::json out = nlohmann::json::array();
+    for (const auto& row : rates) out.push_back(row);
+    return out;
+}
+
+}  // namespace stream
