@@ -1,0 +1,432 @@
+#include "atom/orbitra_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/benchmark_codes.h"
+#include "app/console.h"
+#include "app/files.h"
+#include "app/format.h"
+#include "app/lap_timer.h"
+#include "app/run_registry.h"
+
+namespace atom {
+namespace {
+
+// The list entry whose value equals `value`, or the value itself when no entry does.
+std::string list_text(const std::vector<std::string>& list, double value) {
+    for (const std::string& e : list)
+        if (std::strtod(e.c_str(), nullptr) == value) return e;
+    return app::strprintf("%g", value);
+}
+
+double list_value(const std::vector<std::string>& list, const std::string& text, double other) {
+    for (const std::string& e : list)
+        if (e == text) return std::strtod(e.c_str(), nullptr);
+    return other;
+}
+
+}  // namespace
+
+void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
+    AtomState& st = sh.atom;
+    std::string problem;
+    if (!atom_setup(st, rq.deck_path, rq.grid, rq.max_iterations, problem)) {
+        std::lock_guard lock(sh.mutex);
+        sh.error = app::strprintf("Error: Orbitra deck %s refused: %s.", rq.deck_label.c_str(),
+                                  problem.c_str());
+        sh.run_finished.set();
+        return;
+    }
+    const std::size_t K = static_cast<std::size_t>(st.wf.K);
+    {
+        std::lock_guard lock(sh.mutex);
+        sh.view_u.shape_like(st.r);
+        sh.view_harmonic = st.wf.l[K - 1] * (st.wf.l[K - 1] + 1) + st.wf.m[K - 1];
+        sh.Z = st.Z;
+    }
+    sh.view_refresh.set();
+    sh.view_data_ready.set();
+
+    int j = 0;
+    int count = rq.max_iterations;
+    for (;;) {
+        if (sh.stop_request.is_set()) {
+            atom_teardown(st);
+            sh.run_finished.set();
+            return;
+        }
+        while (sh.iteration_ready.poll()) {
+        }
+        sh.iteration.store(j, std::memory_order_relaxed);
+        if (!scf_iteration(st, j)) {
+            atom_teardown(st);
+            std::lock_guard lock(sh.mutex);
+            sh.error = app::strprintf(
+                "Error: Orbitra calculation of %s failed in MakeRadLocPot (no split point on "
+                "the grid) in SCF iteration %d.",
+                rq.deck_label.c_str(), j);
+            sh.run_finished.set();
+            return;
+        }
+        const auto row = static_cast<std::size_t>(j);
+        {
+            std::lock_guard lock(sh.mutex);
+            OrbitraEnergies& e = sh.published;
+            e.exchange = st.scf.exchange[row];
+            e.hartree = st.scf.hartree[row];
+            e.kinetic = st.scf.kinetic[row];
+            e.nuclear = st.scf.nuclear[row];
+            e.potential = e.nuclear + e.hartree + e.exchange;
+            e.total = st.scf.total[row];
+            sh.virial[row] = std::log(std::fabs(2.0 - std::fabs(e.potential / e.total)));
+            sh.eigenvalues.assign(st.scf.eigenvalue.begin() + static_cast<long>(row * K),
+                                  st.scf.eigenvalue.begin() + static_cast<long>((row + 1) * K));
+            sh.converged = st.converged != 0;
+        }
+        sh.iteration_ready.set();
+        {
+            std::lock_guard lock(sh.mutex);
+            sh.view_u.values = st.wf.u[K - 1].values;
+        }
+        sh.view_refresh.set();
+        if (st.converged) {
+            count = j;
+            break;
+        }
+        if (++j >= rq.max_iterations) break;
+    }
+    sh.final_count.store(count);
+    if (sh.keep_data.load()) {
+        sh.run_finished.set();
+        return;
+    }
+    atom_teardown(st);
+    {
+        std::lock_guard lock(sh.mutex);
+        sh.view_u = radgrid{};
+    }
+    sh.run_finished.set();
+}
+
+OrbitraRun::OrbitraRun() = default;
+
+OrbitraRun::~OrbitraRun() {
+    // A dialog closed during a run: stop at the next iteration boundary and wait for it.
+    if (compute_.joinable()) {
+        shared_.stop_request.set();
+        compute_.join();
+    }
+}
+
+void OrbitraRun::fill_lists() {
+    atoms.clear();
+    for (const auto& p : app::list_files_nocase(deck_folder, ".in"))
+        atoms.push_back({app::base_name(p), p});
+    std::stable_sort(atoms.begin(), atoms.end(), [](const AtomEntry& a, const AtomEntry& b) {
+        return app::iless(a.name, b.name);
+    });
+    default_mode = true;
+    atom_index = 0;
+    read_grid_values();
+    list_filled = true;
+}
+
+void OrbitraRun::read_grid_values() {
+    if (atoms.empty()) return;
+    std::string text, error;
+    AtomDeck deck;
+    if (!read_text_file(atoms[static_cast<std::size_t>(atom_index)].path, text, error) ||
+        !parse_atom_deck_grid(text, deck, error))
+        return;
+    points_text = list_text(kPointsList, deck.points);
+    rinit_text = list_text(kRinitList, deck.rinit);
+    rfinal_text = list_text(kRfinalList, deck.rfinal);
+}
+
+void OrbitraRun::select_atom(int index) {
+    if (index < 0 || index >= static_cast<int>(atoms.size())) return;
+    atom_index = index;
+    read_grid_values();
+}
+
+void OrbitraRun::select_default_sim() {
+    if (default_mode) return;
+    default_mode = true;
+    read_grid_values();
+}
+
+void OrbitraRun::select_user_defined() {
+    default_mode = false;
+}
+
+void OrbitraRun::on_paint() {
+    if (first_paint_done_) return;
+    first_paint_done_ = true;
+    fill_lists();
+    if (auto_run_request) automatic_start();
+}
+
+void OrbitraRun::automatic_start() {
+    auto_run_request = false;
+    auto_run_active = true;
+    const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
+        return app::iequals(a.name, deck_name);
+    });
+    if (it == atoms.end()) {
+        host().message_box("Can't execute batch run script", "Can't find file");
+        select_atom(0);
+    } else {
+        select_atom(static_cast<int>(it - atoms.begin()));
+    }
+    run();
+}
+
+void OrbitraRun::fail_before_start(const std::string& line) {
+    app::ConsoleLog(app::with_cursor(line));
+    record().begin();
+    record().fail(line);
+    status = "Status: Idle";
+    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+}
+
+void OrbitraRun::run() {
+    if (running) return;
+    if (atoms.empty()) {
+        fail_before_start("Error: No atom decks found in " + deck_folder.string() + ".");
+        return;
+    }
+    if (view_button_enabled) {
+        view_button_enabled = false;
+        shared_.keep_data.store(false);
+    }
+    if (close_view) close_view();
+    // A kept state from an earlier run is released by the next setup.
+    shared_.run_finished.reset();
+    shared_.stop_request.reset();
+    shared_.iteration_ready.reset();
+    shared_.iteration.store(0);
+    shared_.final_count.store(0);
+    {
+        std::lock_guard lock(shared_.mutex);
+        shared_.error.clear();
+        shared_.published = OrbitraEnergies{};
+        shared_.virial.fill(0.0);
+        shared_.eigenvalues.clear();
+        shared_.converged = false;
+    }
+    running = true;
+    scf_iteration_shown = 0;
+    display = OrbitraEnergies{};
+    simulation_time = 0.0;
+    record().begin();
+    record().set_progress("Iteration", 0, max_iterations);
+
+    const AtomEntry& entry = atoms[static_cast<std::size_t>(atom_index)];
+    ComputeRequest rq;
+    rq.deck_path = entry.path;
+    rq.deck_label = entry.name + ".in";
+    rq.grid.active = !default_mode;
+    rq.grid.points = static_cast<int>(list_value(kPointsList, points_text, 250));
+    rq.grid.rinit = list_value(kRinitList, rinit_text, 0.001);
+    rq.grid.rfinal = list_value(kRfinalList, rfinal_text, 400);
+    rq.max_iterations = max_iterations;
+    shared_.keep_data.store(view_sim);
+
+    if (view_sim && open_view) open_view();
+    if (!host().start_timer(kTimerStatus, 100)) {
+        running = false;
+        host().message_box("Timer Error", "Could not create timer!");
+        fail_before_start("Error: Could not create Timer in OnRunSimulation().");
+        return;
+    }
+    app::lap_restart();
+    auto body = [this, rq] { orbitra_compute(shared_, rq); };
+    bool started = false;
+    if (app::processor_count() >= 2) {
+        // The compute thread on the second processor, the exchange thread on the first.
+        if (compute_.create_suspended(body)) {
+            compute_.set_affinity(1);
+            compute_.resume();
+            started = true;
+        }
+    } else {
+        started = compute_.start(body);
+    }
+    if (!started) {
+        host().kill_timer(kTimerStatus);
+        running = false;
+        fail_before_start("Error: Could not create the Orbitra compute thread.");
+        return;
+    }
+    if (!host().start_timer(kTimerClock, 1)) {
+        host().message_box("Timer Error", "Could not create timer!");
+        shared_.stop_request.set();
+        compute_.join();
+        host().kill_timer(kTimerStatus);
+        running = false;
+        fail_before_start("Error: Could not create Timer in OnRunSimulation().");
+    }
+}
+
+void OrbitraRun::on_command(int id) {
+    switch (id) {
+        case kIdRunSimulation:
+            run();
+            break;
+        case kIdDefaultSim:
+            select_default_sim();
+            break;
+        case kIdUserDefined:
+            select_user_defined();
+            break;
+        case kIdViewSim:
+            view_sim = !view_sim;
+            break;
+        default:
+            break;
+    }
+}
+
+void OrbitraRun::on_cancel() {
+    if (running) {
+        if (host().ask_yes_no("Do you wish to stop the simulation?", "Simulation in Progress"))
+            shared_.stop_request.set();
+        return;
+    }
+    if (close_view) close_view();
+    host().end_dialog(app::kIdCancel);
+}
+
+void OrbitraRun::on_timer(int id) {
+    if (id == kTimerClock) {
+        simulation_time += app::lap_take();
+        if (shared_.run_finished.poll()) end_of_run();
+        return;
+    }
+    if (id != kTimerStatus) return;
+    const EvaluationProgress& p = shared_.atom.progress;
+    const int iteration = shared_.iteration.load(std::memory_order_relaxed);
+    if (p.hartree_in_progress.load(std::memory_order_relaxed)) {
+        status = "Status: Calculating Hartree Interaction potential";
+        progress_low = p.low.load(std::memory_order_relaxed);
+        progress_high = p.high.load(std::memory_order_relaxed);
+        progress_pos = p.position.load(std::memory_order_relaxed);
+        record().set_progress("Hartree", progress_pos, progress_high);
+    } else if (p.exchange_in_progress.load(std::memory_order_relaxed)) {
+        status = "Status: Calculating Exchange Interaction potential";
+        progress_low = p.low.load(std::memory_order_relaxed);
+        progress_high = p.high.load(std::memory_order_relaxed);
+        progress_pos = p.position.load(std::memory_order_relaxed);
+        record().set_progress("Exchange", progress_pos, progress_high);
+    } else {
+        status = "Status: Refining...";
+        progress_low = 0;
+        progress_high = max_iterations;
+        progress_pos = iteration;
+        record().set_progress("Iteration", iteration, max_iterations);
+    }
+    {
+        std::lock_guard lock(shared_.mutex);
+        display = shared_.published;
+    }
+    if (iteration != scf_iteration_shown) {
+        scf_iteration_shown = iteration;
+        host().request_repaint();
+    }
+    shared_.iteration_ready.reset();
+}
+
+void OrbitraRun::end_of_run() {
+    host().kill_timer(kTimerStatus);
+    host().kill_timer(kTimerClock);
+    if (compute_.joinable()) compute_.join();
+    const int count = shared_.final_count.load();
+    scf_iteration_shown = count;
+    if (shared_.keep_data.load() && shared_.atom.allocated) view_button_enabled = true;
+    running = false;
+
+    std::string error;
+    OrbitraEnergies last;
+    std::vector<double> eigenvalues;
+    double virial = 0.0;
+    double Z = 0.0;
+    bool converged = false;
+    {
+        std::lock_guard lock(shared_.mutex);
+        error = shared_.error;
+        last = shared_.published;
+        eigenvalues = shared_.eigenvalues;
+        Z = shared_.Z;
+        converged = shared_.converged;
+        const int shown = std::min(count, kMaxScfIterations - 1);
+        virial = shared_.virial[static_cast<std::size_t>(shown)];
+    }
+    display = last;
+    if (!error.empty()) {
+        // A refused deck or a failed exchange evaluation: the run ends, nothing is stored.
+        status = "Status: Error";
+        progress_low = progress_pos = 0;
+        app::ConsoleLog(app::with_cursor(error));
+        record().fail(error);
+    } else if (!shared_.stop_request.is_set()) {
+        status = "Status: Finished";
+        progress_low = 0;
+        progress_high = progress_pos = max_iterations;
+        app::ConsoleLog(app::with_cursor(app::strprintf("Time: %.5f seconds.", simulation_time)));
+        result = static_cast<float>(simulation_time);
+        const AtomEntry& entry = atoms[static_cast<std::size_t>(atom_index)];
+        nlohmann::json figures = {
+            {"deck", entry.name},
+            {"Z", Z},
+            {"time_s", simulation_time},
+            {"iterations", count},
+            {"converged", converged},
+            {"total_energy", last.total},
+            {"kinetic_energy", last.kinetic},
+            {"nuclear_energy", last.nuclear},
+            {"hartree_energy", last.hartree},
+            {"exchange_energy", last.exchange},
+            {"potential_energy", last.potential},
+            {"virial", virial},
+            {"eigenvalues", eigenvalues},
+        };
+        record().merge_figures(figures);
+        record().set_headline("time_s", simulation_time);
+        record().set_progress("Iteration", max_iterations, max_iterations);
+        record().complete();
+    } else {
+        status = "Status: Stopped";
+        progress_pos = 0;
+        app::ConsoleLog(app::with_cursor("Benchmark interrupted."));
+        record().stop("Benchmark interrupted.");
+    }
+    host().request_repaint();
+    if (view_run_ended) view_run_ended();
+    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+}
+
+std::vector<double> OrbitraRun::virial_history() const {
+    const int n = running ? scf_iteration_shown : scf_iteration_shown + 1;
+    std::lock_guard lock(shared_.mutex);
+    const int shown = std::clamp(n, 0, kMaxScfIterations);
+    return {shared_.virial.begin(), shared_.virial.begin() + shown};
+}
+
+}  // namespace atom
+
+// The Orbitra entry of the program's run table (benchmark code 3).
+void register_atom_runs(app::RunRegistry& registry) {
+    registry.add({app::kCodeOrbitra, "Orbitra", [](const app::RunRequest& rq) {
+                      auto run = std::make_unique<atom::OrbitraRun>();
+                      run->auto_run_request = rq.auto_start;
+                      run->close_when_done = rq.close_when_done;
+                      std::string deck = rq.deck.empty() ? std::string("Ag") : rq.deck;
+                      // Tolerate a name with its extension ("he.in" from the command line).
+                      if (deck.size() > 3 && app::iequals(deck.substr(deck.size() - 3), ".in"))
+                          deck.resize(deck.size() - 3);
+                      run->deck_name = deck;
+                      return std::unique_ptr<app::RunController>(std::move(run));
+                  }});
+}

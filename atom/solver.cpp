@@ -1,0 +1,159 @@
+#include "atom/solver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "atom/integrate.h"
+
+namespace atom {
+
+void SolverWorkspace::resize(int points) {
+    const auto n = static_cast<std::size_t>(points);
+    for (AlignedVector* v : {&y, &psi, &g, &f, &rho, &integral}) v->assign(n, 0.0);
+}
+
+RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, const radgrid& V,
+                           SolverWorkspace& ws) {
+    const int N = r.points;
+    const double* x = r.data();
+    const double* v = V.data();
+    double* y = ws.y.data();
+    double* psi = ws.psi.data();
+    double* g = ws.g.data();
+    double* f = ws.f.data();
+    std::fill(ws.y.begin(), ws.y.end(), 0.0);
+    std::fill(ws.psi.begin(), ws.psi.end(), 0.0);
+
+    const double h = r.dlog;
+    const double h2 = h * h;
+    const double lambda = (l + 0.5) * (l + 0.5);
+    for (int i = 0; i < N; ++i) {
+        g[i] = 2.0 * x[i] * x[i] * (E - v[i]) - lambda;
+        f[i] = 1.0 + h2 / 12.0 * g[i];
+    }
+    y[0] = f[0] / f[0];
+    y[1] = std::pow(x[1] / x[0], l + 0.5) - (x[1] - x[0]) * Z / (l + 1);
+    psi[0] = std::sqrt(x[0]) * y[0];
+    psi[1] = std::sqrt(x[1]) * y[1];
+
+    RadialOutcome out;
+    int t = 0;
+    for (int i = N - 1; i >= 2; --i) {
+        if (E > v[i]) {
+            t = i;
+            break;
+        }
+    }
+    if (t == 0) {
+        out.outcome = 1;
+        return out;
+    }
+    const int node_limit = n - l - 1;
+    const double c10 = 10.0 / 12.0 * h2;
+
+    // One step: psi, the rescale against overflow, the node test. False when too many nodes.
+    auto finish_step = [&](int i) {
+        psi[i] = std::sqrt(x[i]) * y[i];
+        if (y[i] * y[i] > 1e20) {
+            const double yi = y[i];
+            for (int k = 0; k <= i; ++k) psi[k] /= yi;
+            y[i - 2] /= yi;
+            y[i - 1] /= yi;
+            y[i] = yi / yi;
+        }
+        if (y[i - 1] * y[i] < 0.0) {
+            ++out.nodes;
+            if (out.nodes > node_limit) {
+                out.outcome = -1;
+                return false;
+            }
+        }
+        return true;
+    };
+
+    // A turning point in the last two points: the outward steps stop at the grid's end.
+    const int outward_end = std::min(t + 2, N - 1);
+    for (int i = 2; i <= outward_end; ++i) {
+        y[i] = ((2.0 - c10 * g[i - 1]) * y[i - 1] - f[i - 2] * y[i - 2]) / f[i];
+        if (!finish_step(i)) return out;
+    }
+    for (int i = t + 3; i < N; ++i) {
+        const double S = (2.0 - c10 * g[i - 1]) * y[i - 1] - f[i - 2] * y[i - 2];
+        if (S / y[i - 1] > 1.0) {
+            out.outcome = 1;
+            return out;
+        }
+        y[i] = S / f[i];
+        if (!finish_step(i)) return out;
+    }
+    out.outcome = 0;
+    return out;
+}
+
+double eigen_solve_orbital(double Z, int n, int l, const radgrid& r, const radgrid& dr,
+                           const radgrid& V, radgrid& u, SolverWorkspace& ws) {
+    double lo = -Z * Z / static_cast<double>(n * n);
+    double hi = 0.0;
+    double E = 0.0;
+    const int node_limit = n - l - 1;
+    do {
+        E = (lo + hi) * 0.5;
+        const RadialOutcome o = radial_solve(Z, n, l, E, r, V, ws);
+        if (o.nodes < node_limit) {
+            lo = E;
+        } else if (o.outcome == 1) {
+            lo = E;
+        } else if (o.outcome == -1) {
+            hi = E;
+        } else {
+            // Undecided: the sweep reached the grid's end with the right node count and no
+            // growth. Neither bound would move, so this trial energy is the eigenvalue.
+            break;
+        }
+    } while (hi - lo > kBisectionWidth);
+
+    const int N = r.points;
+    const double* psi = ws.psi.data();
+    double* rho = ws.rho.data();
+    for (int i = 0; i < N; ++i) rho[i] = psi[i] * psi[i];
+    const double norm = whole_grid_integral(dr, rho, ws.integral.data());
+    const double scale = std::sqrt(norm);
+    double* out = u.data();
+    for (int i = 0; i < N; ++i) out[i] = psi[i] / scale;
+    return E;
+}
+
+void eigen_solve(double Z, const potential& vtot, const radgrid& r, const radgrid& dr,
+                 wavefunct& wf, double* eigenvalues, SolverWorkspace& ws) {
+    for (int k = 0; k < wf.K; ++k)
+        eigenvalues[k] = eigen_solve_orbital(Z, wf.n[k], wf.l[k], r, dr, vtot.v[k], wf.u[k], ws);
+}
+
+void energies(int j, const potential& vnuc, const potential& vtot, const radgrid& dr,
+              const wavefunct& wf, scf& s, SolverWorkspace& ws) {
+    const int K = wf.K;
+    const int N = dr.points;
+    double* integrand = ws.rho.data();
+    double T = 0.0;
+    double nuclear = 0.0;
+    for (int k = 0; k < K; ++k) {
+        const std::size_t at = static_cast<std::size_t>(j) * K + k;
+        const double eps = s.eigenvalue[at];
+        const double occ = wf.occ[k];
+        const double* u = wf.u[k].data();
+        const double* vt = vtot.v[k].data();
+        const double* vn = vnuc.v[k].data();
+        for (int i = 0; i < N; ++i) integrand[i] = (eps - vt[i]) * u[i] * u[i];
+        const double Tk = whole_grid_integral(dr, integrand, ws.integral.data());
+        s.orbital_kinetic[at] = Tk;
+        T += occ * Tk;
+        for (int i = 0; i < N; ++i) integrand[i] = vn[i] * u[i] * u[i];
+        const double ek = whole_grid_integral(dr, integrand, ws.integral.data());
+        nuclear += occ * ek;
+        s.orbital_potential[at] = eps - Tk;
+    }
+    s.kinetic[j] = T;
+    s.nuclear[j] = nuclear;
+}
+
+}  // namespace atom
