@@ -1,0 +1,115 @@
+// Scripted benchmark runs for the suite tests: each registered code makes a controller that
+// starts on its first paint, leaves the scripted record and closes itself, and notes what the
+// suite handed it.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/console.h"
+#include "app/dialog_host.h"
+#include "app/run_registry.h"
+
+namespace suite_test {
+
+struct Script {
+    app::RunStatus status = app::RunStatus::Completed;
+    double headline = 1.0;
+    nlohmann::json figures = nlohmann::json::object();
+    std::string error = {};
+    bool end_without_record = false;  // the dialog closes before its run finishes
+};
+
+struct Call {
+    int code;
+    app::RunRequest request;
+};
+
+class ScriptedRun : public app::RunController {
+  public:
+    ScriptedRun(int code, app::RunRequest request, Script script, std::vector<Call>* calls,
+                std::function<void(int)> during)
+        : code_(code),
+          request_(std::move(request)),
+          script_(std::move(script)),
+          calls_(calls),
+          during_(std::move(during)) {}
+
+    std::string title() const override { return "Scripted"; }
+    void on_paint() override {
+        if (painted_) return;
+        painted_ = true;
+        if (request_.auto_start) host().start_timer(1, 1);
+    }
+    void on_timer(int id) override {
+        if (id != 1) return;
+        host().kill_timer(1);
+        calls_->push_back({code_, request_});
+        if (during_) during_(code_);
+        app::ConsoleLog(app::with_cursor("ran " + std::to_string(code_)));
+        if (!script_.end_without_record) {
+            record().begin();
+            record().merge_figures(script_.figures);
+            record().set_headline("headline", script_.headline);
+            switch (script_.status) {
+                case app::RunStatus::Completed:
+                    record().complete();
+                    break;
+                case app::RunStatus::Failed:
+                    record().fail(script_.error);
+                    break;
+                case app::RunStatus::Stopped:
+                    record().stop(script_.error);
+                    break;
+                default:
+                    break;
+            }
+        }
+        if (request_.close_when_done) host().end_dialog(app::kIdCancel);
+    }
+
+  private:
+    int code_;
+    app::RunRequest request_;
+    Script script_;
+    std::vector<Call>* calls_;
+    std::function<void(int)> during_;
+    bool painted_ = false;
+};
+
+// A registry of scripted runs for codes 1 to 7; `scripts` may be changed before each run.
+struct FakeRuns {
+    std::map<int, Script> scripts;
+    std::vector<Call> calls;
+    std::function<void(int)> during;  // called inside each run, with its code
+    app::RunRegistry registry;
+
+    FakeRuns() {
+        const char* names[] = {"",
+                               "Memory Benchmark",
+                               "Molecular Dynamics",
+                               "Orbitra",
+                               "Cipher",
+                               "DGEMM",
+                               "SGEMM",
+                               "STREAM"};
+        for (int code = 1; code <= 7; ++code) {
+            registry.add({code, names[code], [this, code](const app::RunRequest& r) {
+                              return std::make_unique<ScriptedRun>(code, r, scripts[code], &calls,
+                                                                   during);
+                          }});
+        }
+    }
+
+    std::vector<int> codes_called() const {
+        std::vector<int> out;
+        for (const Call& c : calls) out.push_back(c.code);
+        return out;
+    }
+};
+
+}  // namespace suite_test
