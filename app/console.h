@@ -26,7 +26,7 @@ std::string with_cursor(std::string_view text);
 std::string console_log_file_name(int month, int day, int year, int hour, int minute, int second);
 
 class Console {
-public:
+  public:
     explicit Console(std::size_t capacity = kConsoleCapacity);
 
     // Appends without logging (the caller refreshes the view itself).
@@ -59,7 +59,7 @@ public:
     // Empties the text and forgets the log file (tests, and a fresh start-up).
     void reset();
 
-private:
+  private:
     void append_locked(std::string_view text);
 
     const std::size_t capacity_;
@@ -74,7 +74,11 @@ private:
 Console& console();
 
 // The two console operations every subsystem uses.
-inline void ConsoleAppend(std::string_view text) { console().append(text); }
-inline void ConsoleLog(std::string_view text) { console().log(text); }
+inline void ConsoleAppend(std::string_view text) {
+    console().append(text);
+}
+inline void ConsoleLog(std::string_view text) {
+    console().log(text);
+}
 
 }  // namespace app

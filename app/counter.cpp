@@ -25,11 +25,18 @@ bool cpu_has_invariant_tsc() {
     return (d & (1u << 8)) != 0;
 }
 
-bool kernel_clocksource_is_tsc() {
+std::string kernel_clocksource() {
     std::ifstream in("/sys/devices/system/clocksource/clocksource0/current_clocksource");
     std::string name;
-    return static_cast<bool>(in >> name) && name == "tsc";
+    in >> name;
+    return name;
 }
+
+class MonotonicCounter final : public CounterSource {
+  public:
+    int64_t now() override { return monotonic_ns(CLOCK_MONOTONIC); }
+    double frequency() override { return 1e9; }
+};
 
 inline int64_t read_tsc() {
     // lfence keeps the read from being hoisted above earlier loads.
@@ -40,9 +47,9 @@ inline int64_t read_tsc() {
 }
 
 class RealCounter final : public CounterSource {
-public:
+  public:
     void init() {
-        use_tsc_ = cpu_has_invariant_tsc() || kernel_clocksource_is_tsc();
+        use_tsc_ = tsc_is_usable(cpu_has_invariant_tsc(), kernel_clocksource());
         if (!use_tsc_) {
             freq_ = 1e9;
             return;
@@ -63,11 +70,11 @@ public:
             freq_ = 1e9;
         }
     }
-    int64_t now() override { return use_tsc_ ? read_tsc() : monotonic_ns(CLOCK_MONOTONIC); }
+    int64_t now() override { return use_tsc_ ? read_tsc() : monotonic_counter().now(); }
     double frequency() override { return freq_; }
     bool tsc() const { return use_tsc_; }
 
-private:
+  private:
     bool use_tsc_ = false;
     double freq_ = 1e9;
 };
@@ -80,6 +87,15 @@ std::once_flag g_init_once;
 std::atomic<CounterSource*> g_override{nullptr};
 
 }  // namespace
+
+bool tsc_is_usable(bool cpuid_invariant_tsc, std::string_view kernel_clocksource) {
+    return cpuid_invariant_tsc || kernel_clocksource == "tsc";
+}
+
+CounterSource& monotonic_counter() {
+    static MonotonicCounter counter;
+    return counter;
+}
 
 void counter_init() {
     std::call_once(g_init_once, [] { real().init(); });

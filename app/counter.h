@@ -4,12 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace app {
 
 // A source of counter readings. Tests install a fake one.
 class CounterSource {
-public:
+  public:
     virtual ~CounterSource() = default;
     virtual int64_t now() = 0;
     virtual double frequency() = 0;
@@ -22,6 +23,12 @@ void counter_init();
 int64_t counter_now();
 double counter_frequency();  // ticks per second
 bool counter_is_tsc();
+
+// The choice made at start-up: the TSC serves when CPUID says it is invariant or the kernel
+// itself keeps time with it ("tsc" clock source).
+bool tsc_is_usable(bool cpuid_invariant_tsc, std::string_view kernel_clocksource);
+// The fallback: CLOCK_MONOTONIC in nanoseconds at 1e9 ticks per second.
+CounterSource& monotonic_counter();
 
 // Test seam: replaces the source (nullptr restores the real one). Not thread-safe against
 // concurrent readers; install before starting the code under test.

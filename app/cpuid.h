@@ -11,9 +11,15 @@ struct CpuidRegs {
 };
 
 class CpuidSource {
-public:
+  public:
     virtual ~CpuidSource() = default;
     virtual CpuidRegs query(uint32_t leaf, uint32_t subleaf = 0) = 0;
+    // XGETBV register `index` (which register states the operating system saves). Only asked
+    // when CPUID leaf 1 reports OSXSAVE; a recording without it says "nothing saved".
+    virtual uint64_t xgetbv(uint32_t index) {
+        (void)index;
+        return 0;
+    }
 };
 
 // The processor's own CPUID.

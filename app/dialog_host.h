@@ -27,13 +27,13 @@ class RunController;
 // Runs a controller "modally": the GUI with its dialog (exec), the CLI and tests with the
 // headless host. Returns the dialog's end result (kIdOk, kIdCancel, ...).
 class ModalRunner {
-public:
+  public:
     virtual ~ModalRunner() = default;
     virtual int run_modal(RunController& controller) = 0;
 };
 
 class DialogHost {
-public:
+  public:
     virtual ~DialogHost() = default;
     // Starts (or restarts) timer `id` every `period_ms`; false when it could not be created
     // (the caller then reports "Timer Error").
@@ -55,7 +55,7 @@ public:
 
 // The run logic of one benchmark dialog. Handlers run on the dialog's (main) thread.
 class RunController {
-public:
+  public:
     virtual ~RunController() = default;
 
     // Called by the host before anything else; the host outlives the modal run.
@@ -82,10 +82,10 @@ public:
     RunRecord& record() { return record_; }
     const RunRecord& record() const { return record_; }
 
-protected:
+  protected:
     DialogHost& host() { return *host_; }
 
-private:
+  private:
     DialogHost* host_ = nullptr;
     RunRecord record_;
 };

@@ -10,7 +10,7 @@
 namespace app {
 
 class Event {
-public:
+  public:
     enum class Reset { Auto, Manual };
 
     explicit Event(Reset mode = Reset::Auto) : mode_(mode) {}
@@ -28,7 +28,7 @@ public:
     // Non-consuming test (a stop request that is only looked at).
     bool is_set() const;
 
-private:
+  private:
     const Reset mode_;
     mutable std::mutex mutex_;
     std::condition_variable cv_;

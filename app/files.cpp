@@ -6,8 +6,12 @@
 namespace app {
 
 namespace {
-char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char low(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char up(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char low(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 }  // namespace
 
 std::string ascii_upper(std::string_view s) {
@@ -28,10 +32,9 @@ bool iequals(std::string_view a, std::string_view b) {
 }
 
 bool iless(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(up(x)) < static_cast<unsigned char>(up(y));
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(up(x)) < static_cast<unsigned char>(up(y));
+    });
 }
 
 std::optional<std::filesystem::path> find_file_nocase(const std::filesystem::path& dir,

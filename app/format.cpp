@@ -1,11 +1,37 @@
 #include "app/format.h"
 
+#include <locale.h>
+
 #include <cstdarg>
 #include <cstdio>
 
 namespace app {
+namespace {
+
+// Figures print with a decimal point whatever locale the face (or Qt) has set: formatting
+// switches the calling thread to the "C" locale for the duration of the call.
+locale_t c_locale() {
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return loc;
+}
+
+class ScopedCLocale {
+  public:
+    ScopedCLocale() : old_(c_locale() ? uselocale(c_locale()) : static_cast<locale_t>(0)) {}
+    ~ScopedCLocale() {
+        if (old_) uselocale(old_);
+    }
+    ScopedCLocale(const ScopedCLocale&) = delete;
+    ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+  private:
+    locale_t old_;
+};
+
+}  // namespace
 
 std::string strprintf(const char* fmt, ...) {
+    ScopedCLocale c_numbers;
     va_list ap;
     va_start(ap, fmt);
     va_list ap2;

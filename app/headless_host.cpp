@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/message_sink.h"
@@ -146,7 +146,9 @@ void HeadlessHost::end_dialog(int result) {
     result_ = result;
 }
 
-void HeadlessHost::request_repaint() { repaint_requested_ = true; }
+void HeadlessHost::request_repaint() {
+    repaint_requested_ = true;
+}
 
 int HeadlessHost::run_modal_box(const ModalBoxText& box) {
     (void)box;  // nothing to show without a window
@@ -174,6 +176,8 @@ ModalRunner& modal_runner() {
     return r ? *r : g_default_runner;
 }
 
-void set_modal_runner(ModalRunner* runner) { g_runner.store(runner, std::memory_order_release); }
+void set_modal_runner(ModalRunner* runner) {
+    g_runner.store(runner, std::memory_order_release);
+}
 
 }  // namespace app

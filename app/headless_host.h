@@ -12,7 +12,7 @@
 namespace app {
 
 class HeadlessRunner : public ModalRunner {
-public:
+  public:
     int run_modal(RunController& controller) override;
 
     // Test hooks: timers that refuse to start, and a wall-clock limit after which a modal run
@@ -23,7 +23,7 @@ public:
 };
 
 class HeadlessHost final : public DialogHost {
-public:
+  public:
     HeadlessHost(RunController& controller, HeadlessRunner& runner);
     ~HeadlessHost() override;
     HeadlessHost(const HeadlessHost&) = delete;
@@ -46,7 +46,7 @@ public:
     bool ended() const { return ended_; }
     void paint_if_requested();
 
-private:
+  private:
     RunController& controller_;
     HeadlessRunner& runner_;
     bool ended_ = false;

@@ -10,7 +10,9 @@ namespace {
 std::atomic<int64_t> g_last{0};
 }  // namespace
 
-void lap_restart() { g_last.store(counter_now(), std::memory_order_release); }
+void lap_restart() {
+    g_last.store(counter_now(), std::memory_order_release);
+}
 
 double lap_take() {
     // The frequency is measured once by the counter; reading it here is a plain load.

@@ -9,7 +9,7 @@ namespace app {
 namespace {
 
 class StderrSink final : public MessageSink {
-public:
+  public:
     void message_box(std::string_view text, std::string_view title) override {
         std::lock_guard lock(mutex_);
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
@@ -21,7 +21,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
 };
 
@@ -35,6 +35,8 @@ MessageSink& message_sink() {
     return s ? *s : g_default;
 }
 
-void set_message_sink(MessageSink* sink) { g_sink.store(sink, std::memory_order_release); }
+void set_message_sink(MessageSink* sink) {
+    g_sink.store(sink, std::memory_order_release);
+}
 
 }  // namespace app

@@ -8,7 +8,7 @@
 namespace app {
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void message_box(std::string_view text, std::string_view title) = 0;
     // Yes/no question; true for yes.

@@ -9,8 +9,8 @@ namespace app {
 struct ProcessorInfo {
     char vendor[13] = {};
     char brand[49] = {};
-    uint32_t hyperthreading = 0;          // leaf 1 EDX bit 28
-    uint32_t logical_per_package = 0;     // leaf 1 EBX bits 16-23 (1 without HTT)
+    uint32_t hyperthreading = 0;       // leaf 1 EDX bit 28
+    uint32_t logical_per_package = 0;  // leaf 1 EBX bits 16-23 (1 without HTT)
     uint32_t sse = 0, sse2 = 0, sse3 = 0;
     uint32_t amd_3dnow = 0, amd_3dnow_ext = 0, amd64 = 0;
     // Beyond the report: the kernels choose their fastest forms from these.
@@ -18,8 +18,8 @@ struct ProcessorInfo {
     uint32_t processor_count = 1;
     // Distinct cores among the allowed processors, from the operating system (never 0).
     uint32_t physical_processor_count = 1;
-    double counter_frequency = 1e9;  // ticks per second
-    float clock_rate = 1000.0f;      // MHz
+    double counter_frequency = 1e9;   // ticks per second
+    float clock_rate = 1000.0f;       // MHz
     double clock_rate_wide = 1000.0;  // MHz; the copy the benchmarks read
     float clock_rate_per_processor[16] = {};
 };

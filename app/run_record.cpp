@@ -6,16 +6,23 @@ namespace app {
 
 const char* run_status_name(RunStatus s) {
     switch (s) {
-        case RunStatus::NotRun: return "not run";
-        case RunStatus::Running: return "running";
-        case RunStatus::Completed: return "completed";
-        case RunStatus::Failed: return "failed";
-        case RunStatus::Stopped: return "stopped";
+        case RunStatus::NotRun:
+            return "not run";
+        case RunStatus::Running:
+            return "running";
+        case RunStatus::Completed:
+            return "completed";
+        case RunStatus::Failed:
+            return "failed";
+        case RunStatus::Stopped:
+            return "stopped";
     }
     return "unknown";
 }
 
-RunRecord::RunRecord(const RunRecord& other) { *this = other; }
+RunRecord::RunRecord(const RunRecord& other) {
+    *this = other;
+}
 
 RunRecord& RunRecord::operator=(const RunRecord& other) {
     if (this == &other) return *this;

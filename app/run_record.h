@@ -22,7 +22,7 @@ struct RunProgress {
 };
 
 class RunRecord {
-public:
+  public:
     RunRecord() = default;
     RunRecord(const RunRecord& other);
     RunRecord& operator=(const RunRecord& other);
@@ -56,7 +56,7 @@ public:
     // Everything as one JSON object: status, error, headline, figures, progress.
     nlohmann::json to_json() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     RunStatus status_ = RunStatus::NotRun;
     std::string error_;

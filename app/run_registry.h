@@ -26,12 +26,12 @@ struct RunEntry {
 };
 
 class RunRegistry {
-public:
+  public:
     void add(RunEntry entry);  // replaces an entry of the same code
     const RunEntry* find(int code) const;
     std::vector<int> codes() const;
 
-private:
+  private:
     std::vector<RunEntry> entries_;
 };
 

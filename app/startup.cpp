@@ -1,17 +1,65 @@
 #include "app/startup.h"
 
-namespace app {
+#include <ctime>
 
-void startup_banner() {}
-void startup_detecting_line() {}
-void startup_detect_processors() {}
+#include "app/console.h"
+#include "app/counter.h"
+#include "app/format.h"
+#include "app/message_sink.h"
+#include "app/processor_detect.h"
+#include "app/processor_info.h"
+#include "app/thread.h"
+
+namespace app {
+namespace {
+int g_processor_count = 1;
+}  // namespace
+
+void startup_banner() {
+    // The counter's frequency is measured once, before processor detection reads it.
+    counter_init();
+    g_processor_count = processor_count();
+    console().reset();
+    std::string banner = strprintf("Lumetra 2.0 64-bit Edition %s\r\n", kBuildString.data());
+    banner += "BETA VERSION\r\nAuthors:\r\n";
+    for (std::string_view credit : kAuthorCredits) banner += std::string(credit) + "\r\n";
+    banner += "Webmaster and special thanks to:\r\n";
+    banner += std::string(kAcknowledgement) + "\r\n";
+    ConsoleAppend(banner);
+}
+
+void startup_detecting_line() {
+    processor_info().processor_count = static_cast<uint32_t>(g_processor_count);
+    if (g_processor_count == 1)
+        ConsoleAppend("\r\nDetecting processor...\r\n");
+    else
+        ConsoleAppend(strprintf("\r\nDetecting %d processors...\r\n", g_processor_count));
+}
+
+void startup_detect_processors() {
+    DetectionInputs inputs;
+    inputs.processor_count = g_processor_count;
+    ConsoleAppend(detect_processors(processor_info(), inputs));
+}
+
 std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& dir) {
-    return dir;
+    ConsoleAppend("\r\n" + with_cursor("Ready to execute."));
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    const std::filesystem::path path =
+        dir / console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900, utc.tm_hour,
+                                    utc.tm_min, utc.tm_sec);
+    if (!console().create_log_file(path))
+        message_sink().message_box("Warning: unable to open console file.", "File error");
+    console().changed_event().set();
+    return path;
 }
 
 CommandLine run_startup(std::string_view cmdline) {
     startup_banner();
     startup_detecting_line();
+    console().changed_event().reset();
     startup_detect_processors();
     startup_ready_and_log_file();
     return parse_command_line(cmdline);

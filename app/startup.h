@@ -24,6 +24,14 @@ namespace app {
 // The application's settings key name (the GUI registers it as its application name).
 inline constexpr std::string_view kSettingsKey = "Lumetra 2.0";
 inline constexpr std::string_view kBuildString = "Build 21MAR05";
+// The banner's credit lines (the About box shows the same).
+inline constexpr std::string_view kAuthorCredits[3] = {
+    "   The Lumetra developers: molecular dynamics and atomic structure",
+    "   The Lumetra developers: memory, STREAM, matrix-multiply and cipher benchmarks",
+    "   The Lumetra developers: suite, scores and the Linux edition",
+};
+inline constexpr std::string_view kAcknowledgement =
+    "   Everyone who ran the beta builds and sent in their results";
 
 // Steps 1-5: queries the processor count, empties the console and writes the banner.
 void startup_banner();

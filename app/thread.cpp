@@ -47,7 +47,9 @@ std::pair<long, long> core_of(int cpu) {
 
 }  // namespace
 
-int processor_count() { return static_cast<int>(cached_cpus().size()); }
+int processor_count() {
+    return static_cast<int>(cached_cpus().size());
+}
 
 int allowed_cpu(int index) {
     const auto& cpus = cached_cpus();
@@ -155,7 +157,9 @@ void Thread::join() {
     state_->joined = true;
 }
 
-bool Thread::joinable() const { return state_ && state_->created && !state_->joined; }
+bool Thread::joinable() const {
+    return state_ && state_->created && !state_->joined;
+}
 
 bool pin_current_thread(int index) {
     cpu_set_t set;

@@ -22,7 +22,7 @@ int physical_processor_count();
 std::vector<int> one_processor_per_core();
 
 class Thread {
-public:
+  public:
     Thread();
     ~Thread();  // joins
     Thread(const Thread&) = delete;
@@ -50,7 +50,7 @@ public:
         return true;
     }
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

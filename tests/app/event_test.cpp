@@ -50,8 +50,14 @@ TEST(Event, WaitWakesOnSetFromAnotherThread) {
 TEST(Event, ManualResetReleasesEveryWaiter) {
     Event e(Event::Reset::Manual);
     std::atomic<int> woke{0};
-    std::thread a([&] { e.wait(); ++woke; });
-    std::thread b([&] { e.wait(); ++woke; });
+    std::thread a([&] {
+        e.wait();
+        ++woke;
+    });
+    std::thread b([&] {
+        e.wait();
+        ++woke;
+    });
     e.set();
     a.join();
     b.join();

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 // Behaves like a benchmark dialog: auto start at first paint, a 1 ms timer adding up laps, a
 // worker signalling completion, a nested progress box, Cancel refused while running.
 class TestBenchmark : public app::RunController {
-public:
+  public:
     bool auto_start = true;
     bool close_when_done = true;
     bool use_progress_box = false;
@@ -59,7 +59,7 @@ public:
         }
     }
 
-private:
+  private:
     void start() {
         if (running) return;
         running = true;
@@ -96,7 +96,7 @@ private:
 
 // Runs two benchmarks from inside its own timer handler through the modal runner.
 class TestSuite : public app::RunController {
-public:
+  public:
     std::vector<std::string> log;
     int heartbeat_ticks = 0;
     int heartbeat_ticks_during_runs = 0;
@@ -124,7 +124,7 @@ public:
         host().end_dialog(app::kIdCancel);
     }
 
-private:
+  private:
     bool painted_ = false;
     bool inside_ = false;
 };

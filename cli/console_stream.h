@@ -1,0 +1,23 @@
+// The console text as a terminal shows it: the console's in-band control bytes removed and
+// CR LF turned into a newline. Texts arrive in pieces, so a control byte whose argument is in
+// the next piece is still removed whole.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+class ConsoleStreamFilter {
+  public:
+    std::string feed(std::string_view text);
+
+  private:
+    int skip_ = 0;             // argument bytes still to drop
+    bool pending_cr_ = false;  // a CR that may start a CR LF
+};
+
+// Streams every console text to standard output through the filter, one flush per text.
+void stream_console_to_stdout();
+
+}  // namespace cli
