@@ -192,6 +192,9 @@ std::string format_profile(const ProfileContents& c) {
 
 bool write_profile_file(const std::filesystem::path& path, const ProfileContents& contents,
                         std::string* error) {
+    // "Save as Profile..." may be the first to use the folder.
+    std::error_code ec;
+    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     return write_file_atomically(path, format_profile(contents), error);
 }
 
