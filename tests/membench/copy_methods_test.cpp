@@ -1,0 +1,94 @@
+// Every copy method copies exactly its block, for several block sizes, and nothing beyond it;
+// the bandwidth measurement marks the methods the processor lacks and leaves slots 10-13 empty.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "membench/bandwidth.h"
+#include "membench/copy_kernels.h"
+
+namespace {
+
+struct Buffers {
+    explicit Buffers(std::size_t bytes) : size(bytes) {
+        a.reset(static_cast<unsigned char*>(std::aligned_alloc(64, bytes)));
+        b.reset(static_cast<unsigned char*>(std::aligned_alloc(64, bytes)));
+        for (std::size_t i = 0; i < bytes; ++i) {
+            a[i] = static_cast<unsigned char>(i * 7 + 3);
+            b[i] = static_cast<unsigned char>(0xEE);
+        }
+    }
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    std::size_t size;
+    std::unique_ptr<unsigned char[], Free> a, b;
+};
+
+// The source of the method's copy and its destination (slot 0 copies b into a).
+void expect_copied(int slot, int block, Buffers& buf) {
+    const unsigned char* src = slot == 0 ? buf.b.get() : buf.a.get();
+    const unsigned char* dst = slot == 0 ? buf.a.get() : buf.b.get();
+    std::vector<unsigned char> expected_src(src, src + buf.size);
+    membench::run_copy_method(slot, block, 3, buf.a.get(), buf.b.get());
+    for (int i = 0; i < block; ++i)
+        ASSERT_EQ(dst[i], expected_src[static_cast<std::size_t>(i)])
+            << "slot " << slot << " byte " << i;
+    // The source is untouched and nothing beyond the block is written.
+    EXPECT_EQ(std::memcmp(src, expected_src.data(), buf.size), 0) << slot;
+    const unsigned char beyond = slot == 0 ? static_cast<unsigned char>(block * 7 + 3) : 0xEE;
+    EXPECT_EQ(dst[block], beyond) << "slot " << slot;
+}
+
+TEST(MembenchCopyMethods, EveryMethodCopiesTheWholeBlockAndNothingMore) {
+    for (int block : {256, 1024, 8192, 8192 + 768, 65536}) {
+        for (int slot = 0; slot < membench::kMethodCount; ++slot) {
+            Buffers buf(static_cast<std::size_t>(block) + 4096);
+            expect_copied(slot, block, buf);
+        }
+    }
+}
+
+TEST(MembenchCopyMethods, RegisterCopyWorksInItsOwnStepSize) {
+    Buffers buf(4096);
+    membench::copy_alu_registers(128 * 3, 1, buf.a.get(), buf.b.get());
+    EXPECT_EQ(std::memcmp(buf.a.get(), buf.b.get(), 384), 0);
+    EXPECT_EQ(buf.b[384], 0xEE);
+}
+
+TEST(MembenchCopyMethods, BlockSmallerThanOneStepIsNeverTouched) {
+    Buffers buf(4096);
+    membench::copy_alu_registers(100, 2, buf.a.get(), buf.b.get());
+    membench::copy_sse_aligned_prefetch(200, 2, buf.a.get(), buf.b.get());
+    membench::copy_sse2_aligned(0, 2, buf.a.get(), buf.b.get());
+    for (std::size_t i = 0; i < buf.size; ++i) ASSERT_EQ(buf.b[i], 0xEE) << i;
+}
+
+TEST(MembenchBandwidth, MissingInstructionSetsReadMinusOneAndEmptySlotsStayZero) {
+    Buffers buf(16384);
+    membench::BandwidthRow row{};
+    const float best = membench::measure_bandwidth(8192, 4, buf.a.get(), buf.b.get(), row, {});
+    for (int slot = 0; slot < 4; ++slot) EXPECT_GT(row[slot], 0.0f) << slot;
+    for (int slot = 4; slot < 10; ++slot) EXPECT_EQ(row[slot], -1.0f) << slot;
+    for (int slot = 10; slot < 14; ++slot) EXPECT_EQ(row[slot], 0.0f) << slot;
+    float expected = 0;
+    for (float v : row) expected = std::max(expected, v);
+    EXPECT_EQ(best, expected);
+
+    membench::BandwidthRow sse_only{};
+    membench::measure_bandwidth(8192, 4, buf.a.get(), buf.b.get(), sse_only, {true, false});
+    for (int slot = 4; slot < 8; ++slot) EXPECT_GT(sse_only[slot], 0.0f) << slot;
+    EXPECT_EQ(sse_only[8], -1.0f);
+    EXPECT_EQ(sse_only[9], -1.0f);
+
+    membench::BandwidthRow all{};
+    membench::measure_bandwidth(8192, 4, buf.a.get(), buf.b.get(), all, {true, true});
+    for (int slot = 0; slot < 10; ++slot) EXPECT_GT(all[slot], 0.0f) << slot;
+    EXPECT_EQ(std::memcmp(buf.a.get(), buf.b.get(), 8192), 0);
+}
+
+}  // namespace
