@@ -1,0 +1,162 @@
+// Forces and potential energy: hand-computed two-atom values, the minimum image, the far-corner
+// factor, coincident atoms, and both pair kernels bit for bit against the oracle loop.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/processor_info.h"
+#include "md/pair_kernels.h"
+#include "md_test_support.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::ScopedCwd;
+using testing_support::TempDir;
+
+// Two argon atoms in a 64-atom argon box, moved by hand.
+class TwoAtoms : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cwd_ = std::make_unique<ScopedCwd>(dir_.path());
+        md::construct_from_settings(s_, md_test::settings(0, {2}, 4));
+        md::place_atoms(s_);
+        s_.atom_count = 2;  // the arrays keep their size; only two atoms take part
+        set(0.5, 0.5, 0.5, 0.5, 0.5, 0.5);
+    }
+    void TearDown() override { md::clear_pair_kernel(); }
+    void set(double x0, double y0, double z0, double x1, double y1, double z1) {
+        s_.positions[0] = {x0, y0, z0, 0};
+        s_.positions[1] = {x1, y1, z1, 0};
+    }
+    std::vector<md::PairKernel> kernels() const {
+        std::vector<md::PairKernel> k{md::PairKernel::Plain};
+        if (md::pair_kernel_supported(md::PairKernel::Avx2)) k.push_back(md::PairKernel::Avx2);
+        return k;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<ScopedCwd> cwd_;
+    md::mdsimstate s_;
+};
+
+TEST_F(TwoAtoms, ForceAndEnergyAreThePlainLennardJonesValues) {
+    const double S = std::pow(3.4 / s_.box_side, 6);
+    for (md::PairKernel k : kernels()) {
+        md::set_pair_kernel(k);
+        set(0.30, 0.5, 0.5, 0.55, 0.5, 0.5);  // 0.25 box sides apart along x
+        md::compute_forces(s_);
+        const double r = 0.25;
+        // F = 24 (2 S^2 / r^13 - S / r^7) along the separation; i is pushed away from j.
+        const double f = 24.0 * (2.0 * S * S / std::pow(r, 13) - S / std::pow(r, 7));
+        EXPECT_NEAR(s_.forces[0].x, -f, std::fabs(f) * 1e-12) << md::pair_kernel_name(k);
+        EXPECT_EQ(s_.forces[1].x, -s_.forces[0].x);
+        EXPECT_EQ(s_.forces[0].y, 0.0);
+        const double pe = 4.0 * (S * S / std::pow(r, 12) - S / std::pow(r, 6)) / 2.0;
+        EXPECT_NEAR(md::potential_energy(s_), pe, std::fabs(pe) * 1e-12);
+    }
+}
+
+TEST_F(TwoAtoms, SixTenthsApartInteractAsFourTenthsThroughTheImage) {
+    EXPECT_NEAR(md::minimum_image(0.6), -0.4, 1e-15);
+    EXPECT_NEAR(md::minimum_image(-0.6), 0.4, 1e-15);
+    EXPECT_EQ(md::minimum_image(0.3), 0.3);
+    for (md::PairKernel k : kernels()) {
+        md::set_pair_kernel(k);
+        set(0.8, 0.5, 0.5, 0.2, 0.5, 0.5);
+        md::compute_forces(s_);
+        const double through_image = s_.forces[0].x;
+        const double pe_image = md::potential_energy(s_);
+        set(0.1, 0.5, 0.5, 0.5, 0.5, 0.5);  // the same -0.4 separation, directly
+        md::compute_forces(s_);
+        EXPECT_GT(through_image, 0.0);  // attracted towards the image of j on its right
+        EXPECT_NEAR(through_image, s_.forces[0].x, std::fabs(through_image) * 1e-12);
+        EXPECT_NEAR(pe_image, md::potential_energy(s_), std::fabs(pe_image) * 1e-12);
+    }
+}
+
+TEST_F(TwoAtoms, FarCornerPairHasForceButNoPotential) {
+    for (md::PairKernel k : kernels()) {
+        md::set_pair_kernel(k);
+        set(0.0, 0.0, 0.0, 0.5, 0.5, 0.5);  // r = sqrt(0.75), past 0.8660254
+        md::compute_forces(s_);
+        EXPECT_NE(s_.forces[0].x, 0.0);
+        EXPECT_EQ(md::potential_energy(s_), 0.0);
+        set(0.0, 0.0, 0.0, 0.5, 0.5, 0.49);  // just inside
+        EXPECT_LT(md::potential_energy(s_), 0.0);
+    }
+}
+
+TEST_F(TwoAtoms, AtomsAtTheSamePlaceGiveFiniteForces) {
+    for (md::PairKernel k : kernels()) {
+        md::set_pair_kernel(k);
+        set(0.3, 0.3, 0.3, 0.3, 0.3, 0.3);
+        md::compute_forces(s_);
+        EXPECT_EQ(s_.forces[0].x, 0.0);
+        EXPECT_EQ(s_.forces[1].z, 0.0);
+        EXPECT_EQ(md::potential_energy(s_), 0.0);
+    }
+}
+
+TEST(MdPairKernels, ChoiceFollowsTheProcessorReport) {
+    app::ProcessorInfo info;
+    EXPECT_EQ(md::pair_kernel_for(info), md::PairKernel::Plain);
+    info.avx = info.avx2 = 1;
+    EXPECT_EQ(md::pair_kernel_for(info), md::PairKernel::Avx2);
+}
+
+// Every kernel against the oracle, bit for bit, on lattices (with row tails of every length)
+// and on atoms scattered over the whole box (many far-corner pairs, images in every direction).
+TEST(MdPairKernels, BitIdenticalToTheOracleLoop) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    struct Setup {
+        md::SimulationSettings settings;
+        bool scatter;
+    };
+    const Setup setups[] = {
+        {md_test::settings(2, {2, 0, 2, 0}, 3), false},  // 108 atoms
+        {md_test::settings(1, {3, 4}, 3), false},        // 54
+        {md_test::settings(0, {1}, 3), true},            // 27, scattered
+        {md_test::settings(2, {0, 1, 2, 3}, 2), true},   // 32, scattered
+    };
+    std::vector<md::PairKernel> kernels{md::PairKernel::Plain};
+    if (md::pair_kernel_supported(md::PairKernel::Avx2)) kernels.push_back(md::PairKernel::Avx2);
+
+    for (const Setup& setup : setups) {
+        md::mdsimstate base;
+        md_test::build(base, setup.settings);
+        if (setup.scatter) {
+            int32_t seed = 99;
+            for (md::Vec4& p : base.positions)
+                p = {md::draw_uniform(seed), md::draw_uniform(seed), md::draw_uniform(seed), 0};
+        }
+        // Drop atoms one by one so every row-tail length (0 to 3) is met.
+        for (int drop = 0; drop < 4; ++drop) {
+            md::mdsimstate oracle = base;
+            oracle.atom_count -= drop;
+            md_test::oracle_forces(oracle);
+            const double pe = md_test::oracle_potential(oracle);
+            for (md::PairKernel k : kernels) {
+                md::set_pair_kernel(k);
+                md::mdsimstate s = base;
+                s.atom_count -= drop;
+                md::compute_forces(s);
+                for (int i = 0; i < s.atom_count; ++i) {
+                    ASSERT_TRUE(md_test::same_bits(s.forces[i].x, oracle.forces[i].x))
+                        << md::pair_kernel_name(k) << " atom " << i;
+                    ASSERT_TRUE(md_test::same_bits(s.forces[i].y, oracle.forces[i].y));
+                    ASSERT_TRUE(md_test::same_bits(s.forces[i].z, oracle.forces[i].z));
+                    ASSERT_EQ(s.forces[i].w, 0.0);
+                    ASSERT_TRUE(md_test::same_bits(s.previous_forces[i].x, base.forces[i].x));
+                }
+                ASSERT_TRUE(md_test::same_bits(md::potential_energy(s), pe))
+                    << md::pair_kernel_name(k);
+            }
+        }
+    }
+    md::clear_pair_kernel();
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// Shared pieces of the molecular dynamics tests: a small simulation built in the current
+// (temporary) directory, and the oracle pair loops written straight from the formulas.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "md/deck.h"
+#include "md/mdenergy.h"
+#include "md/mdsimstate.h"
+
+namespace md_test {
+
+inline md::SimulationSettings settings(int lattice, std::array<int, 4> species, int cells,
+                                       double temperature = 140.0, double dt = 0.0001,
+                                       int steps = 100) {
+    md::SimulationSettings s;
+    s.lattice_type = lattice;
+    s.species = species;
+    s.cells_per_side = cells;
+    s.temperature = temperature;
+    s.time_step = dt;
+    s.steps = steps;
+    return s;
+}
+
+// Constructs, places, draws velocities and computes the first forces, as a run's set-up does.
+inline void build(md::mdsimstate& s, const md::SimulationSettings& settings) {
+    md::construct_from_settings(s, settings);
+    md::place_atoms(s);
+    md::init_atomvelocities(s);
+    md::compute_forces(s);
+}
+
+inline std::string read_file(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline void write_file(const std::filesystem::path& p, const std::string& text) {
+    if (!p.parent_path().empty()) std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+inline bool same_bits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The oracle: the pair formulas as written, one pair at a time.
+struct OraclePair {
+    double dx, dy, dz, r2, f, term;
+};
+
+inline OraclePair oracle_pair(const md::mdsimstate& s, int i, int j) {
+    OraclePair p;
+    p.dx = s.positions[i].x - s.positions[j].x;
+    p.dy = s.positions[i].y - s.positions[j].y;
+    p.dz = s.positions[i].z - s.positions[j].z;
+    p.dx = p.dx - std::trunc(2.0 * p.dx);
+    p.dy = p.dy - std::trunc(2.0 * p.dy);
+    p.dz = p.dz - std::trunc(2.0 * p.dz);
+    p.r2 = p.dx * p.dx + p.dy * p.dy + p.dz * p.dz;
+    const double r = std::sqrt(p.r2);
+    const double q = 1.0 / r;
+    const double q2 = q * q;
+    const double s6 = q2 * q2 * q2;
+    const double S = s.S[s.species[i]][s.species[j]];
+    const double E = s.E[s.species[i]][s.species[j]];
+    p.f = (2.0 * S * S * s6 * s6 - s6 * S) * (24.0 * E * q2);
+    p.term = (s6 * s6 * S * S - s6 * S) * 4.0 * E * (1.0 - std::trunc(r / 0.8660254));
+    if (p.r2 == 0.0) p.f = p.term = 0.0;
+    return p;
+}
+
+inline void oracle_forces(md::mdsimstate& s) {
+    for (int i = 0; i < s.atom_count; ++i) {
+        s.previous_forces[i] = s.forces[i];
+        s.forces[i] = md::Vec4{};
+    }
+    for (int i = 0; i < s.atom_count; ++i) {
+        for (int j = i + 1; j < s.atom_count; ++j) {
+            const OraclePair p = oracle_pair(s, i, j);
+            s.forces[i].x += p.f * p.dx;
+            s.forces[i].y += p.f * p.dy;
+            s.forces[i].z += p.f * p.dz;
+            s.forces[j].x -= p.f * p.dx;
+            s.forces[j].y -= p.f * p.dy;
+            s.forces[j].z -= p.f * p.dz;
+        }
+    }
+}
+
+inline double oracle_potential(const md::mdsimstate& s) {
+    double sum = 0.0;
+    for (int i = 0; i < s.atom_count; ++i)
+        for (int j = i + 1; j < s.atom_count; ++j) sum += oracle_pair(s, i, j).term;
+    return sum / s.atom_count;
+}
+
+}  // namespace md_test
