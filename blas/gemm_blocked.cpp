@@ -1,0 +1,138 @@
+#include "blas/gemm_blocked.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "app/processor_info.h"
+#include "blas/aligned_block.h"
+#include "blas/gemm_layout.h"
+
+namespace blas {
+namespace {
+
+template <class T>
+const TileKernels<T>& tile_kernels(TileIsa isa);
+template <>
+const TileKernels<float>& tile_kernels<float>(TileIsa isa) {
+    return sgemm_tile_kernels(isa);
+}
+template <>
+const TileKernels<double>& tile_kernels<double>(TileIsa isa) {
+    return dgemm_tile_kernels(isa);
+}
+
+// C (column-major, leading dimension m) op= packed A x packed B, tile by tile: for each row
+// block and column block, the first K tile applies beta, the further ones accumulate, the K
+// remainder is added by plain loops, and partial blocks go through the edge loops.
+//
+// The column blocks are taken a few at a time (as many B panels as fit in the outer caches),
+// and every row block runs over that group before the next group starts. Each C tile still
+// receives its K tiles in order, so the result is the same as block by block.
+template <class T, int NB>
+void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T* pa, const T* pb,
+                      T* c) {
+    const int mt = tile_count(m, NB);
+    const int nt = tile_count(n, NB);
+    const int kt = tile_count(k, NB);
+    const int k_full = k / NB;
+    const int k_rest = k % NB;
+    const std::size_t tile = static_cast<std::size_t>(NB) * NB;
+    const BetaVariant first = beta_variant(beta);
+    const bool k_major = kern.make_k_major != nullptr;
+
+    if (k_major) {
+        for (int r = 0; r < mt; ++r)
+            for (int t = 0; t < k_full; ++t)
+                kern.make_k_major(pa + (static_cast<std::size_t>(r) * kt + t) * tile);
+    }
+
+    const std::size_t panel_bytes = std::max<std::size_t>(1, kt * tile * sizeof(T));
+    const int group = static_cast<int>(std::clamp<std::size_t>((2u << 20) / panel_bytes, 1, 64));
+
+    for (int q0 = 0; q0 < nt; q0 += group) {
+        const int q1 = std::min(nt, q0 + group);
+        for (int r = 0; r < mt; ++r) {
+            const int rows = std::min(NB, m - r * NB);
+            const T* a_row = pa + static_cast<std::size_t>(r) * kt * tile;
+            for (int q = q0; q < q1; ++q) {
+                const int cols = std::min(NB, n - q * NB);
+                const T* b_col = pb + static_cast<std::size_t>(q) * kt * tile;
+                T* cb = c + static_cast<std::size_t>(q) * NB * m + static_cast<std::size_t>(r) * NB;
+                const bool whole = rows == NB && cols == NB;
+                for (int t = 0; t < k_full; ++t) {
+                    const BetaVariant v = t == 0 ? first : BetaVariant::One;
+                    const T* at = a_row + t * tile;
+                    const T* bt = b_col + t * tile;
+                    if (whole)
+                        kern.full_tile(v, beta, at, bt, cb, m);
+                    else
+                        edge_tile<T, NB>(v, beta, at, k_major, bt, cb, m, rows, cols);
+                }
+                // The remainder of K; with no whole K tile it is also where beta is applied.
+                if (k_rest > 0 || k_full == 0)
+                    k_remainder<T, NB>(k_full == 0, first, beta, a_row + k_full * tile,
+                                       b_col + k_full * tile, cb, m, rows, cols, k_rest);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool tile_isa_supported(TileIsa isa) {
+    if (isa == TileIsa::Plain) return true;
+    const app::ProcessorInfo& info = app::processor_info();
+    return info.avx2 != 0 && info.fma != 0;
+}
+
+TileIsa preferred_tile_isa() {
+    return tile_isa_supported(TileIsa::Avx2Fma) ? TileIsa::Avx2Fma : TileIsa::Plain;
+}
+
+template <class T>
+GemmStatus gemm_blocked(TileIsa isa, bool compute, int nb, T beta, T alpha, int m, int k, int n,
+                        const T* a, const T* b, T* c) {
+    constexpr int kTile = sizeof(T) == sizeof(float) ? kSgemmTile : kDgemmTile;
+    if (m < 0 || k < 0 || n < 0 || nb <= 0) return GemmStatus::InvalidSize;
+    if (compute && nb != kTile) return GemmStatus::InvalidSize;
+    if (m == 0 || n == 0) return GemmStatus::Ok;
+    if (!c || (k > 0 && (!a || !b))) return GemmStatus::InvalidSize;
+    if (!tile_isa_supported(isa)) isa = TileIsa::Plain;
+
+    // A rectangular C goes through a scratch, held for the whole call so that C can always be
+    // turned back whatever else fails to allocate: C is either the product or unchanged. A
+    // square C is transposed by swaps and needs none.
+    AlignedBlock scratch;
+    if (m != n) {
+        scratch = AlignedBlock::allocate(static_cast<std::size_t>(m) * n * sizeof(T));
+        if (!scratch) return GemmStatus::OutOfMemory;
+        transpose_through(c, m, n, nb, scratch.as<T>());
+    } else {
+        transpose_in_place(c, m, n, nb);
+    }
+    // Packed A starts on a 64-byte boundary, packed B 16 bytes past one.
+    AlignedBlock pa = AlignedBlock::allocate(packed_elements(m, k, nb) * sizeof(T), 0);
+    AlignedBlock pb = AlignedBlock::allocate(packed_elements(k, n, nb) * sizeof(T), 16);
+    const bool ok = pa && pb;
+    if (ok) {
+        pack_a(a, m, k, alpha, nb, pa.as<T>());
+        pack_b(b, k, n, nb, pb.as<T>());
+        if (compute)
+            blocked_multiply<T, kTile>(tile_kernels<T>(isa), beta, m, k, n, pa.as<T>(), pb.as<T>(),
+                                       c);
+    }
+    pa = AlignedBlock();
+    pb = AlignedBlock();
+    if (m != n)
+        transpose_through(c, n, m, nb, scratch.as<T>());
+    else
+        transpose_in_place(c, m, n, nb);
+    return ok ? GemmStatus::Ok : GemmStatus::OutOfMemory;
+}
+
+template GemmStatus gemm_blocked<float>(TileIsa, bool, int, float, float, int, int, int,
+                                        const float*, const float*, float*);
+template GemmStatus gemm_blocked<double>(TileIsa, bool, int, double, double, int, int, int,
+                                         const double*, const double*, double*);
+
+}  // namespace blas

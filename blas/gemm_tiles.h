@@ -1,0 +1,53 @@
+// The tile kernels the blocked multiply is built from, as a table per precision and
+// instruction set: the plain kernels everywhere, vector ones where the processor has them.
+// Internal to blas/.
+#pragma once
+
+#include <cstddef>
+
+namespace blas {
+
+// What the first K tile does with the old C: beta 0 overwrites, beta 1 accumulates, any other
+// beta scales C and then accumulates.
+enum class BetaVariant { Zero, One, Scale };
+
+template <class T>
+BetaVariant beta_variant(T beta) {
+    if (beta == T(0)) return BetaVariant::Zero;
+    if (beta == T(1)) return BetaVariant::One;
+    return BetaVariant::Scale;
+}
+
+template <class T>
+struct TileKernels {
+    int nb = 0;
+    // A kernel may want the whole A tiles in a layout of its own: k-major (element (i, k) at
+    // k * nb + i) instead of row-major. The driver then turns every whole A tile in place with
+    // this function once, after packing, and the edge loops read those tiles k-major too.
+    void (*make_k_major)(T* tile) = nullptr;
+    // One nb x nb x nb tile: C (column-major, leading dimension ldc) op= A tile x B tile.
+    void (*full_tile)(BetaVariant v, T beta, const T* a, const T* b, T* c, int ldc) = nullptr;
+};
+
+enum class TileIsa { Plain, Avx2Fma };
+
+const TileKernels<float>& sgemm_tile_kernels(TileIsa isa);
+const TileKernels<double>& dgemm_tile_kernels(TileIsa isa);
+
+// The vector kernels live in their own file, built for AVX2 and FMA but only entered when the
+// processor has both.
+const TileKernels<float>& sgemm_tile_kernels_avx2();
+const TileKernels<double>& dgemm_tile_kernels_avx2();
+
+// The plain edge and K-remainder loops, shared by every instruction set: rows x cols of C
+// (column-major, leading dimension ldc) from packed tiles a (rows of nb k values) and b
+// (columns of nb k values).
+// a_k_major: the A tile has been turned k-major (see TileKernels::make_k_major).
+template <class T, int NB>
+void edge_tile(BetaVariant v, T beta, const T* a, bool a_k_major, const T* b, T* c, int ldc,
+               int rows, int cols);
+template <class T, int NB>
+void k_remainder(bool first, BetaVariant v, T beta, const T* a, const T* b, T* c, int ldc, int rows,
+                 int cols, int ks);
+
+}  // namespace blas
