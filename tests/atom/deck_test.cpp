@@ -1,0 +1,103 @@
+// Deck reading and refusal: only the order of the values counts, and every bad deck is refused
+// with a reason before anything is built or written.
+#include <gtest/gtest.h>
+
+#include "atom/atomstate.h"
+#include "deck_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using atom_testing::deck;
+using atom_testing::orbital;
+
+TEST(AtomDeck, ArbitraryLabelsReadTheSameAsDescriptiveOnes) {
+    const std::string described = atom_testing::helium_deck(500);
+    const std::string arbitrary =
+        "a 2.0 b 500 c 0.001 d 400 e 2\n x 1 x 0 x 0 x 0 x 1 y 1 y 0 y 0 y 1 y 1\n"
+        "f 50 g 0.000001 h 0.5 i HartreeFock";
+    atom::AtomDeck a, b;
+    std::string err;
+    ASSERT_TRUE(atom::parse_atom_deck(described, a, err)) << err;
+    ASSERT_TRUE(atom::parse_atom_deck(arbitrary, b, err)) << err;
+    EXPECT_EQ(a.Z, b.Z);
+    EXPECT_EQ(a.points, b.points);
+    EXPECT_EQ(a.rinit, b.rinit);
+    EXPECT_EQ(a.rfinal, b.rfinal);
+    ASSERT_EQ(b.orbitals.size(), 2u);
+    EXPECT_EQ(b.orbitals[1].s, 1);
+    EXPECT_EQ(a.loops, b.loops);
+    EXPECT_EQ(a.tolerance, b.tolerance);
+    EXPECT_EQ(a.mixing, b.mixing);
+    EXPECT_EQ(b.type, "HartreeFock");
+}
+
+TEST(AtomDeck, LongTypeWordIsCutAndLongLabelIsRefused) {
+    atom::AtomDeck d;
+    std::string err;
+    std::string text = atom_testing::hydrogen_deck();
+    text.replace(text.find("HartreeFock"), 11, "AVeryLongTypeOfScfWord");
+    ASSERT_TRUE(atom::parse_atom_deck(text, d, err)) << err;
+    EXPECT_EQ(d.type, "AVeryLongTypeOf");
+    text = atom_testing::hydrogen_deck();
+    text.replace(0, 13, std::string(32, 'L'));
+    EXPECT_FALSE(atom::parse_atom_deck(text, d, err));
+    EXPECT_NE(err.find("label"), std::string::npos) << err;
+}
+
+struct BadDeck {
+    const char* name;
+    std::string text;
+    const char* reason;  // part of the error text
+};
+
+TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
+    const std::string h = orbital(1, 0, 0, 0);
+    const std::vector<BadDeck> cases = {
+        {"empty", "", "missing value for nuclear charge"},
+        {"short", "Z 1.0 N 250 rinit 0.001", "missing value for r final"},
+        {"unparsable", deck(1, 250, "0.001", "4OO", h, 1), "r final \"4OO\" is not a number"},
+        {"few points", deck(1, 4, "0.001", "400", h, 1), "grid points 4"},
+        {"huge points", deck(1, 5000000, "0.001", "400", h, 1), "grid points 5000000"},
+        {"r init zero", deck(1, 250, "0", "400", h, 1), "r init"},
+        {"r final below", deck(1, 250, "0.01", "0.001", h, 1), "r final"},
+        {"Z zero", deck(0, 250, "0.001", "400", h, 1), "nuclear charge"},
+        {"no orbitals", deck(1, 250, "0.001", "400", "", 0), "orbital count 0"},
+        {"l too big", deck(5, 250, "0.001", "400", orbital(5, 4, 0, 0), 1), "l = 4"},
+        {"m too big", deck(2, 250, "0.001", "400", orbital(2, 1, 2, 0), 1), "|m| = 2"},
+        {"n not above l", deck(2, 250, "0.001", "400", orbital(1, 1, 0, 0), 1), "n = 1"},
+        {"count too big", deck(1, 250, "0.001", "400", h, 2), "orbital count match"},
+        {"count too small", deck(2, 250, "0.001", "400", h + h, 1), "orbital count match"},
+        {"empty shell", deck(1, 250, "0.001", "400", orbital(1, 0, 0, 0, 0), 1),
+         "total occupation 0"},
+        {"short loop count", deck(1, 250, "0.001", "400", h, 1, 49), "loop count 49"},
+    };
+    for (const BadDeck& c : cases) {
+        testing_support::TempDir dir;
+        testing_support::ScopedCwd cwd(dir.path());
+        atom_testing::write_file("bad.in", c.text);
+        atom::AtomState st;
+        std::string err;
+        EXPECT_FALSE(atom::atom_setup(st, "bad.in", {}, 50, err)) << c.name;
+        EXPECT_NE(err.find(c.reason), std::string::npos) << c.name << ": " << err;
+        EXPECT_FALSE(st.allocated) << c.name;
+        EXPECT_TRUE(st.wf.u.empty()) << c.name;
+        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << c.name;
+        EXPECT_FALSE(std::filesystem::exists("radgridpositions")) << c.name;
+    }
+}
+
+TEST(AtomDeck, MissingDeckIsReportedAndAFailedSetupReleasesAnEarlierState) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    atom_testing::write_file("H.in", atom_testing::hydrogen_deck());
+    atom::AtomState st;
+    std::string err;
+    ASSERT_TRUE(atom::atom_setup(st, "H.in", {}, 50, err)) << err;
+    EXPECT_FALSE(atom::atom_setup(st, "gone.in", {}, 50, err));
+    EXPECT_EQ(err, "cannot be opened");
+    EXPECT_FALSE(st.allocated);
+    EXPECT_TRUE(st.r.values.empty());
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+// The Orbitra run through the headless host, the way the suite and the CLI run it: automatic
+// start, figures and the time line, a stop honoured at an iteration boundary, a missing deck on
+// an automatic start, refused decks, a failed exchange evaluation, timers that cannot start.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/format.h"
+#include "app/headless_host.h"
+#include "app/message_sink.h"
+#include "app/run_registry.h"
+#include "atom/orbitra_run.h"
+#include "deck_fixtures.h"
+#include "support/temp_dir.h"
+
+void register_atom_runs(app::RunRegistry& registry);
+
+namespace {
+
+using namespace std::chrono_literals;
+using atom_testing::orbital;
+
+// Records message boxes and answers questions with a fixed answer.
+class RecordingSink : public app::MessageSink {
+  public:
+    RecordingSink() { app::set_message_sink(this); }
+    ~RecordingSink() override { app::set_message_sink(nullptr); }
+    void message_box(std::string_view text, std::string_view title) override {
+        std::lock_guard lock(mutex_);
+        boxes.push_back(std::string(title) + ": " + std::string(text));
+    }
+    bool ask_yes_no(std::string_view text, std::string_view title) override {
+        std::lock_guard lock(mutex_);
+        boxes.push_back(std::string(title) + "? " + std::string(text));
+        return answer;
+    }
+    std::vector<std::string> boxes;
+    bool answer = true;
+
+  private:
+    std::mutex mutex_;
+};
+
+// A working directory with an "Input Files" folder of small decks.
+struct Workspace {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd{dir.path()};
+    Workspace() {
+        app::console().reset();
+        atom_testing::write_file("Input Files/He.in", atom_testing::helium_deck(250));
+        atom_testing::write_file("Input Files/H.in", atom_testing::hydrogen_deck(250));
+    }
+};
+
+std::unique_ptr<atom::OrbitraRun> automatic(const std::string& deck) {
+    auto run = std::make_unique<atom::OrbitraRun>();
+    run->auto_run_request = true;
+    run->close_when_done = true;
+    run->deck_name = deck;
+    return run;
+}
+
+int run_modal(app::RunController& c) {
+    app::HeadlessRunner runner;
+    runner.time_limit = 120s;
+    return runner.run_modal(c);
+}
+
+TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
+    Workspace ws;
+    RecordingSink sink;
+    auto run = automatic("HE");  // looked up ignoring case
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    const app::RunRecord& rec = run->record();
+    ASSERT_EQ(rec.status(), app::RunStatus::Completed) << rec.error();
+    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_EQ(run->status, "Status: Finished");
+    EXPECT_FALSE(run->running);
+    EXPECT_GT(run->result, 0.0f);
+    EXPECT_EQ(rec.headline_name(), "time_s");
+    EXPECT_FLOAT_EQ(static_cast<float>(rec.headline()), run->result);
+    const nlohmann::json f = rec.figures();
+    EXPECT_EQ(f["deck"], "He");
+    EXPECT_EQ(f["Z"], 2.0);
+    EXPECT_TRUE(f["converged"].get<bool>());
+    EXPECT_GE(f["iterations"].get<int>(), 1);
+    EXPECT_EQ(f["iterations"].get<int>(), run->scf_iteration_shown);
+    EXPECT_NEAR(f["total_energy"].get<double>(), -2.8617, 1e-3);
+    EXPECT_NEAR(f["potential_energy"].get<double>(),
+                f["nuclear_energy"].get<double>() + f["hartree_energy"].get<double>() +
+                    f["exchange_energy"].get<double>(),
+                1e-12);
+    EXPECT_EQ(f["eigenvalues"].size(), 2u);
+    EXPECT_LT(f["virial"].get<double>(), -5.0);  // ln |2 - |V/E|| far below 0 at convergence
+    const std::string text = app::console().text();
+    EXPECT_NE(
+        text.find(app::with_cursor(app::strprintf("Time: %.5f seconds.", run->simulation_time))),
+        std::string::npos)
+        << text;
+    EXPECT_TRUE(std::filesystem::exists("Orbitra.out"));
+    EXPECT_TRUE(std::filesystem::exists("radgridpositions"));
+    // The run released its state (no view kept the data).
+    EXPECT_FALSE(run->shared().atom.allocated);
+    EXPECT_EQ(run->virial_history().size(), static_cast<std::size_t>(run->scf_iteration_shown) + 1);
+}
+
+// Cancels (and confirms) once the compute thread is past its first iteration.
+class CancellingRun : public atom::OrbitraRun {
+  public:
+    int cancelled_at = -1;
+    void on_timer(int id) override {
+        atom::OrbitraRun::on_timer(id);
+        if (running && cancelled_at < 0 && shared().iteration.load() >= 1) {
+            cancelled_at = shared().iteration.load();
+            on_cancel();
+        }
+    }
+};
+
+TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
+    Workspace ws;
+    RecordingSink sink;
+    // Never converges (tolerance 0), so only the stop ends it early.
+    atom_testing::write_file("Input Files/Be.in",
+                             atom_testing::deck(4, 500, "0.001", "400",
+                                                orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1) +
+                                                    orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
+                                                4, 50, "0"));
+    CancellingRun run;
+    run.auto_run_request = true;
+    run.close_when_done = true;
+    run.deck_name = "Be";
+    EXPECT_EQ(run_modal(run), app::kIdOk);
+    ASSERT_GE(run.cancelled_at, 1);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0], "Simulation in Progress? Do you wish to stop the simulation?");
+    EXPECT_EQ(run.record().status(), app::RunStatus::Stopped);
+    EXPECT_EQ(run.status, "Status: Stopped");
+    EXPECT_EQ(run.result, 0.0f);
+    // The thread finished the iteration it was in and went no further.
+    EXPECT_LE(run.shared().iteration.load(), run.cancelled_at + 1);
+    EXPECT_LT(run.shared().iteration.load(), 49);
+    EXPECT_NE(app::console().text().find(app::with_cursor("Benchmark interrupted.")),
+              std::string::npos);
+    EXPECT_EQ(app::console().text().find("Time:"), std::string::npos);
+}
+
+TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
+    Workspace ws;
+    RecordingSink sink;
+    sink.answer = false;
+    atom_testing::write_file("Input Files/Be.in",
+                             atom_testing::deck(4, 250, "0.001", "400",
+                                                orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1) +
+                                                    orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
+                                                4));
+    CancellingRun run;
+    run.auto_run_request = true;
+    run.close_when_done = true;
+    run.deck_name = "Be";
+    EXPECT_EQ(run_modal(run), app::kIdOk);
+    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
+}
+
+TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
+    Workspace ws;
+    RecordingSink sink;
+    atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
+    auto run = automatic("Xe");
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0], "Can't find file: Can't execute batch run script");
+    // Sorted ignoring case: b, H, He.
+    ASSERT_EQ(run->atoms.size(), 3u);
+    EXPECT_EQ(run->atoms[0].name, "b");
+    EXPECT_EQ(run->atoms[1].name, "H");
+    EXPECT_EQ(run->record().status(), app::RunStatus::Completed);
+    EXPECT_EQ(run->record().figure("deck"), "b");
+}
+
+TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
+    Workspace ws;
+    RecordingSink sink;
+    atom_testing::write_file("Input Files/Bad.in",
+                             atom_testing::deck(1, 250, "0.001", "400", orbital(1, 4, 0, 0), 1));
+    auto run = automatic("bad");
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+    EXPECT_EQ(run->record().error().rfind("Error", 0), 0u);
+    EXPECT_NE(run->record().error().find("Bad.in"), std::string::npos) << run->record().error();
+    EXPECT_EQ(run->result, 0.0f);
+    EXPECT_EQ(
+        app::console().text().rfind("Error: Orbitra deck Bad.in refused: orbital 1 has l = 4", 0),
+        0u);
+    EXPECT_FALSE(std::filesystem::exists("Orbitra.out"));
+    EXPECT_FALSE(run->shared().atom.allocated);
+}
+
+TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
+    Workspace ws;
+    RecordingSink sink;
+    atom::set_radlocpot_failure_for_testing(true);
+    auto run = automatic("He");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    const std::string out = testing::internal::GetCapturedStdout();
+    atom::set_radlocpot_failure_for_testing(false);
+    EXPECT_NE(out.find("Error in MakeRadLocPot - pt past grid size\n"), std::string::npos);
+    EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+    EXPECT_NE(run->record().error().find("MakeRadLocPot"), std::string::npos);
+    EXPECT_EQ(run->status, "Status: Error");
+    EXPECT_EQ(run->result, 0.0f);
+    EXPECT_FALSE(run->shared().atom.allocated);
+    EXPECT_FALSE(run->running);
+}
+
+TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
+    {
+        testing_support::TempDir dir;
+        testing_support::ScopedCwd cwd(dir.path());
+        RecordingSink sink;
+        auto run = automatic("Ag");
+        EXPECT_EQ(run_modal(*run), app::kIdOk);
+        EXPECT_TRUE(run->atoms.empty());
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+    }
+    for (const int timer : {atom::kTimerStatus, atom::kTimerClock}) {
+        Workspace ws;
+        RecordingSink sink;
+        auto run = automatic("H");
+        app::HeadlessRunner runner;
+        runner.time_limit = 60s;
+        runner.failing_timers = {timer};
+        EXPECT_EQ(runner.run_modal(*run), app::kIdOk);
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+        ASSERT_FALSE(sink.boxes.empty());
+        EXPECT_EQ(sink.boxes[0], "Could not create timer!: Timer Error");
+        EXPECT_FALSE(run->running);
+    }
+}
+
+TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
+    Workspace ws;
+    RecordingSink sink;
+    atom_testing::write_file("Input Files/A.in",
+                             atom_testing::deck(1, 500, "0.01", "50", orbital(1, 0, 0, 0), 1));
+    app::HeadlessRunner runner;
+    runner.time_limit = 60s;
+    // The first paint fills the lists; a menu-opened dialog waits for the user.
+    class Driver : public atom::OrbitraRun {
+      public:
+        std::vector<std::string> seen;
+        void on_paint() override {
+            atom::OrbitraRun::on_paint();
+            if (done_) return;
+            done_ = true;
+            seen = {points_text, rinit_text, rfinal_text};
+            select_user_defined();
+            points_text = "250";
+            rinit_text = "0.001";
+            rfinal_text = "400";
+            auto_run_active = true;  // close when the run ends
+            close_when_done = true;
+            on_command(atom::kIdRunSimulation);
+        }
+
+      private:
+        bool done_ = false;
+    } driver;
+    EXPECT_EQ(runner.run_modal(driver), app::kIdOk);
+    EXPECT_EQ(driver.seen, (std::vector<std::string>{"500", "0.01", "50"}));
+    EXPECT_EQ(driver.record().status(), app::RunStatus::Completed);
+    const std::string listing = atom_testing::read_file("radgridpositions");
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 250);
+    EXPECT_NE(atom_testing::read_file("Orbitra.out").find("      final r: 400.000000 \n"),
+              std::string::npos);
+}
+
+TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
+    Workspace ws;
+    RecordingSink sink;
+    app::RunRegistry registry;
+    register_atom_runs(registry);
+    const app::RunEntry* entry = registry.find(3);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->name, "Orbitra");
+    app::RunRequest rq;
+    rq.deck = "he.in";
+    auto controller = entry->make(rq);
+    EXPECT_EQ(run_modal(*controller), app::kIdOk);
+    EXPECT_EQ(controller->record().status(), app::RunStatus::Completed);
+    EXPECT_EQ(controller->record().figure("deck"), "He");
+    EXPECT_EQ(controller->title(), "Orbitra");
+}
+
+}  // namespace
