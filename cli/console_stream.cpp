@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/console.h"
+#include "suite/cli_report.h"
 
 namespace cli {
 
@@ -47,6 +48,7 @@ void stream_console_to_stdout() {
     // The console calls this under its lock, so lines from workers never interleave.
     app::console().set_listener([filter](std::string_view text) {
         const std::string shown = filter->feed(text);
+        if (!shown.empty()) suite::clear_cli_progress_line();
         if (!shown.empty()) std::fwrite(shown.data(), 1, shown.size(), stdout);
         std::fflush(stdout);
     });

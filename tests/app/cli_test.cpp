@@ -1,0 +1,204 @@
+// The window-less face: the console stream filter, the interim queue driver, and the program
+// itself run as a user runs it (exit status, standard output, the log file's bytes).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/startup.h"
+#include "cli/console_stream.h"
+#include "cli/interim_driver.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::ScopedCwd;
+using testing_support::TempDir;
+
+TEST(ConsoleStream, ControlBytesGoAndLineBreaksBecomeNewlines) {
+    cli::ConsoleStreamFilter f;
+    EXPECT_EQ(f.feed("Ready to execute.\x1c_\r\n"), "Ready to execute.\n");
+    EXPECT_EQ(f.feed("a\x1b\x1b"
+                     "b\x1e\x05"
+                     "c\x1d\x41"
+                     "d\x1f\x42"
+                     "e\tf\r\n"),
+              "abcde\tf\n");
+    // A lone CR and other bytes stay as they are.
+    EXPECT_EQ(f.feed("x\ry\x07z\n"), "x\ry\x07z\n");
+}
+
+TEST(ConsoleStream, ControlSequencesSplitAcrossTextsAreRemovedWhole) {
+    cli::ConsoleStreamFilter f;
+    std::string out = f.feed("line\x1c");
+    out += f.feed("_\r");
+    out += f.feed("\nnext\x1e");
+    out += f.feed(
+        "\x10"
+        "col\r");
+    out += f.feed("x");
+    EXPECT_EQ(out, "line\nnextcol\rx");
+}
+
+TEST(InterimDriver, RunAllExpandsInTheSuitesOrder) {
+    EXPECT_EQ(cli::expand_queue({8}), (std::vector<int>{1, 7, 2, 3, 4, 6, 5}));
+    EXPECT_EQ(cli::expand_queue({5, 6}), (std::vector<int>{5, 6}));
+    EXPECT_TRUE(cli::expand_queue({}).empty());
+}
+
+TEST(InterimDriver, DecksAreFoundIgnoringCaseAndHandedOverAsBaseNames) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::filesystem::create_directories("MD");
+    std::filesystem::create_directories("Input Files");
+    std::ofstream("MD/Helium.in") << "deck\n";
+    std::ofstream("Input Files/Ag.in") << "deck\n";
+    app::CommandLine cmd;
+    cmd.md_deck = "HELIUM.IN";
+    cmd.sgemm_kernel = "COMPILER";
+    EXPECT_EQ(cli::request_for(2, cmd).deck, "Helium");
+    EXPECT_EQ(cli::request_for(3, cmd).deck, "Ag");  // default "AG.IN"
+    EXPECT_EQ(cli::request_for(6, cmd).kernel, "COMPILER");
+    cmd.md_deck = "MISSING.IN";
+    EXPECT_EQ(cli::request_for(2, cmd).deck, "");
+    EXPECT_TRUE(cli::request_for(2, cmd).auto_start);
+    EXPECT_TRUE(cli::request_for(2, cmd).close_when_done);
+}
+
+// Ends its dialog at the first paint, remembering what it was asked to run.
+class QuickRun : public app::RunController {
+  public:
+    QuickRun(std::vector<std::string>& seen, app::RunRequest r) : seen_(seen), r_(std::move(r)) {}
+    std::string title() const override { return "Quick"; }
+    void on_paint() override {
+        seen_.push_back(r_.deck + "|" + r_.kernel);
+        host().end_dialog(app::kIdOk);
+    }
+    void on_timer(int) override {}
+
+  private:
+    std::vector<std::string>& seen_;
+    app::RunRequest r_;
+};
+
+TEST(InterimDriver, RunsRegisteredCodesModallyAndSkipsTheOthersWithALine) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::vector<std::string> seen;
+    app::RunRegistry registry;
+    for (int code : {2, 5})
+        registry.add({code, "Quick", [&seen](const app::RunRequest& r) {
+                          return std::make_unique<QuickRun>(seen, r);
+                      }});
+    app::CommandLine cmd;
+    cmd.queue = {8};
+    app::console().reset();
+    cli::run_queue(cmd, registry);
+    EXPECT_EQ(seen, (std::vector<std::string>{"|", "|COMPILER"}));
+    const std::string text = app::console().text();
+    EXPECT_EQ(text.rfind("Lumetra 2.0 Run Configuration...", 0), 0u);
+    EXPECT_NE(text.find("Benchmark 7 is not available in this build; skipped."), std::string::npos);
+    EXPECT_EQ(text.find("Benchmark 2 is not"), std::string::npos);
+    EXPECT_NE(text.find("Finished Lumetra 2.0 Run Configuration.\x1c_\r\n"), std::string::npos);
+}
+
+std::string read_bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+CliRun run_cli(const std::string& args, const std::string& env = "") {
+    CliRun r;
+    const std::string cmd = env + " '" LUMETRA_CLI_PATH "' " + args + " 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::filesystem::path only_log_file(const std::filesystem::path& dir) {
+    std::filesystem::path found;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().filename().string().rfind("Console-", 0) == 0) found = e.path();
+    return found;
+}
+
+TEST(CliProgram, NoArgumentsEndsReadyWithStatusZero) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    const CliRun r = run_cli("");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Lumetra 2.0 64-bit Edition Build 21MAR05\n", 0), 0u);
+    const std::string tail = "\nReady to execute.\n";
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+    for (char c : r.out) ASSERT_TRUE(c == '\n' || c >= 0x20) << static_cast<int>(c);
+    const std::string log = read_bytes(only_log_file(dir.path()));
+    EXPECT_NE(log.find("Detecting"), std::string::npos);
+    const std::string log_tail = "\r\r\nReady to execute.\x1c_\r\r\n";
+    ASSERT_GE(log.size(), log_tail.size());
+    EXPECT_EQ(log.substr(log.size() - log_tail.size()), log_tail);
+}
+
+TEST(CliProgram, HelpIsStatusZeroErrorsAreStatusTwo) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    const CliRun help = run_cli("-help -moldyn");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("\n Command line options\n\n -automate "), std::string::npos);
+    const CliRun twice = run_cli("-moldyn -moldyn");
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.out.find("multiple instances of the Molecular Dynamics benchmark.\n"),
+              std::string::npos);
+    EXPECT_EQ(run_cli("-moldyn:").status, 2);
+    EXPECT_EQ(run_cli("-sgemm:sse2s").status, 2);
+    // The parser's lines are logged: the file has them with their cursor marks.
+    const std::string log = read_bytes(only_log_file(dir.path()));
+    EXPECT_NE(log.find("parsing...\x1c_\r\r\n\r\r\n"), std::string::npos);
+}
+
+TEST(CliProgram, UnwritableWorkingDirectoryWarnsAndGoesOn) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    // A working directory that is gone cannot take a file, even for root.
+    std::filesystem::create_directory("gone");
+    const std::string cmd =
+        "cd gone && rmdir ../gone && '" LUMETRA_CLI_PATH "' -bogus 2>&1 >/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string err;
+    char buf[1024];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) err.append(buf, n);
+    const int st = pclose(p);
+    EXPECT_EQ(WEXITSTATUS(st), 2);
+    EXPECT_NE(err.find("File error: Warning: unable to open console file.\n"), std::string::npos);
+}
+
+TEST(CliProgram, LongCommandLineAndCommaLocale) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::string args;
+    for (int i = 0; i < 1000; ++i) args += "-help ";
+    args += std::string(3000, 'q');
+    const CliRun r = run_cli(args, "LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8");
+    EXPECT_EQ(r.status, 2);  // the long unknown token
+    EXPECT_NE(r.out.find("Did not recognize " + std::string(3000, 'Q')), std::string::npos);
+    EXPECT_NE(r.out.find(" Command line options"), std::string::npos);
+    EXPECT_EQ(r.out.find(",000000 MHz"), std::string::npos);
+    EXPECT_NE(r.out.find(" MHz\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// The start-up sequence: its lines in order, the console log file it creates, and a working
+// directory that takes no file.
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/message_sink.h"
+#include "app/processor_info.h"
+#include "app/thread.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testing_support::ScopedCwd;
+using testing_support::TempDir;
+
+std::string read_bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string file_form(std::string text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+class CountingSink final : public app::MessageSink {
+  public:
+    CountingSink() { app::set_message_sink(this); }
+    ~CountingSink() override { app::set_message_sink(nullptr); }
+    void message_box(std::string_view text, std::string_view title) override {
+        boxes.push_back(std::string(title) + ": " + std::string(text));
+    }
+    bool ask_yes_no(std::string_view, std::string_view) override { return true; }
+    std::vector<std::string> boxes;
+};
+
+TEST(StartUp, LinesComeInTheDocumentedOrderAndTheLogHoldsThemAll) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    const app::CommandLine cmd = app::run_startup("-moldyn:argon-helium.in -automate");
+    EXPECT_EQ(cmd.queue, (std::vector<int>{2}));
+    EXPECT_TRUE(cmd.close_when_finished);
+    EXPECT_EQ(cmd.md_deck, "ARGON-HELIUM.IN");
+
+    const std::string text = app::console().text();
+    const int n = app::processor_count();
+    const std::string detecting =
+        n == 1 ? "\r\n\r\nDetecting processor...\r\n"
+               : "\r\n\r\nDetecting " + std::to_string(n) + " processors...\r\n";
+    std::vector<std::string> in_order = {
+        "Lumetra 2.0 64-bit Edition Build 21MAR05\r\nBETA VERSION\r\nAuthors:\r\n   ",
+        "\r\nWebmaster and special thanks to:\r\n   ",
+        detecting,
+        " MHz\r\n",
+        "\r\nReady to execute.\x1b\x1b\r\n",
+        "\r\nFound command line arguments, parsing...\x1c_\r\n\r\n"};
+    std::size_t at = 0;
+    for (const std::string& piece : in_order) {
+        const std::size_t found = text.find(piece, at);
+        ASSERT_NE(found, std::string::npos) << piece;
+        at = found + piece.size();
+    }
+    EXPECT_EQ(at, text.size());
+    EXPECT_EQ(app::processor_info().processor_count, static_cast<uint32_t>(n));
+
+    // One file, named from the UTC time, holding the start-up text with its cursor and then
+    // the logged parse line.
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files.push_back(e.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(std::regex_match(
+        files[0].filename().string(),
+        std::regex(R"(Console-\d{1,2}-\d{1,2}-\d{4}-\d{1,2}-\d{1,2}-\d{1,2}\.txt)")));
+    const std::size_t ready = text.find("Ready to execute.");
+    const std::string expected =
+        file_form(text.substr(0, ready)) + "Ready to execute.\x1c_\r\r\n" +
+        file_form("\r\nFound command line arguments, parsing...\x1c_\r\n\r\n");
+    EXPECT_EQ(read_bytes(files[0]), expected);
+    EXPECT_EQ(app::console().log_path(), std::filesystem::path(".") / files[0].filename());
+}
+
+TEST(StartUp, ChangedEventIsSignalledOnceTheLogFileExists) {
+    TempDir dir;
+    app::startup_banner();
+    app::startup_detecting_line();
+    app::console().changed_event().reset();
+    app::startup_detect_processors();
+    EXPECT_FALSE(app::console().changed_event().is_set());
+    app::startup_ready_and_log_file(dir.path());
+    EXPECT_TRUE(app::console().changed_event().poll());
+}
+
+TEST(StartUp, UnwritableDirectoryWarnsAndStartUpGoesOn) {
+    TempDir dir;
+    CountingSink sink;
+    app::startup_banner();
+    app::startup_detecting_line();
+    app::startup_detect_processors();
+    const auto path = app::startup_ready_and_log_file(dir.path() / "no-such-folder");
+    EXPECT_EQ(path.parent_path(), dir.path() / "no-such-folder");
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0], "File error: Warning: unable to open console file.");
+    // Every logged line warns again and still reaches the console text.
+    const app::CommandLine cmd = app::parse_command_line("-cipherbench");
+    EXPECT_EQ(cmd.queue, (std::vector<int>{4}));
+    EXPECT_EQ(sink.boxes.size(), 2u);
+    EXPECT_NE(app::console().text().find("parsing..."), std::string::npos);
+}
+
+}  // namespace
