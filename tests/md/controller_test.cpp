@@ -1,0 +1,496 @@
+// The molecular dynamics dialog's run logic: automatic start and close, Run, Cancel with its
+// question, single steps, the replay with a fake view, refused decks and settings, timer
+// failures and the lap accounting of the elapsed time (with a fake counter).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "app/console.h"
+#include "app/format.h"
+#include "app/headless_host.h"
+#include "app/run_registry.h"
+#include "md/md_controller.h"
+#include "md/md_output.h"
+#include "md_test_support.h"
+#include "support/fake_counter.h"
+#include "support/temp_dir.h"
+
+void register_md_runs(app::RunRegistry& registry);
+
+namespace {
+
+using md_test::read_file;
+using md_test::write_file;
+using testing_support::ScopedCwd;
+using testing_support::TempDir;
+
+// A dialog host the test drives by hand: timers are only recorded, the test calls on_timer.
+class FakeHost : public app::DialogHost {
+  public:
+    std::map<int, int> timers;
+    std::set<int> failing;
+    std::vector<std::string> boxes, questions;
+    bool answer = true;
+    bool ended = false;
+    int result = 0;
+    int repaints = 0;
+
+    bool start_timer(int id, int period_ms) override {
+        if (failing.count(id)) return false;
+        timers[id] = period_ms;
+        return true;
+    }
+    void kill_timer(int id) override { timers.erase(id); }
+    void message_box(std::string_view text, std::string_view title) override {
+        boxes.push_back(std::string(text) + "|" + std::string(title));
+    }
+    bool ask_yes_no(std::string_view text, std::string_view title) override {
+        questions.push_back(std::string(text) + "|" + std::string(title));
+        return answer;
+    }
+    void end_dialog(int r) override {
+        ended = true;
+        result = r;
+    }
+    void request_repaint() override { ++repaints; }
+    int run_modal_box(const app::ModalBoxText&) override { return 0; }
+    void end_modal_box(int) override {}
+    app::ModalRunner& modal_runner() override { return runner_; }
+
+  private:
+    app::HeadlessRunner runner_;
+};
+
+// A view that counts frames; with `paced` it asks for the next replay frame itself.
+class FakeView : public md::FrameSink {
+  public:
+    bool paced = true;
+    std::function<void()> on_open;
+    std::atomic<int> frames{0}, opened{0}, closed{0};
+    std::atomic<int32_t> atoms{0};
+    app::Event* request = nullptr;
+
+    void open(int32_t atom_count, app::Event* frame_request) override {
+        ++opened;
+        atoms = atom_count;
+        request = frame_request;
+        if (on_open) on_open();
+    }
+    void show_frame(const double* xyz, const int32_t* species, int32_t atom_count) override {
+        EXPECT_NE(xyz, nullptr);
+        EXPECT_NE(species, nullptr);
+        EXPECT_EQ(atom_count, atoms.load());
+        ++frames;
+        if (paced && request) request->set();
+    }
+    void close() override { ++closed; }
+};
+
+template <class Pred>
+bool wait_until(Pred pred) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+// A temporary working directory with a deck folder, and a fresh console.
+class MdControllerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app::console().reset();
+        cwd_ = std::make_unique<ScopedCwd>(dir_.path());
+        deck("Tiny", "L 0 s1 2 n 2 t 140 dt 0.0001 steps 30");  // 8 argon atoms
+    }
+    void deck(const std::string& name, const std::string& text) {
+        write_file(dir_.path() / "MD" / (name + ".in"), text);
+    }
+    void attach(md::MdController& c) { c.attach(&host_); }
+    // Runs Tiny (or the set deck) to its completion poll.
+    void run_to_completion(md::MdController& c) {
+        c.on_command(md::kIdRunSimulation);
+        ASSERT_EQ(c.run_state(), md::kStateRunning);
+        ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+        c.on_timer(md::kTimerDisplay);
+        c.on_timer(md::kTimerCompletion);
+        ASSERT_EQ(c.run_state(), md::kStateIdle);
+    }
+    std::string console() const { return app::console().text(); }
+
+    TempDir dir_;
+    std::unique_ptr<ScopedCwd> cwd_;
+    FakeHost host_;
+};
+
+TEST_F(MdControllerTest, AutomaticRunCompletesAndClosesItself) {
+    app::RunRegistry registry;
+    register_md_runs(registry);
+    const app::RunEntry* entry = registry.find(2);
+    ASSERT_NE(entry, nullptr);
+    app::RunRequest request;
+    request.deck = "TINY.IN";  // upper-cased by the command line, with its extension
+    auto controller = entry->make(request);
+    auto& c = static_cast<md::MdController&>(*controller);
+    EXPECT_EQ(c.deck_name, "TINY");
+
+    app::HeadlessRunner runner;
+    runner.time_limit = std::chrono::seconds(120);
+    EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
+    EXPECT_EQ(c.auto_started, 1);
+    const std::string text = console();
+    EXPECT_EQ(count(text, "Created thread to run benchmark."), 1u);
+    EXPECT_NE(text.find("Completed Molecular Dynamics simulation\r\nTime: "), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - std::strlen(" seconds\x1c_\r\n")), " seconds\x1c_\r\n");
+
+    const app::RunRecord& r = c.record();
+    EXPECT_EQ(r.status(), app::RunStatus::Completed);
+    EXPECT_EQ(r.figure("deck"), "Tiny");
+    EXPECT_EQ(r.figure("atoms"), 8);
+    EXPECT_EQ(r.figure("steps"), 30);
+    EXPECT_EQ(r.headline_name(), "time_s");
+    EXPECT_EQ(r.headline(), c.elapsed_seconds);
+    EXPECT_EQ(r.figure("total_K").get<double>(), c.total_display);
+    EXPECT_EQ(r.progress().position, 30);
+    EXPECT_FALSE(r.figure("initial_kinetic_K").is_null());
+
+    // The files of the run, and nothing left allocated after the close.
+    EXPECT_EQ(read_file(md::kMovieFile), read_file(md::kStartPositionsFile));
+    EXPECT_TRUE(std::filesystem::exists(md::kSimScaFile));
+    EXPECT_EQ(std::filesystem::file_size(md::kSimScaFile), 0u);
+    EXPECT_EQ(std::filesystem::file_size(md::kSimXmolFile), 0u);
+    EXPECT_NE(read_file(md::kLogFile).find("         # of atoms: 8\n"), std::string::npos);
+    EXPECT_EQ(c.run().sim.constructed, 0);
+    EXPECT_TRUE(c.run().replay_frames.empty());
+}
+
+TEST_F(MdControllerTest, RunShowsItsStateAndIgnoresASecondRun) {
+    md::MdController c;
+    attach(c);
+    c.use_deck_name = 1;
+    c.deck_name = "tiny";
+    c.on_command(md::kIdRunSimulation);
+    EXPECT_EQ(host_.timers, (std::map<int, int>{{1001, 100}, {1002, 500}, {1500, 1}}));
+    EXPECT_EQ(c.status, "Status: Running");
+    EXPECT_EQ(c.run_button, "Simulation is running...");
+    EXPECT_EQ(c.cancel_button, "Stop simulation");
+    EXPECT_EQ(c.progress_range, 30);
+    c.on_command(md::kIdRunSimulation);  // ignored while running
+    EXPECT_EQ(count(console(), "Created thread to run benchmark."), 1u);
+
+    ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+    c.on_timer(md::kTimerDisplay);
+    EXPECT_EQ(c.progress_position, 30);
+    EXPECT_TRUE(c.graphs_dirty);
+    EXPECT_EQ(c.picture_angle, 5.0f);
+    c.on_timer(md::kTimerCompletion);
+    EXPECT_TRUE(host_.timers.empty());
+    EXPECT_EQ(c.status, "Status: Finished");
+    EXPECT_EQ(c.run_button, "Run Benchmark");
+    EXPECT_EQ(c.cancel_button, "Cancel simulation");
+    EXPECT_FALSE(host_.ended);  // no close without an automatic start
+    EXPECT_TRUE(c.replay_enabled);
+    EXPECT_EQ(c.run().history_count.load(), 30);
+    EXPECT_EQ(c.run().replay_frames.size(), 30u * 8 * 3);
+
+    // Cancel while idle frees everything and ends the dialog.
+    c.on_cancel();
+    EXPECT_TRUE(host_.questions.empty());
+    EXPECT_TRUE(host_.ended);
+    EXPECT_EQ(host_.result, app::kIdCancel);
+    EXPECT_TRUE(c.run().ke_history.empty());
+}
+
+// The worker records the energies before rescaling, after steps 1, 2001 and 4001.
+TEST_F(MdControllerTest, WorkerRescalesAfterEveryTwoThousandthStep) {
+    deck("Long", "L 0 s1 2 n 2 t 140 dt 0.0001 steps 4003");
+    md::MdController c;
+    attach(c);
+    c.use_deck_name = 1;
+    c.deck_name = "Long";
+    run_to_completion(c);
+
+    md::mdsimstate s;
+    md_test::build(s, md_test::settings(0, {2}, 2, 140, 0.0001, 4003));
+    for (int k = 0; k < 4003; ++k) {
+        const md::Energies e = md::md_timestep(s);
+        ASSERT_TRUE(md_test::same_bits(c.run().ke_history[k], e.kinetic)) << k;
+        ASSERT_TRUE(md_test::same_bits(c.run().pe_history[k], e.potential)) << k;
+        if (k % 2000 == 0) md::rescale_velocities(s);
+    }
+    const size_t last = (4003 - 1) * 8 * 3;
+    EXPECT_TRUE(md_test::same_bits(c.run().replay_frames[last], s.positions[0].x));
+    EXPECT_TRUE(md_test::same_bits(c.run().replay_frames[last + 23], s.positions[7].z));
+}
+
+TEST_F(MdControllerTest, CancelAsksAndStopsWithoutACompletedLine) {
+    deck("Endless", "L 0 s1 2 n 2 t 140 dt 0.0001 steps 200000");
+    md::MdController c;
+    attach(c);
+    c.use_deck_name = 1;
+    c.deck_name = "Endless";
+    c.on_command(md::kIdRunSimulation);
+    ASSERT_TRUE(wait_until([&] { return c.run().md_step_count.load() > 10; }));
+
+    host_.answer = false;
+    c.on_cancel();
+    EXPECT_EQ(host_.questions.back(), "Do you wish to stop the simulation?|Simulation in Progress");
+    EXPECT_EQ(c.run_state(), md::kStateRunning);
+
+    host_.answer = true;
+    c.on_cancel();
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+    EXPECT_TRUE(host_.timers.empty());
+    EXPECT_EQ(c.status, "Status: Idle, benchmark stopped");
+    EXPECT_EQ(c.run_button, "Run simulation");
+    EXPECT_FALSE(host_.ended);
+    const std::string text = console();
+    EXPECT_NE(text.find("Stopping Molecular Dynamics simulation."), std::string::npos);
+    EXPECT_EQ(text.find("Completed"), std::string::npos);
+    EXPECT_FALSE(c.run().md_finished_event.is_set());
+    EXPECT_EQ(c.record().status(), app::RunStatus::Stopped);
+
+    // A single step continues the stopped simulation.
+    const int32_t done = c.run().md_step_count.load();
+    c.on_command(md::kIdSingleStep);
+    EXPECT_EQ(c.run_state(), md::kStateStepping);
+    EXPECT_EQ(host_.timers.count(md::kTimerSingleStep), 1u);
+    c.on_command(md::kIdRunSimulation);  // refused while stepping
+    EXPECT_EQ(count(console(), "Created thread to run benchmark."), 1u);
+    ASSERT_TRUE(wait_until([&] { return c.run().md_stepdone_event.is_set(); }));
+    const double before = c.elapsed_seconds;
+    c.on_timer(md::kTimerSingleStep);
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+    EXPECT_EQ(c.status, "Status: Idle");
+    EXPECT_EQ(c.run().md_step_count.load(), done + 1);
+    EXPECT_EQ(c.run().ke_history[done], c.kinetic_display);
+    EXPECT_EQ(c.elapsed_seconds, before + c.run().last_lap.load());
+    EXPECT_TRUE(host_.timers.empty());
+}
+
+TEST_F(MdControllerTest, SingleStepWithNothingBuiltFinishesAtOnce) {
+    md::MdController c;
+    attach(c);
+    c.on_command(md::kIdSingleStep);
+    ASSERT_TRUE(wait_until([&] { return c.run().md_stepdone_event.is_set(); }));
+    c.on_timer(md::kTimerSingleStep);
+    EXPECT_EQ(c.status, "Status: Finished");
+    EXPECT_EQ(c.elapsed_seconds, 0.0);
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+}
+
+// A stop asked for while single-stepping must not end the next run at its first step.
+TEST_F(MdControllerTest, CancelledSingleStepLeavesNoStaleStop) {
+    md::MdController c;
+    attach(c);
+    c.use_deck_name = 1;
+    c.deck_name = "Tiny";
+    run_to_completion(c);
+    c.on_command(md::kIdSingleStep);
+    ASSERT_EQ(c.run_state(), md::kStateStepping);
+    c.on_cancel();
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+    run_to_completion(c);
+    EXPECT_EQ(c.record().status(), app::RunStatus::Completed);
+    EXPECT_EQ(c.run().history_count.load(), 30);
+}
+
+TEST_F(MdControllerTest, ReplayShowsEveryFrameThroughTheView) {
+    FakeView view;
+    md::MdController c;
+    attach(c);
+    c.set_frame_sink(&view);
+    c.use_deck_name = 1;
+    c.deck_name = "Tiny";
+    run_to_completion(c);
+    EXPECT_EQ(view.opened.load(), 0);  // "View simulation" is off
+
+    c.on_command(md::kIdViewReplay);
+    EXPECT_EQ(c.run_state(), md::kStateReplaying);
+    EXPECT_TRUE(c.view_enabled);
+    EXPECT_EQ(c.status, "Status: Replay Running");
+    EXPECT_EQ(c.run_button, "Replay is running...");
+    EXPECT_EQ(c.cancel_button, "Stop replay");
+    EXPECT_EQ(host_.timers, (std::map<int, int>{{1004, 100}, {1005, 100}}));
+    c.on_command(md::kIdRunSimulation);  // refused while replaying
+    EXPECT_EQ(count(console(), "Created thread to run benchmark."), 1u);
+    ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+    c.on_timer(md::kTimerReplayProgress);
+    EXPECT_EQ(c.progress_position, 30);
+    c.on_timer(md::kTimerReplayEnd);
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+    EXPECT_EQ(c.status, "Status: Finished");
+    EXPECT_EQ(c.run_button, "Run Benchmark");
+    EXPECT_EQ(view.frames.load(), 30);
+    EXPECT_EQ(view.atoms.load(), 8);
+    EXPECT_EQ(view.opened.load(), 1);
+    EXPECT_EQ(view.closed.load(), 1);
+    const std::string text = console();
+    EXPECT_NE(text.find("Created thread to run replay."), std::string::npos);
+    EXPECT_NE(text.find(" fps Frames: 30 Runtime: "), std::string::npos);
+    EXPECT_NE(text.find("OpenGL FPS: "), std::string::npos);
+}
+
+TEST_F(MdControllerTest, StoppedReplayLogsTheStopAndNoRate) {
+    FakeView view;
+    view.paced = false;  // the view never asks for a second frame
+    md::MdController c;
+    attach(c);
+    c.set_frame_sink(&view);
+    c.use_deck_name = 1;
+    c.deck_name = "Tiny";
+    run_to_completion(c);
+    c.on_command(md::kIdViewReplay);
+    ASSERT_TRUE(wait_until([&] { return view.frames.load() == 1; }));
+    c.on_cancel();
+    EXPECT_EQ(host_.questions.back(), "Do you wish to stop the replay?|Replay in Progress");
+    EXPECT_EQ(c.run_state(), md::kStateIdle);
+    EXPECT_TRUE(host_.timers.empty());
+    const std::string text = console();
+    EXPECT_NE(text.find("Stopping Molecular Dynamics replay."), std::string::npos);
+    EXPECT_EQ(text.find("OpenGL FPS"), std::string::npos);
+    EXPECT_EQ(view.closed.load(), 1);
+}
+
+TEST_F(MdControllerTest, OpenViewReceivesEveryStepOfARun) {
+    FakeView view;
+    md::MdController c;
+    attach(c);
+    c.set_frame_sink(&view);
+    c.view_enabled = true;
+    c.use_deck_name = 1;
+    c.deck_name = "Tiny";
+    run_to_completion(c);
+    EXPECT_EQ(view.opened.load(), 1);
+    EXPECT_EQ(view.frames.load(), 30);
+    EXPECT_EQ(view.closed.load(), 1);
+    EXPECT_FALSE(c.view_open());
+}
+
+TEST_F(MdControllerTest, UserSpecifiedSimulationBuildsHeliumSimpleCubic) {
+    md::MdController c;
+    attach(c);
+    c.choose_user_simulation();
+    EXPECT_EQ(c.default_simulation, 0);
+    c.user.steps = 20;  // the dialog's default is 5000
+    run_to_completion(c);
+    EXPECT_EQ(c.record().figure("atoms"), 64);
+    EXPECT_EQ(c.record().figure("deck"), "User specified simulation");
+    const std::string log = read_file(md::kLogFile);
+    EXPECT_NE(log.find("unit cell structure: sc \n"), std::string::npos);
+    EXPECT_NE(log.find("      md simulation: 140.000000\n"), std::string::npos);
+    EXPECT_NE(read_file(md::kStartPositionsFile).find("\nHe "), std::string::npos);
+}
+
+TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
+    deck("Broken", "L 2 a 2 b 9 c 2 d 0 n 3 t 140 dt 0.0001 steps 10");
+    write_file("MD.out", "earlier\n");
+    struct Case {
+        std::function<void(md::MdController&)> set;
+        std::string line;
+    };
+    const Case cases[] = {
+        {[](md::MdController& c) { c.deck_name = "Broken"; },
+         "Error: Molecular Dynamics deck MD/Broken.in: species code 9 of basis site 2 is not 0 "
+         "to 4."},
+        {[](md::MdController& c) { c.deck_name = "Nowhere"; },
+         "Error: Molecular Dynamics deck MD/Nowhere.in cannot be opened."},
+        {[](md::MdController& c) {
+             c.choose_user_simulation();
+             c.user.temperature = 0.0;
+         },
+         "Error: Molecular Dynamics User specified simulation: temperature 0 is not a positive "
+         "number."},
+        {[](md::MdController& c) {
+             c.deck_name = "Tiny";
+             c.memory_limit = 1000;
+         },
+         "Error: Molecular Dynamics deck MD/Tiny.in: 30 steps of 8 atoms need 0 MB, more than "
+         "the 0 MB available."},
+    };
+    for (const Case& k : cases) {
+        app::console().reset();
+        md::MdController c;
+        FakeHost host;
+        c.attach(&host);
+        c.use_deck_name = 1;
+        k.set(c);
+        c.on_command(md::kIdRunSimulation);
+        EXPECT_EQ(console(), app::with_cursor(k.line));
+        EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
+        EXPECT_EQ(c.run_state(), md::kStateIdle);
+        EXPECT_TRUE(host.timers.empty());
+        EXPECT_FALSE(host.ended);
+        EXPECT_EQ(read_file("MD.out"), "earlier\n");
+    }
+
+    // Unattended, a refused run still closes the dialog so the suite goes on.
+    app::console().reset();
+    md::MdController c;
+    c.auto_start = c.close_when_done = c.use_deck_name = 1;
+    c.deck_name = "Broken";
+    app::HeadlessRunner runner;
+    runner.time_limit = std::chrono::seconds(60);
+    EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
+    EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
+}
+
+TEST_F(MdControllerTest, TimerFailureReportsAndClosesTheDialog) {
+    md::MdController c;
+    app::HeadlessRunner runner;
+    runner.failing_timers = {md::kTimerDisplay};
+    runner.time_limit = std::chrono::seconds(60);
+    c.auto_start = 1;
+    c.use_deck_name = 1;
+    c.deck_name = "Tiny";
+    EXPECT_EQ(runner.run_modal(c), app::kIdOk);
+    EXPECT_EQ(console(),
+              app::with_cursor("Error: Could not create Timer in OnMoldynRunbenchmark()."));
+    EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
+    EXPECT_FALSE(std::filesystem::exists(md::kLogFile));
+}
+
+// The elapsed time adds up timer 1500's laps. The worker's lap only moves the time base: a
+// tick during the set-up counts the set-up, a tick after the worker's lap does not.
+TEST_F(MdControllerTest, ElapsedTimeCountsOnlyTimerLaps) {
+    for (bool tick_during_setup : {false, true}) {
+        testing_support::FakeCounter counter(1000.0);
+        app::console().reset();
+        FakeView view;
+        md::MdController c;
+        FakeHost host;
+        c.attach(&host);
+        view.on_open = [&] {
+            counter.advance_seconds(3.0);  // a slow set-up, before the worker starts
+            if (tick_during_setup) c.on_timer(md::kTimerElapsed);
+        };
+        c.set_frame_sink(&view);
+        c.view_enabled = true;
+        c.use_deck_name = 1;
+        c.deck_name = "Tiny";
+        c.on_command(md::kIdRunSimulation);
+        ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+        counter.advance_seconds(2.0);
+        c.on_timer(md::kTimerElapsed);
+        c.on_timer(md::kTimerCompletion);
+        const double expected = tick_during_setup ? 5.0 : 2.0;
+        EXPECT_EQ(c.elapsed_seconds, expected);
+        EXPECT_EQ(c.record().headline(), expected);
+        EXPECT_NE(console().find(app::with_cursor(app::strprintf("Time: %.5f seconds", expected))),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
