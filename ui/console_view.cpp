@@ -24,6 +24,7 @@ class ConsoleView::Canvas : public QWidget {
         QPainter p(this);
         view_->paint_canvas(p);
     }
+    void wheelEvent(QWheelEvent* event) override { view_->wheelEvent(event); }
 
   private:
     ConsoleView* view_;

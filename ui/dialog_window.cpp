@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/message_sink.h"
 #include "ui/benchmark_window.h"
 
 namespace ui {
@@ -85,12 +86,11 @@ void DialogWindow::on_timer(int id) {
 }
 
 void DialogWindow::message_box(std::string_view text, std::string_view title) {
-    QMessageBox::information(this, qs(title), qs(text));
+    app::message_sink().message_box(text, title);
 }
 
 bool DialogWindow::ask_yes_no(std::string_view text, std::string_view title) {
-    return QMessageBox::question(this, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return app::message_sink().ask_yes_no(text, title);
 }
 
 void DialogWindow::end_dialog(int result) {

@@ -16,6 +16,7 @@
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
+#include "app/message_sink.h"
 #include "app/run_registry.h"
 #include "suite/automation.h"
 #include "suite/suite_dialog.h"
@@ -182,8 +183,7 @@ bool CMainFrame::start_timers() {
         const int qt_id = failing_timers().count(id) ? 0 : startTimer(kTimerPeriodMs);
         if (qt_id == 0) {
             stop_timers();
-            QMessageBox::information(this, QStringLiteral("Could not create timer!"),
-                                     QStringLiteral("Timer Error"));
+            app::message_sink().message_box("Timer Error", "Could not create timer!");
             close();
             return false;
         }
@@ -254,8 +254,7 @@ void CMainFrame::run_driver(int id) {
         dialog = entry->make(suite::menu_request());
     }
     if (!dialog) {
-        QMessageBox::information(this, QStringLiteral("Lumetra 2.0"),
-                                 QStringLiteral("This benchmark is not part of this build."));
+        app::message_sink().message_box("This benchmark is not part of this build.", "Lumetra 2.0");
         return;
     }
     suite::run_menu_driver(*driver, *dialog, app::modal_runner(), [this] { RefreshConsoleView(); });

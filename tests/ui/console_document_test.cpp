@@ -1,0 +1,196 @@
+// The console view's line index, width rules and layout, and the scroll axis.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "app/console.h"
+#include "ui/console_document.h"
+#include "ui/console_scroll.h"
+
+namespace {
+
+using ui::ConsoleDocument;
+using ui::ConsoleGlyph;
+using ui::ScrollAxis;
+
+std::string laid_out(std::string_view line, int first, int visible) {
+    std::vector<ConsoleGlyph> glyphs;
+    ConsoleDocument::layout_line(line, first, visible, glyphs);
+    std::string out;
+    for (const ConsoleGlyph& g : glyphs) {
+        out += std::to_string(g.column) + (g.blink ? "*" : ":");
+        out += static_cast<char>(g.ch);
+        out += ' ';
+    }
+    return out;
+}
+
+TEST(ConsoleDocument, IndexesLinesAtCrLfOnly) {
+    ConsoleDocument doc;
+    doc.sync(std::string_view("ab\r\ncd\ref\nxyz\r\n\r\ntail"));
+    ASSERT_EQ(doc.line_count(), 3);
+    EXPECT_EQ(doc.line_start(0), 0u);
+    EXPECT_EQ(doc.line(0), "ab\r\n");
+    // A lone CR or LF does not break a line.
+    EXPECT_EQ(doc.line(1), "cd\ref\nxyz\r\n");
+    EXPECT_EQ(doc.line(2), "\r\n");
+    EXPECT_EQ(doc.line(3), "tail");
+    EXPECT_EQ(doc.longest_line(), 7);
+}
+
+TEST(ConsoleDocument, CountsColumnsByTheEncodingTable) {
+    EXPECT_EQ(ConsoleDocument::line_columns("abc\r\n"), 3);
+    EXPECT_EQ(ConsoleDocument::line_columns("a\tb"), 7);
+    // Fillers, cursor marks and two-byte codes take their argument byte with them.
+    EXPECT_EQ(ConsoleDocument::line_columns("ab\x1b\x1b"
+                                            "c"),
+              3);
+    EXPECT_EQ(ConsoleDocument::line_columns("Ready\x1c_\r\n"), 5);
+    EXPECT_EQ(ConsoleDocument::line_columns("a\x1dZb\x1fZc"), 3);
+    // 0x1E n sets the column count, n a signed byte.
+    EXPECT_EQ(ConsoleDocument::line_columns("abc\x1e\x28xy"), 42);
+    EXPECT_EQ(ConsoleDocument::line_columns("abc\x1e\xfe"), -2);
+    // Other control bytes and DEL take no column.
+    EXPECT_EQ(ConsoleDocument::line_columns("a\x01\x7f"
+                                            "b"),
+              2);
+}
+
+TEST(ConsoleDocument, LaysOutLinesScrolledAndClipped) {
+    EXPECT_EQ(laid_out("ab\tc", 0, 80), "0:a 1:b 7:c ");
+    // Characters left of the text area are not drawn; the right edge keeps one partial column.
+    EXPECT_EQ(laid_out("abcdef", 2, 2), "0:c 1:d 2:e ");
+    // 0x1E moves to an absolute column, counted from the scrolled origin.
+    EXPECT_EQ(laid_out("a\x1e\x0a"
+                       "b",
+                       0, 80),
+              "0:a 10:b ");
+    EXPECT_EQ(laid_out("a\x1e\x0a"
+                       "b",
+                       4, 80),
+              "6:b ");
+    // The cursor mark makes the next printable character a blink cell; fillers are skipped.
+    EXPECT_EQ(laid_out("ok\x1c_\r\n", 0, 80), "0:o 1:k 2*_ ");
+    EXPECT_EQ(laid_out("ok\x1b\x1b\r\n", 0, 80), "0:o 1:k ");
+    EXPECT_EQ(laid_out("a\x1dXb", 0, 80), "0:a 1:b ");
+}
+
+// Appends chunks the way the console does (old cursor marks in the last 10 bytes become
+// fillers) and checks that syncing after every chunk gives the same index as one full sync.
+TEST(ConsoleDocument, IncrementalSyncMatchesAFreshIndex) {
+    std::mt19937 rng(7);
+    const char* pieces[] = {"line\r\n",
+                            "\x1c_\r\n",
+                            "\r",
+                            "\n",
+                            "\t",
+                            "\x1e\x14",
+                            "wide text ",
+                            "\x1d"
+                            "a",
+                            "x"};
+    app::Console console(1 << 20);
+    console.append("banner text that is long enough\r\n");
+    ConsoleDocument incremental;
+    for (int i = 0; i < 3000; ++i) {
+        console.append(pieces[rng() % std::size(pieces)]);
+        if (rng() % 3 == 0) incremental.sync(console);
+    }
+    incremental.sync(console);
+    ConsoleDocument fresh;
+    fresh.sync(console.text());
+    ASSERT_EQ(incremental.text(), console.text());
+    ASSERT_EQ(incremental.line_count(), fresh.line_count());
+    for (int i = 0; i <= fresh.line_count(); ++i)
+        ASSERT_EQ(incremental.line_start(i), fresh.line_start(i)) << i;
+    EXPECT_EQ(incremental.longest_line(), fresh.longest_line());
+}
+
+TEST(ConsoleDocument, SeesTheNewestCursorMarkReplaceTheOld) {
+    app::Console console(4096);
+    console.append("first line of text\r\n");
+    console.append(app::with_cursor("one"));
+    ConsoleDocument doc;
+    doc.sync(console);
+    EXPECT_EQ(laid_out(doc.line(1), 0, 80), "0:o 1:n 2:e 3*_ ");
+    console.append(app::with_cursor("two"));
+    EXPECT_TRUE(doc.sync(console));
+    EXPECT_EQ(laid_out(doc.line(1), 0, 80), "0:o 1:n 2:e ");
+    EXPECT_EQ(laid_out(doc.line(2), 0, 80), "0:t 1:w 2:o 3*_ ");
+    EXPECT_FALSE(doc.sync(console));
+}
+
+TEST(ConsoleDocument, StartsOverWhenTheConsoleIsWrittenAnew) {
+    app::Console console(4096);
+    console.append("old text\r\nmore\r\n");
+    ConsoleDocument doc;
+    doc.sync(console);
+    console.reset();
+    console.append("new\r\n");
+    doc.sync(console);
+    EXPECT_EQ(doc.text(), "new\r\n");
+    EXPECT_EQ(doc.line_count(), 1);
+    // Longer than before but different from the first byte on.
+    console.reset();
+    console.append("other text entirely, longer than the first one\r\n");
+    doc.sync(console);
+    EXPECT_EQ(doc.line(0), "other text entirely, longer than the first one\r\n");
+}
+
+TEST(ConsoleDocument, IndexesMillionsOfBytesAndVeryLongLines) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "Step 12345 energy -1.234567e+02 kinetic 3.2\r\n";
+    text += std::string(20000, 'w') + "\r\n";
+    ConsoleDocument doc;
+    doc.sync(text);
+    EXPECT_EQ(doc.line_count(), 100001);
+    EXPECT_EQ(doc.longest_line(), 20000);
+    text += "one more\r\n";
+    doc.sync(text);
+    EXPECT_EQ(doc.line_count(), 100002);
+    EXPECT_EQ(doc.line(100001), "one more\r\n");
+}
+
+TEST(ScrollAxis, ClampsLinesAndPages) {
+    ScrollAxis a;
+    a.set_maximum(50);
+    a.line(-1);
+    EXPECT_EQ(a.position(), 0);
+    a.page(1, 20);
+    a.page(1, 20);
+    a.page(1, 20);
+    EXPECT_EQ(a.position(), 50);
+    a.line(1);
+    EXPECT_EQ(a.position(), 50);
+    a.page(-1, 20);
+    EXPECT_EQ(a.position(), 30);
+    a.top();
+    EXPECT_EQ(a.position(), 0);
+    a.bottom();
+    EXPECT_EQ(a.box(), 100);
+    // A smaller maximum pulls the position in; a negative one means nothing to scroll.
+    a.set_maximum(10);
+    EXPECT_EQ(a.position(), 10);
+    a.set_maximum(-5);
+    EXPECT_EQ(a.maximum(), 0);
+    EXPECT_EQ(a.position(), 0);
+    EXPECT_EQ(a.box(), 0);
+}
+
+TEST(ScrollAxis, MapsTheThumbOntoZeroToOneHundred) {
+    ScrollAxis a;
+    a.set_maximum(7);
+    a.thumb(50);
+    EXPECT_EQ(a.position(), 3);  // 50 / 100 * 7, truncated
+    EXPECT_EQ(a.box(), 42);      // 3 / 7 * 100, truncated
+    a.thumb(100);
+    EXPECT_EQ(a.position(), 7);
+    a.thumb(250);
+    EXPECT_EQ(a.position(), 7);
+    a.set_maximum(3'000'000);
+    a.thumb(99);
+    EXPECT_EQ(a.position(), 2'970'000);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// The generic benchmark window and the GUI's modal runner, driven by scripted controllers:
+// automatic start from the first show, timers by id, nested progress boxes, nested runs,
+// Cancel and the main button.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/dialog_host.h"
+#include "gui_test_support.h"
+#include "ui/benchmark_window.h"
+#include "ui/dialog_window.h"
+
+namespace {
+
+using ui_test::wait_until;
+
+// Starts on the first paint, counts ticks of timer 7 and ends itself after `ticks`.
+class CountingController : public app::RunController {
+  public:
+    explicit CountingController(int ticks, bool auto_start = true)
+        : ticks_(ticks), auto_start_(auto_start) {}
+    std::string title() const override { return "Counting Benchmark"; }
+    void on_paint() override {
+        ++paints;
+        if (auto_start_) {
+            auto_start_ = false;
+            start();
+        }
+    }
+    void on_timer(int id) override {
+        if (id != 7) return;
+        ++count;
+        record().set_progress("Step", count, ticks_);
+        if (count >= ticks_) {
+            host().kill_timer(7);
+            record().complete();
+            host().end_dialog(app::kIdOk);
+        }
+    }
+    void on_command(int id) override {
+        if (id == 4242) start();
+    }
+    int run_command_id() const override { return 4242; }
+    std::string run_command_text() const override { return "Evaluate"; }
+    std::string status_text() const override { return "ticks " + std::to_string(count); }
+
+    int count = 0;
+    int paints = 0;
+    bool timer_started = false;
+
+  private:
+    void start() {
+        record().begin();
+        timer_started = host().start_timer(7, 5);
+    }
+    int ticks_;
+    bool auto_start_;
+};
+
+// Shows a progress box from its first timer tick and ends it from a second timer.
+class BoxController : public app::RunController {
+  public:
+    std::string title() const override { return "Box"; }
+    void on_paint() override {
+        if (!started_) {
+            started_ = true;
+            host().start_timer(1, 5);
+        }
+    }
+    void on_timer(int id) override {
+        if (id == 1) {
+            host().kill_timer(1);
+            host().start_timer(2, 20);
+            box_result = host().run_modal_box({"Analysis in Progress...", {"a", "b", "c"}});
+            host().end_dialog(app::kIdOk);
+        } else if (id == 2) {
+            ++ticks_while_boxed;
+            if (ticks_while_boxed == 3) host().end_modal_box(5);
+        }
+    }
+    int box_result = -1;
+    int ticks_while_boxed = 0;
+
+  private:
+    bool started_ = false;
+};
+
+// Runs an inner controller from its own timer, like the suite runs each benchmark.
+class OuterController : public app::RunController {
+  public:
+    std::string title() const override { return "Outer"; }
+    void on_paint() override {
+        if (!started_) {
+            started_ = true;
+            host().start_timer(3, 5);
+            host().start_timer(9, 5);
+        }
+    }
+    void on_timer(int id) override {
+        if (id == 9) {
+            ++outer_ticks;
+            return;
+        }
+        host().kill_timer(3);
+        CountingController inner(4);
+        inner_result = host().modal_runner().run_modal(inner);
+        outer_ticks_at_end = outer_ticks;
+        host().end_dialog(app::kIdOk);
+    }
+    int inner_result = 0;
+    int outer_ticks = 0;
+    int outer_ticks_at_end = 0;
+
+  private:
+    bool started_ = false;
+};
+
+TEST(GuiModalRunner, AutomaticStartRunsToTheEndAndReturnsTheResult) {
+    CountingController c(5);
+    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
+    EXPECT_TRUE(c.timer_started);
+    EXPECT_EQ(c.count, 5);
+    EXPECT_EQ(c.record().status(), app::RunStatus::Completed);
+    EXPECT_EQ(ui::gui_modal_runner().depth(), 0);
+}
+
+TEST(GuiModalRunner, FirstShowStartsTheRunWithoutAnyPaint) {
+    // A window that is never painted on screen still gets its first paint notification.
+    ui::gui_modal_runner().add_factory(
+        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<ui::DialogWindow> {
+            if (c.title() != "Counting Benchmark") return nullptr;
+            auto w = std::make_unique<ui::BenchmarkWindow>(c, parent);
+            w->setAttribute(Qt::WA_DontShowOnScreen);
+            return w;
+        });
+    CountingController c(2);
+    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
+    EXPECT_GE(c.paints, 1);
+}
+
+TEST(GuiModalRunner, NestedProgressBoxKeepsTheDialogsTimersRunning) {
+    BoxController c;
+    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
+    EXPECT_EQ(c.box_result, 5);
+    EXPECT_EQ(c.ticks_while_boxed, 3);
+}
+
+TEST(GuiModalRunner, OuterTimersFireWhileAnInnerRunIsOpen) {
+    OuterController c;
+    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
+    EXPECT_EQ(c.inner_result, app::kIdOk);
+    EXPECT_GT(c.outer_ticks_at_end, 0);
+}
+
+TEST(BenchmarkWindow, ShowsStatusProgressAndTheMainButton) {
+    CountingController c(1000, false);
+    ui::BenchmarkWindow w(c, nullptr);
+    c.attach(&w);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Counting Benchmark"));
+    EXPECT_EQ(w.run_button()->text(), QStringLiteral("Evaluate"));
+    EXPECT_TRUE(w.run_button()->isVisibleTo(&w));
+    QTimer::singleShot(0, &w, [&] {
+        w.run_button()->click();
+        wait_until([&] { return c.count >= 10; });
+        w.cancel_button()->click();
+    });
+    EXPECT_EQ(w.run(), app::kIdCancel);
+    EXPECT_GE(c.count, 10);
+    EXPECT_FALSE(w.timer_active(7));
+    EXPECT_EQ(w.progress_bar()->maximum(), 1000);
+    EXPECT_EQ(w.progress_bar()->value(), c.count);
+    EXPECT_EQ(w.status_label()->text(), QString::fromStdString(c.status_text()));
+}
+
+TEST(BenchmarkWindow, RefusedTimerReportsFailureToTheController) {
+    ui::DialogWindow::failing_timers() = {7};
+    CountingController c(3, false);
+    ui::BenchmarkWindow w(c, nullptr);
+    c.attach(&w);
+    QTimer::singleShot(0, &w, [&] {
+        w.run_button()->click();
+        w.reject();
+    });
+    EXPECT_EQ(w.run(), app::kIdCancel);
+    ui::DialogWindow::failing_timers().clear();
+    EXPECT_FALSE(c.timer_started);
+    EXPECT_EQ(c.count, 0);
+}
+
+TEST(BenchmarkWindow, EndedBeforeItsLoopReturnsAtOnce) {
+    class EndsAtInit : public app::RunController {
+      public:
+        std::string title() const override { return "x"; }
+        void on_init() override { host().end_dialog(app::kIdOk); }
+        void on_timer(int) override {}
+    } c;
+    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
+}
+
+}  // namespace

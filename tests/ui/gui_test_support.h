@@ -1,0 +1,28 @@
+// Shared pieces of the GUI tests: the boxes the program raised (no test ever blocks on a real
+// box) and waiting on the event loop for a condition.
+#pragma once
+
+#include <QString>
+#include <QTest>
+#include <functional>
+#include <vector>
+
+namespace ui_test {
+
+struct ShownBox {
+    QString text;
+    QString title;
+    bool question;
+    bool on_gui_thread;
+};
+
+// Every box raised through the GUI's message sink since the last clear.
+std::vector<ShownBox>& shown_boxes();
+
+// Runs the event loop until `done` holds; false after `timeout_ms` (a generous bound, never a
+// timing assertion).
+inline bool wait_until(const std::function<bool()>& done, int timeout_ms = 20000) {
+    return QTest::qWaitFor(done, timeout_ms);
+}
+
+}  // namespace ui_test

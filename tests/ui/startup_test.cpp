@@ -1,0 +1,124 @@
+// The GUI's start-up with the real window: the lines and their order, the view showing them,
+// "-help" printing and staying open, "-automate" with an empty queue closing by itself, and the
+// same console lines as the command-line program under a German locale.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+
+#include "app/console.h"
+#include "app/startup.h"
+#include "gui_test_support.h"
+#include "support/temp_dir.h"
+#include "ui/console_view.h"
+#include "ui/gui_startup.h"
+#include "ui/main_frame.h"
+
+namespace {
+
+using testing_support::ScopedCwd;
+using testing_support::TempDir;
+using ui_test::wait_until;
+
+std::size_t find(const std::string& text, const char* what) {
+    return text.find(what);
+}
+
+TEST(GuiStartup, PrintsItsLinesInOrderAndTheViewShowsThem) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup("", dir.path());
+    ASSERT_NE(frame, nullptr);
+    const std::string text = app::console().text();
+    const std::size_t banner = find(text, "Lumetra 2.0 64-bit Edition Build 21MAR05\r\n");
+    const std::size_t detecting = find(text, "Detecting ");
+    const std::size_t ready = find(text, "\r\nReady to execute.\x1c_\r\n");
+    EXPECT_EQ(banner, 0u);
+    EXPECT_LT(banner, detecting);
+    EXPECT_LT(detecting, ready);
+    EXPECT_EQ(ready + 23, text.size());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(frame->timer_active(500));
+    EXPECT_TRUE(frame->timer_active(505));
+    EXPECT_FALSE(frame->command_line().start_pending);
+    // The view shows the text once timer 500 has seen the console change.
+    ASSERT_TRUE(wait_until([&] { return frame->console_view()->document().text() == text; }));
+    // The newest line's cursor is the one blink cell of the last page.
+    (void)frame->console_view()->snapshot();
+    ASSERT_EQ(frame->console_view()->blink_cells().size(), 1u);
+    EXPECT_EQ(frame->console_view()->blink_cells()[0].ch, '_');
+    // The log file holds everything up to "Ready to execute.".
+    const std::filesystem::path log = app::console().log_path();
+    EXPECT_TRUE(std::filesystem::exists(log));
+    EXPECT_EQ(log.parent_path(), dir.path());
+}
+
+TEST(GuiStartup, HelpPrintsTheOptionsAndTheProgramStaysOpen) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup("-help -moldyn", dir.path());
+    ASSERT_NE(frame, nullptr);
+    const std::string text = app::console().text();
+    EXPECT_NE(find(text, " Command line options\r\n"), std::string::npos);
+    EXPECT_NE(find(text,
+                   " -runallbench      : Run through the entire benchmark. -automate is "
+                   "implied.\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(frame->command_line().start_pending);
+    // Several ticks of timer 505 pass; nothing runs and the window stays.
+    QTest::qWait(1300);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(find(app::console().text(), "Run Configuration"), std::string::npos);
+}
+
+TEST(GuiStartup, AutomateWithAnEmptyQueueRunsAnEmptySuiteAndCloses) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup("-automate", dir.path());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->command_line().start_pending);
+    EXPECT_TRUE(frame->command_line().close_when_finished);
+    ASSERT_TRUE(wait_until([&] { return !frame->isVisible(); }));
+    const std::string text = app::console().text();
+    const std::size_t opening = find(text, "Lumetra 2.0 Run Configuration...");
+    const std::size_t closing = find(text, "Finished Lumetra 2.0 Run Configuration.\x1c_\r\n");
+    EXPECT_NE(opening, std::string::npos);
+    EXPECT_NE(closing, std::string::npos);
+    EXPECT_LT(opening, closing);
+    EXPECT_FALSE(frame->timer_active(500));
+    EXPECT_FALSE(frame->timer_active(505));
+}
+
+// A German locale, compiled into the test's own folder when the system has none installed.
+bool use_german_locale(const std::filesystem::path& dir) {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) return true;
+    const std::string cmd =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return false;
+    setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+
+TEST(GuiStartup, GermanLocalePrintsTheSameLinesAsTheCommandLineProgram) {
+    TempDir dir;
+    ScopedCwd cwd(dir.path());
+    if (!use_german_locale(dir.path())) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    // What the program does right after its QApplication exists.
+    ui::init_application();
+    const char* cmdline = "-moldyn -moldyn -sgemm:sse2s";
+    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup(cmdline, dir.path());
+    ASSERT_NE(frame, nullptr);
+    const std::string gui = app::console().text();
+    frame.reset();
+
+    std::setlocale(LC_ALL, "C");
+    app::run_startup(cmdline);
+    const std::string cli = app::console().text();
+    EXPECT_EQ(gui, cli);
+    EXPECT_NE(gui.find(" MHz\r\n"), std::string::npos);
+    unsetenv("LOCPATH");
+}
+
+}  // namespace
