@@ -260,13 +260,15 @@ void ConsoleView::paint_canvas(QPainter& painter) {
     if (!cache_valid_) render();
     painter.drawPixmap(0, 0, cache_);
     for (const BlinkCell& c : blink_)
-        if (!c.shown) painter.fillRect(c.x, c.y, char_width_, char_height_, Qt::white);
+        // One pixel more on the right: an underscore's smoothed end reaches past its cell,
+        // and the cursor is the last character of its line.
+        if (!c.shown) painter.fillRect(c.x, c.y, char_width_ + 1, char_height_, Qt::white);
 }
 
 void ConsoleView::blink() {
     for (BlinkCell& c : blink_) {
         c.shown = !c.shown;
-        canvas_->update(c.x, c.y, char_width_, char_height_);
+        canvas_->update(c.x, c.y, char_width_ + 1, char_height_);
     }
 }
 
