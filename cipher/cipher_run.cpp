@@ -1,0 +1,145 @@
+#include "cipher/cipher_run.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/console.h"
+#include "app/format.h"
+#include "app/lap_timer.h"
+#include "cipher/aes.h"
+
+namespace cipher {
+
+app::Event& cipher_done_event() {
+    static app::Event event(app::Event::Reset::Auto);
+    return event;
+}
+
+bool aes_pass(std::size_t bytes, const PassAllocator& allocate, const PassInspector& inspect) {
+    auto* buffer =
+        static_cast<std::uint8_t*>(allocate ? allocate(bytes) : std::calloc(bytes ? bytes : 1, 1));
+    if (!buffer) return false;
+    // Key size, the key text copied into a work buffer, parsed and expanded: every pass.
+    const int key_bits = kKeyBits;
+    char work[kKeyText.size() + 1];
+    std::memcpy(work, kKeyText.data(), kKeyText.size());
+    work[kKeyText.size()] = '\0';
+    KeyState key;
+    parse_key(std::string_view(work, key_bits / 4), key);
+    ExpandedKey expanded;
+    expand_key(key, expanded);
+    RoundWords words;
+    make_round_words(expanded, words);
+    encrypt_ecb(words, buffer, bytes / 16);
+    if (inspect) inspect(buffer, bytes);
+    std::free(buffer);
+    return true;
+}
+
+double cipher_rate(double bytes, double seconds) {
+    return seconds > 0.0 ? bytes / seconds * 9.5367431640625e-7 : 0.0;
+}
+
+CipherRun::CipherRun(CipherRunConfig config)
+    : config_(std::move(config)), time_text_(app::strprintf("%.10f s", 0.0)) {}
+
+CipherRun::~CipherRun() {
+    thread_.join();
+}
+
+void CipherRun::on_paint() {
+    if (first_paint_done_) return;
+    first_paint_done_ = true;
+    progress_position_ = 0;
+    if (auto_run_request == 1) {
+        auto_run_request = 0;
+        auto_run_active = 1;
+        evaluate();
+    }
+}
+
+void CipherRun::on_command(int id) {
+    if (id == kIdEvaluate) evaluate();
+}
+
+void CipherRun::on_cancel() {
+    if (running_) return;  // a run cannot be interrupted
+    host().end_dialog(app::kIdCancel);
+}
+
+void CipherRun::evaluate() {
+    if (running_) return;
+    running_ = 1;
+    cipher_done_event().reset();
+    record().begin();
+    if (!host().start_timer(kCipherTimer, 1)) {
+        host().message_box("Timer Error", "Could not create timer!");
+        running_ = 0;
+        record().fail("Could not create timer");
+        if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+        return;
+    }
+    app::lap_restart();
+    accumulated_ = 0.0f;
+    failed_ = false;
+    error_.clear();
+    pass_index_ = 0;
+    if (!thread_.start([this] { worker(); })) {
+        host().kill_timer(kCipherTimer);
+        running_ = 0;
+        app::ConsoleLog(app::with_cursor("Error: Could not create the cipher thread."));
+        record().fail("Could not create the cipher thread");
+        if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    }
+}
+
+void CipherRun::worker() {
+    for (int r = 0; r < config_.passes; ++r) {
+        pass_index_.store(r, std::memory_order_relaxed);
+        record().set_progress("Pass", r, config_.passes);
+        if (!aes_pass(config_.pass_bytes, config_.allocate)) {
+            error_ = app::strprintf("Could not allocate the %zu-byte buffer of pass %d.",
+                                    config_.pass_bytes, r + 1);
+            failed_ = true;
+            break;
+        }
+        if (config_.after_pass) config_.after_pass(r);
+    }
+    cipher_done_event().set();
+}
+
+void CipherRun::on_timer(int id) {
+    if (id != kCipherTimer) return;
+    // Accumulated in single precision, as the dialog always has.
+    accumulated_ = static_cast<float>(accumulated_ + app::lap_take());
+    time_text_ = app::strprintf("%f s", static_cast<double>(accumulated_));
+    progress_position_ = pass_index_.load(std::memory_order_relaxed);
+    host().request_repaint();
+    if (!cipher_done_event().poll()) return;
+
+    thread_.join();
+    host().kill_timer(kCipherTimer);
+    running_ = 0;
+    if (failed_) {
+        // The pass could not run: no rate to report; the run ends in order all the same.
+        app::ConsoleLog(app::with_cursor("Error: " + error_));
+        record().fail(error_);
+    } else {
+        const double t = accumulated_;
+        const double bytes = double(config_.passes) * double(config_.pass_bytes);
+        const double rate = cipher_rate(bytes, t);
+        app::ConsoleLog(app::strprintf("Execution time: %.5f seconds.\r\n", t));
+        app::ConsoleLog(
+            app::with_cursor(app::strprintf("AES Encryption (Rijndael): %.2f MB/s", rate)));
+        result_ = static_cast<float>(rate);
+        progress_position_ = config_.passes;
+        record().set_progress("Pass", config_.passes, config_.passes);
+        record().merge_figures(
+            {{"time_s", t}, {"rate_mbs", rate}, {"cipher", "AES"}, {"mode", "ECB"}});
+        record().set_headline("MB/s", rate);
+        record().complete();
+    }
+    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+}
+
+}  // namespace cipher

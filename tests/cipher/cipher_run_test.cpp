@@ -1,0 +1,186 @@
+// The cipher run through the headless host with fewer, smaller passes and a fake counter: the
+// time and rate lines, the record, Evaluate and Cancel while running, an unallocatable pass
+// buffer, a timer that cannot start, and the run entry.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/console.h"
+#include "app/event.h"
+#include "app/format.h"
+#include "app/headless_host.h"
+#include "app/run_registry.h"
+#include "cipher/cipher_run.h"
+#include "support/fake_counter.h"
+
+void register_cipher_runs(app::RunRegistry& registry);
+
+namespace {
+
+using cipher::CipherRun;
+
+std::string console_lines() {
+    std::string out;
+    const std::string text = app::console().text();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\x1b') continue;
+        if (text[i] == '\x1c' && i + 1 < text.size() && text[i + 1] == '_') {
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// Four passes of 256 KiB; the dialog's first four ticks each move the fake counter on by half
+// a second, and the worker's last pass waits for them, so the measured time is exactly 2 s.
+class TimedCipherRun : public CipherRun {
+  public:
+    TimedCipherRun(testing_support::FakeCounter& counter, cipher::CipherRunConfig config)
+        : CipherRun(with_gate(std::move(config))), counter_(counter) {}
+    bool press_buttons = false;
+
+    void on_timer(int id) override {
+        if (advances_ < 4) {
+            counter_.advance_seconds(0.5);
+            if (++advances_ == 4) gate().set();
+        }
+        if (press_buttons && running()) {
+            press_buttons = false;
+            on_command(cipher::kIdEvaluate);
+            on_cancel();
+        }
+        CipherRun::on_timer(id);
+    }
+
+  private:
+    static app::Event& gate() {
+        static app::Event event(app::Event::Reset::Manual);
+        return event;
+    }
+    static cipher::CipherRunConfig with_gate(cipher::CipherRunConfig config) {
+        gate().reset();
+        const int last = config.passes - 1;
+        config.after_pass = [last](int pass) {
+            if (pass == last) gate().wait();
+        };
+        return config;
+    }
+    testing_support::FakeCounter& counter_;
+    int advances_ = 0;
+};
+
+cipher::CipherRunConfig small_config() {
+    cipher::CipherRunConfig config;
+    config.passes = 4;
+    config.pass_bytes = 262'144;
+    return config;
+}
+
+class CipherRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override { app::console().reset(); }
+    static int run_unattended(CipherRun& run) {
+        run.auto_run_request = 1;
+        run.close_when_done = 1;
+        app::HeadlessRunner runner;
+        runner.time_limit = std::chrono::seconds(60);
+        return runner.run_modal(run);
+    }
+};
+
+TEST(CipherRate, CountsMebibytesPerSecond) {
+    EXPECT_EQ(app::strprintf("%.2f", cipher::cipher_rate(1.6e9, 2.0)), "762.94");
+    EXPECT_DOUBLE_EQ(cipher::cipher_rate(1048576.0, 0.5), 2.0);
+    EXPECT_EQ(cipher::cipher_rate(1.6e9, 0.0), 0.0);
+}
+
+TEST_F(CipherRunTest, ReportsTimeAndRateAndClosesAsOk) {
+    testing_support::FakeCounter counter;
+    TimedCipherRun run(counter, small_config());
+    EXPECT_EQ(run.time_text(), "0.0000000000 s");
+    EXPECT_EQ(run_unattended(run), app::kIdOk);
+    // 4 x 262144 bytes = 1 MiB in 2 s.
+    const std::string text = console_lines();
+    EXPECT_NE(text.find("Execution time: 2.00000 seconds.\r\n"
+                        "AES Encryption (Rijndael): 0.50 MB/s\r\n"),
+              std::string::npos)
+        << text;
+    const std::string raw = app::console().text();
+    EXPECT_EQ(raw.substr(raw.size() - 4), "\x1c_\r\n");
+    EXPECT_FLOAT_EQ(run.result(), 0.5f);
+    EXPECT_EQ(run.time_text(), "2.000000 s");
+    EXPECT_EQ(run.progress_position(), 4);
+    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
+    EXPECT_DOUBLE_EQ(run.record().figure("time_s").get<double>(), 2.0);
+    EXPECT_DOUBLE_EQ(run.record().figure("rate_mbs").get<double>(), 0.5);
+    EXPECT_DOUBLE_EQ(run.record().headline(), 0.5);
+    EXPECT_FALSE(run.running());
+}
+
+TEST_F(CipherRunTest, EvaluateAndCancelDuringARunChangeNothing) {
+    testing_support::FakeCounter counter;
+    TimedCipherRun run(counter, small_config());
+    run.press_buttons = true;
+    EXPECT_EQ(run_unattended(run), app::kIdOk);
+    EXPECT_FALSE(run.press_buttons);  // they were pressed
+    const std::string text = console_lines();
+    EXPECT_EQ(text.find("Execution time:"), text.rfind("Execution time:"));
+    EXPECT_NE(text.find("Execution time: 2.00000 seconds."), std::string::npos);
+    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
+}
+
+TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
+    cipher::CipherRunConfig config = small_config();
+    config.allocate = [calls = 0](std::size_t n) mutable -> void* {
+        return ++calls == 3 ? nullptr : std::calloc(n, 1);
+    };
+    CipherRun run(config);
+    EXPECT_EQ(run_unattended(run), app::kIdOk);
+    EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
+    EXPECT_NE(
+        console_lines().find("Error: Could not allocate the 262144-byte buffer of pass 3.\r\n"),
+        std::string::npos);
+    EXPECT_EQ(console_lines().find("AES Encryption"), std::string::npos);
+    EXPECT_EQ(run.result(), 0.0f);
+    EXPECT_FALSE(run.running());
+}
+
+TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
+    CipherRun run(small_config());
+    run.auto_run_request = 1;
+    run.close_when_done = 1;
+    app::HeadlessRunner runner;
+    runner.failing_timers = {cipher::kCipherTimer};
+    runner.time_limit = std::chrono::seconds(10);
+    EXPECT_EQ(runner.run_modal(run), app::kIdOk);
+    EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
+    EXPECT_FALSE(run.running());
+}
+
+TEST_F(CipherRunTest, AMenuOpenedDialogWaitsForEvaluate) {
+    CipherRun run(small_config());
+    app::HeadlessRunner runner;
+    runner.time_limit = std::chrono::milliseconds(50);
+    EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
+    EXPECT_EQ(run.record().status(), app::RunStatus::NotRun);
+    EXPECT_EQ(run.cipher_name(), "AES");
+}
+
+TEST_F(CipherRunTest, TheRunEntryAsksForAnUnattendedRun) {
+    app::RunRegistry registry;
+    register_cipher_runs(registry);
+    const app::RunEntry* entry = registry.find(4);
+    ASSERT_NE(entry, nullptr);
+    auto controller = entry->make(app::RunRequest{});
+    auto* run = dynamic_cast<CipherRun*>(controller.get());
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->auto_run_request, 1);
+    EXPECT_EQ(run->close_when_done, 1);
+    EXPECT_EQ(run->progress_range(), 100);
+    EXPECT_EQ(run->title(), "Cipher Bench");
+}
+
+}  // namespace
