@@ -408,9 +408,8 @@ void OrbitraRun::end_of_run() {
 }
 
 std::vector<double> OrbitraRun::virial_history() const {
-    const int n = running ? scf_iteration_shown : scf_iteration_shown + 1;
+    const int shown = std::clamp(scf_iteration_shown, 0, kMaxScfIterations);
     std::lock_guard lock(shared_.mutex);
-    const int shown = std::clamp(n, 0, kMaxScfIterations);
     return {shared_.virial.begin(), shared_.virial.begin() + shown};
 }
 

@@ -114,7 +114,7 @@ class OrbitraRun : public app::RunController {
 
     OrbitraShared& shared() { return shared_; }
     const OrbitraShared& shared() const { return shared_; }
-    // Entries shown in the virial graph.
+    // The virial entries the graph shows: the first `scf_iteration_shown` of them.
     std::vector<double> virial_history() const;
 
   private:
