@@ -46,12 +46,17 @@ QFont score_font() {
 
 QFont comparison_font() {
     QFont f(QStringLiteral("Tahoma"));
-    // DejaVu Sans is Verdana's cousin, the closest common face to Tahoma's wide forms.
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans")});
+    // Liberation Sans keeps Arial's widths, the nearest common face to Tahoma's.
+    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(14);
     f.setWeight(QFont::Normal);
+    // A font 14 pixels high means its whole cell, ascent and descent together, as the
+    // Windows font mapper reads a positive height; Qt's pixel size is the em, so step down.
+    for (int px = 14; px >= 8; --px) {
+        f.setPixelSize(px);
+        if (QFontMetrics(f).height() <= kComparisonFontHeight) break;
+    }
     return f;
 }
 

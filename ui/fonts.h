@@ -20,6 +20,7 @@ QFont console_font();
 // "Courier New" 11 pt: the score bars' texts.
 QFont score_font();
 // "Tahoma", 14 pixels high, normal weight: the comparison texts.
+inline constexpr int kComparisonFontHeight = 14;
 QFont comparison_font();
 
 }  // namespace ui

@@ -1,7 +1,236 @@
 #include "ui/suite_window.h"
 
-namespace ui {
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QPushButton>
 
-void register_suite_window() {}
+#include "app/message_sink.h"
+#include "app/processor_info.h"
+#include "suite/profile.h"
+#include "suite/score_panel.h"
+#include "ui/score_panel.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kProfilesDir = "Profiles";
+
+struct CheckBoxSpec {
+    int id;
+    const char* text;
+};
+// In the order the dialog lays them out.
+constexpr CheckBoxSpec kCheckBoxes[] = {
+    {suite::kIdCheckMolDyn, "Molecular Dynamics"}, {suite::kIdCheckOrbitra, "Orbitra"},
+    {suite::kIdCheckCipher, "Cryptography"},       {suite::kIdCheckStream, "STREAM"},
+    {suite::kIdCheckMemory, "Memory Benchmark"},   {suite::kIdCheckBlas, "BLAS/FLOPs"},
+};
+
+bool selected(const suite::Selections& s, int id) {
+    switch (id) {
+        case suite::kIdCheckMolDyn:
+            return s.md;
+        case suite::kIdCheckOrbitra:
+            return s.orbitra;
+        case suite::kIdCheckCipher:
+            return s.cipher;
+        case suite::kIdCheckStream:
+            return s.stream;
+        case suite::kIdCheckMemory:
+            return s.memory;
+        case suite::kIdCheckBlas:
+            return s.blas;
+        default:
+            return false;
+    }
+}
+
+QGroupBox* make_group(const char* title, QWidget* parent, const QRect& r) {
+    auto* g = new QGroupBox(QString::fromLatin1(title), parent);
+    g->setGeometry(r);
+    return g;
+}
+
+// This machine's clock rates, one per processor, for a saved profile.
+std::vector<float> clock_rates() {
+    const app::ProcessorInfo& info = app::processor_info();
+    const int n = static_cast<int>(std::max(1u, info.processor_count));
+    std::vector<float> rates;
+    for (int i = 0; i < n; ++i) {
+        const float per = i < 16 ? info.clock_rate_per_processor[i] : 0.0f;
+        rates.push_back(per > 0.0f ? per : static_cast<float>(info.clock_rate_wide));
+    }
+    return rates;
+}
+
+}  // namespace
+
+CSuiteDlg::CSuiteDlg(suite::CSuiteDlg& controller, QWidget* parent)
+    : DialogWindow(controller, parent), suite_(controller) {
+    setObjectName(QStringLiteral("150"));
+    setFixedSize(760, 500);
+
+    QGroupBox* selections = make_group("Benchmark Selections", this, QRect(10, 8, 240, 190));
+    int y = 24;
+    for (const CheckBoxSpec& spec : kCheckBoxes) {
+        auto* box = new QCheckBox(QString::fromLatin1(spec.text), selections);
+        box->setObjectName(QString::number(spec.id));
+        box->setGeometry(14, y, 210, 22);
+        y += 26;
+        const int id = spec.id;
+        connect(box, &QCheckBox::clicked, this, [this, id] {
+            if (ended()) return;
+            suite_.on_command(id);
+            update_display();
+        });
+        boxes_[spec.id] = box;
+    }
+
+    QGroupBox* control = make_group("Benchmark Control", this, QRect(10, 204, 240, 124));
+    run_ = new QPushButton(QStringLiteral("Run Benchmarks"), control);
+    run_->setObjectName(QString::number(suite::kIdRunBenchmarks));
+    run_->setGeometry(14, 24, 212, 28);
+    save_ = new QPushButton(QStringLiteral("Save as Profile..."), control);
+    save_->setGeometry(14, 56, 212, 28);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), control);
+    cancel_->setObjectName(QString::number(app::kIdCancel));
+    cancel_->setGeometry(14, 88, 212, 28);
+    for (QPushButton* b : {run_, save_, cancel_}) b->setAutoDefault(false);
+    connect(run_, &QPushButton::clicked, this, [this] {
+        if (ended()) return;
+        suite_.on_command(suite::kIdRunBenchmarks);
+        if (!ended()) update_display();
+    });
+    connect(save_, &QPushButton::clicked, this, &CSuiteDlg::ask_and_save_profile);
+    connect(cancel_, &QPushButton::clicked, this, &CSuiteDlg::reject);
+
+    QGroupBox* compare = make_group("Compare", this, QRect(10, 334, 240, 64));
+    profiles_ = new QComboBox(compare);
+    profiles_->setObjectName(QString::number(suite::kIdProfileList));
+    profiles_->setGeometry(14, 26, 212, 26);
+    connect(profiles_, &QComboBox::activated, this, &CSuiteDlg::profile_chosen);
+
+    QGroupBox* overall = make_group("Overall Score", this, QRect(10, 404, 240, 86));
+    overall->setObjectName(QStringLiteral("1115"));
+
+    QGroupBox* score = make_group("Benchmark Score", this, QRect(260, 8, 490, 482));
+    panel_ = new ScorePanel(score);
+    panel_->setGeometry(8, 22, 476, 452);
+
+    update_display();
+}
+
+QCheckBox* CSuiteDlg::check_box(int id) const {
+    auto it = boxes_.find(id);
+    return it == boxes_.end() ? nullptr : it->second;
+}
+
+QGroupBox* CSuiteDlg::group(const QString& title) const {
+    for (QGroupBox* g : findChildren<QGroupBox*>())
+        if (g->title() == title) return g;
+    return nullptr;
+}
+
+void CSuiteDlg::profile_chosen(int index) {
+    selected_ = index;
+    // The controller knows the profiles that were there when the list was made.
+    if (index < static_cast<int>(suite_.panel().profile_names.size())) suite_.select_profile(index);
+    update_display();
+}
+
+void CSuiteDlg::update_display() {
+    const suite::PanelState& state = suite_.panel();
+    for (auto& [id, box] : boxes_) {
+        const QSignalBlocker block(box);
+        box->setChecked(selected(state.selections, id));
+        box->setEnabled(!state.running);
+    }
+    run_->setEnabled(!state.running);
+    save_->setEnabled(!state.running);
+    cancel_->setText(QString::fromStdString(state.cancel_text));
+
+    // The list is made on the first paint; keep the profiles saved here after it.
+    if (names_.size() < state.profile_names.size() ||
+        !std::equal(state.profile_names.begin(), state.profile_names.end(), names_.begin())) {
+        names_ = state.profile_names;
+        selected_ = state.selected_profile;
+    }
+    if (profiles_->count() != static_cast<int>(names_.size())) {
+        const QSignalBlocker block(profiles_);
+        profiles_->clear();
+        for (const std::string& n : names_) profiles_->addItem(QString::fromStdString(n));
+    }
+    if (profiles_->currentIndex() != selected_) {
+        const QSignalBlocker block(profiles_);
+        profiles_->setCurrentIndex(selected_);
+    }
+    // Read anew on every update, so a changed file shows at once.
+    profile_ = suite::read_selected_profile(kProfilesDir, names_, selected_);
+    panel_->set_state(state.scores, profile_);
+}
+
+bool CSuiteDlg::save_profile(const std::filesystem::path& path, const std::string& description) {
+    suite::ProfileContents contents =
+        suite::profile_contents(description, suite_.scores(), clock_rates());
+    // Values 3 and 7 are not shown by any reader; they are written as 0.
+    contents.values[suite::kProfileHidden3] = 0.0f;
+    contents.values[suite::kProfileHidden7] = 0.0f;
+    std::string error;
+    if (!suite::write_profile_file(path, contents, &error)) {
+        app::message_sink().message_box("Could not save the profile: " + error, "File error");
+        return false;
+    }
+    // Offer it in the list (sorted as the list is), and select it.
+    const std::vector<std::string> listed = suite::profile_list(kProfilesDir);
+    const std::string name = path.filename().string();
+    if (std::find(listed.begin(), listed.end(), name) != listed.end()) {
+        // Keep the controller's entries first so their indexes still match.
+        std::vector<std::string> names = suite_.panel().profile_names;
+        for (const std::string& n : listed)
+            if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+        names_ = names;
+        selected_ =
+            static_cast<int>(std::find(names_.begin(), names_.end(), name) - names_.begin());
+        profiles_->blockSignals(true);
+        profiles_->clear();
+        for (const std::string& n : names_) profiles_->addItem(QString::fromStdString(n));
+        profiles_->blockSignals(false);
+        profile_chosen(selected_);
+    }
+    return true;
+}
+
+void CSuiteDlg::ask_and_save_profile() {
+    if (ended()) return;
+    bool ok = false;
+    const QString description = QInputDialog::getText(
+        this, QStringLiteral("Save as Profile"), QStringLiteral("Description of this machine:"),
+        QLineEdit::Normal, QString::fromLatin1(app::processor_info().brand).trimmed(), &ok);
+    if (!ok) return;
+    QDir().mkpath(QString::fromLatin1(kProfilesDir));
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save as Profile"),
+                                                      QStringLiteral("Profiles/My Machine.rst"),
+                                                      QStringLiteral("Profiles (*.rst)"));
+    if (file.isEmpty()) return;
+    std::filesystem::path path = file.toStdString();
+    if (path.extension() != ".rst") path += ".rst";
+    save_profile(path, description.toStdString());
+}
+
+void register_suite_window() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    gui_modal_runner().add_factory(
+        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
+            if (auto* s = dynamic_cast<suite::CSuiteDlg*>(&c))
+                return std::make_unique<CSuiteDlg>(*s, parent);
+            return nullptr;
+        });
+}
 
 }  // namespace ui

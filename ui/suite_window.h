@@ -1,9 +1,67 @@
-// The suite's window `CSuiteDlg` over the core's suite controller.
+// The suite's window `CSuiteDlg` (dialog 150, "Lumetra 2.0 Benchmark Suite") over the core's
+// suite controller: the six selections, "Run Benchmarks", Cancel that becomes "OK", the
+// comparison profiles and the score panel, and "Save as Profile..." for comparing with one's
+// own earlier runs.
 #pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "suite/suite_dialog.h"
+#include "ui/dialog_window.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
 
 namespace ui {
 
-// Makes the GUI's modal runner show the suite controller in its own window.
+class ScorePanel;
+
+class CSuiteDlg : public DialogWindow {
+    Q_OBJECT
+  public:
+    CSuiteDlg(suite::CSuiteDlg& controller, QWidget* parent);
+
+    suite::CSuiteDlg& suite() { return suite_; }
+    QCheckBox* check_box(int id) const;
+    QPushButton* run_button() const { return run_; }
+    QPushButton* cancel_button() const { return cancel_; }
+    QPushButton* save_button() const { return save_; }
+    QComboBox* profile_list() const { return profiles_; }
+    ScorePanel* score_panel() const { return panel_; }
+    QGroupBox* group(const QString& title) const;
+
+    // The profile the panel compares with (read from its file on every display update).
+    const suite::Profile& shown_profile() const { return profile_; }
+    // Writes this machine's sub-scores, processor count and clock rates as a profile; the
+    // list then offers it. False (with a message box) when it could not be written.
+    bool save_profile(const std::filesystem::path& path, const std::string& description);
+
+  protected:
+    void update_display() override;
+
+  private:
+    void ask_and_save_profile();
+    void profile_chosen(int index);
+
+    suite::CSuiteDlg& suite_;
+    std::map<int, QCheckBox*> boxes_;
+    QPushButton* run_;
+    QPushButton* cancel_;
+    QPushButton* save_;
+    QComboBox* profiles_;
+    ScorePanel* panel_;
+    // The list as shown: the controller's list, plus profiles saved from this window.
+    std::vector<std::string> names_;
+    int selected_ = 0;
+    suite::Profile profile_;
+};
+
+// Makes the GUI's modal runner show the suite controller in this window.
 void register_suite_window();
 
 }  // namespace ui

@@ -186,7 +186,8 @@ TEST(Fonts, AMissingFaceFallsBackToAFixedPitchOne) {
     const QFont f = ui::fixed_pitch_font({QStringLiteral("No Such Face Anywhere")}, 9);
     EXPECT_TRUE(ui::is_fixed_pitch(f));
     EXPECT_TRUE(ui::is_fixed_pitch(ui::console_font()));
-    EXPECT_EQ(ui::comparison_font().pixelSize(), 14);
+    EXPECT_LE(QFontMetrics(ui::comparison_font()).height(), ui::kComparisonFontHeight);
+    EXPECT_GE(QFontMetrics(ui::comparison_font()).height(), ui::kComparisonFontHeight - 3);
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+#include "ui/score_panel.h"
+
+#include <qdrawutil.h>
+#include <QLabel>
+#include <QPainter>
+
+#include "ui/fonts.h"
+
+namespace ui {
+namespace {
+
+QColor colour(const suite::Rgb& c) {
+    return QColor(c.r, c.g, c.b);
+}
+QString qs(const std::string& s) {
+    return QString::fromUtf8(s.c_str());
+}
+
+// The reference machine scores 1000: a thin mark there makes the scale readable at a glance.
+constexpr float kReferenceScore = 1000.0f;
+
+}  // namespace
+
+ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    for (int i = 0; i < suite::kPanelRows; ++i) {
+        auto* l = new QLabel(QString::fromLatin1(suite::kPanelLabelTexts[i]), this);
+        l->setObjectName(QString::number(suite::kPanelLabelIds[i]));
+        l->setContentsMargins(5, 2, 0, 0);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setGeometry(kLabelLeft, kLabelTop + i * kLabelStep, 200, 15);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        labels_[static_cast<std::size_t>(i)] = l;
+    }
+    const int bottom = comparison_box().bottom() + 4;
+    setMinimumSize(kLabelLeft + suite::kPanelBoxWidth + 6, bottom);
+}
+
+void ScorePanel::set_state(const suite::SubScores& scores, const suite::Profile& profile) {
+    scores_ = scores;
+    profile_ = profile;
+    cache_valid_ = false;
+    update();
+}
+
+int ScorePanel::box_height() const {
+    const int first = label(suite::PanelRow::MolDyn)->geometry().top();
+    const int second = label(suite::PanelRow::Orbitra)->geometry().top();
+    return second - first - suite::kBoxHeightShrink;
+}
+
+QPoint ScorePanel::bar_origin(suite::PanelRow row) const {
+    const QPoint corner = label(row)->geometry().topLeft();
+    return {corner.x() + suite::kBarLeft, corner.y() + suite::kScoreBarTop};
+}
+
+QRect ScorePanel::comparison_box() const {
+    const QPoint blas = label(suite::PanelRow::Blas)->geometry().topLeft();
+    return {blas.x(), blas.y() + box_height() + suite::kComparisonBoxGap, suite::kPanelBoxWidth,
+            suite::kComparisonBoxHeight};
+}
+
+void ScorePanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    cache_valid_ = false;
+}
+
+void ScorePanel::draw_bar(QPainter& p, int x0, int top, int bottom, float value, bool profile_bar) {
+    const int columns = suite::bar_columns(value);
+    for (int k = 0; k < columns; ++k) {
+        p.setPen(
+            colour(profile_bar ? suite::profile_column_colour(k) : suite::score_column_colour(k)));
+        p.drawLine(x0 + k, top, x0 + k, bottom);
+    }
+    // The figure reads white over the bar and black beyond it.
+    const int x1 = x0 + suite::bar_end_offset(value);
+    const QString text = qs(suite::marks_text(value));
+    const QRect text_rect(x0, top, suite::kPanelBoxWidth, bottom - top + 1);
+    p.save();
+    if (columns > 0) {
+        p.setClipRect(QRect(x0, top, std::max(0, x1 - x0 + 1), bottom - top + 1));
+        p.setPen(Qt::white);
+        p.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    p.setClipRect(QRect(std::max(x0, x1 + 1), top, suite::kPanelBoxWidth * 2, bottom - top + 1));
+    p.setPen(Qt::black);
+    p.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.restore();
+}
+
+void ScorePanel::render() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    if (cache_.size() != size * dpr) {
+        cache_ = QPixmap(size * dpr);
+        cache_.setDevicePixelRatio(dpr);
+    }
+    QPainter p(&cache_);
+    p.fillRect(QRect(QPoint(0, 0), size), palette().window());
+
+    const int h = box_height();
+    const int mark = suite::bar_end_offset(kReferenceScore);
+    for (int i = 0; i < suite::kPanelRows; ++i) {
+        const auto row = static_cast<suite::PanelRow>(i);
+        const QPoint c = label(row)->geometry().topLeft();
+        qDrawShadePanel(&p, QRect(c.x(), c.y(), suite::kPanelBoxWidth, h), palette(), true, 2);
+        // Below the label, behind the bars.
+        const int x0 = c.x() + suite::kBarLeft;
+        p.setPen(QPen(QColor(140, 140, 140), 1, Qt::DotLine));
+        p.drawLine(x0 + mark, c.y() + suite::kScoreBarTop - 3, x0 + mark, c.y() + h - 3);
+    }
+    const QRect cmp = comparison_box();
+    qDrawShadePanel(&p, cmp, palette(), true, 2);
+
+    p.setFont(comparison_font());
+    p.setPen(Qt::black);
+    const QPoint text_at(cmp.left() + suite::kComparisonTextLeft,
+                         cmp.top() + suite::kComparisonTextTop);
+    p.drawText(QRect(text_at, QSize(suite::kPanelBoxWidth - 8, 15)), Qt::AlignLeft | Qt::AlignTop,
+               qs(suite::comparison_platform_text(profile_)));
+    const std::string cpu = suite::comparison_cpu_text(profile_);
+    if (!cpu.empty())
+        p.drawText(QRect(text_at + QPoint(0, suite::kComparisonLineStep),
+                         QSize(suite::kPanelBoxWidth - 8, 15)),
+                   Qt::AlignLeft | Qt::AlignTop, qs(cpu));
+
+    p.setFont(score_font());
+    for (int i = 0; i < suite::kPanelRows; ++i) {
+        const auto row = static_cast<suite::PanelRow>(i);
+        const QPoint c = label(row)->geometry().topLeft();
+        const int x0 = c.x() + suite::kBarLeft;
+        const float s = suite::row_score(scores_, row);
+        if (suite::draws_score_bar(s))
+            draw_bar(p, x0, c.y() + suite::kScoreBarTop, c.y() + suite::kScoreBarBottom, s, false);
+        if (profile_.opened) {
+            if (const std::optional<float> v = suite::row_profile_value(profile_, row))
+                draw_bar(p, x0, c.y() + suite::kProfileBarTop, c.y() + suite::kProfileBarBottom, *v,
+                         true);
+        }
+    }
+    cache_valid_ = true;
+}
+
+void ScorePanel::paintEvent(QPaintEvent*) {
+    if (!cache_valid_) render();
+    QPainter p(this);
+    p.drawPixmap(0, 0, cache_);
+}
+
+QImage ScorePanel::snapshot() {
+    if (!cache_valid_) render();
+    return cache_.toImage();
+}
+
+}  // namespace ui
