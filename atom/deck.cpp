@@ -184,6 +184,15 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
         }
         a = b;
     }
+    if (static_cast<long>(d.orbitals.size()) * d.points > kMaxOrbitalPoints) {
+        error = app::strprintf("%d orbitals on %d points need too much memory",
+                               static_cast<int>(d.orbitals.size()), d.points);
+        return false;
+    }
+    if (d.loops > kMaxLoops) {
+        error = app::strprintf("SCF loop count %d is above %d", d.loops, kMaxLoops);
+        return false;
+    }
     if (d.loops < iterations) {
         error = app::strprintf("SCF loop count %d is below the %d iterations a run may make",
                                d.loops, iterations);

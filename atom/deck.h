@@ -30,6 +30,9 @@ struct AtomDeck {
 inline constexpr int kMinPoints = 5;
 inline constexpr int kMaxPoints = 100000;
 inline constexpr int kMaxOrbitals = 512;
+// Orbitals times points: every potential set holds this many doubles.
+inline constexpr long kMaxOrbitalPoints = 8'000'000;
+inline constexpr int kMaxLoops = 10000;
 inline constexpr int kMaxLabel = 31;
 inline constexpr int kMaxType = 15;
 

@@ -53,6 +53,8 @@ struct BadDeck {
 
 TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
     const std::string h = orbital(1, 0, 0, 0);
+    std::string many;
+    for (int i = 0; i < 100; ++i) many += h;
     const std::vector<BadDeck> cases = {
         {"empty", "", "missing value for nuclear charge"},
         {"short", "Z 1.0 N 250 rinit 0.001", "missing value for r final"},
@@ -71,6 +73,8 @@ TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
         {"empty shell", deck(1, 250, "0.001", "400", orbital(1, 0, 0, 0, 0), 1),
          "total occupation 0"},
         {"short loop count", deck(1, 250, "0.001", "400", h, 1, 49), "loop count 49"},
+        {"huge loop count", deck(1, 250, "0.001", "400", h, 1, 2000000000), "above 10000"},
+        {"too many orbital points", deck(1, 100000, "0.001", "400", many, 100), "too much memory"},
     };
     for (const BadDeck& c : cases) {
         testing_support::TempDir dir;

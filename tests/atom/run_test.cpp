@@ -297,3 +297,34 @@ TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OrbitraRun, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
+    Workspace ws;
+    RecordingSink sink;
+    atom_testing::write_file(
+        "Input Files/B.in",
+        atom_testing::deck(5, 250, "0.001", "400",
+                           orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1) + orbital(2, 0, 0, 0) +
+                               orbital(2, 0, 0, 1) + orbital(2, 1, -1, 0),
+                           5));
+    auto run = automatic("B");
+    run->view_sim = true;
+    int opened = 0, ended = 0;
+    run->open_view = [&] { ++opened; };
+    run->view_run_ended = [&] { ++ended; };
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    ASSERT_EQ(run->record().status(), app::RunStatus::Completed);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(run->view_button_enabled);
+    atom::OrbitraShared& sh = run->shared();
+    EXPECT_TRUE(sh.atom.allocated);
+    EXPECT_TRUE(sh.view_data_ready.is_set());
+    std::lock_guard lock(sh.mutex);
+    EXPECT_EQ(sh.view_harmonic, 1 * 2 - 1);
+    EXPECT_EQ(sh.view_u.values, sh.atom.wf.u[4].values);
+}
+
+}  // namespace

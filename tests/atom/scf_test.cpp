@@ -63,7 +63,7 @@ TEST(ScfEnergies, HeliumMatchesThePublishedHartreeFockEnergy) {
     EXPECT_NEAR(coarse.total(), -2.8616799956, 1e-6);
     Converged fine(atom_testing::helium_deck(1000, "0.0001"));
     ASSERT_TRUE(fine.ok);
-    EXPECT_NEAR(fine.total(), -2.8616799956, 1e-8);
+    EXPECT_NEAR(fine.total(), -2.8616799956, 1e-9);
     EXPECT_LT(fine.count, 50);
     EXPECT_NEAR(fine.virial(), 2.0, 1e-5);
     EXPECT_NEAR(fine.st.scf.eigenvalue[static_cast<std::size_t>(fine.count) * 2], -0.91795555,
