@@ -12,6 +12,7 @@
 #include "app/thread.h"
 #include "md/deck.h"
 #include "md/frame_sink.h"
+#include "md/md_dialog_data.h"
 #include "md/md_run.h"
 
 namespace md {
@@ -56,7 +57,9 @@ class MdController : public app::RunController {
     std::string deck_name;
     int default_simulation = 1;  // 1: use a deck; 0: the user-specified settings
     UserSimulation user;
-    bool view_enabled = false;
+    bool view_enabled = false;  // "View simulation"
+    // The rest of the view options (size, full screen, pitch/yaw text, guide cube).
+    ViewSettings view;
     // Bytes a run may allocate (histories and replay frames included).
     double memory_limit = physical_memory_bytes();
 
