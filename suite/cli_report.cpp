@@ -50,7 +50,7 @@ std::string final_report(const HandOverResult& r) {
     if (!r.results_file.empty()) {
         std::error_code ec;
         const auto abs = std::filesystem::absolute(r.results_file, ec);
-        out += "Results file: " + (ec ? r.results_file : abs).string() + "\n";
+        out += "Results file: " + (ec ? r.results_file : abs).lexically_normal().string() + "\n";
     } else if (r.suite_ran) {
         out += "Results file not written: " + r.results_error + "\n";
     }
