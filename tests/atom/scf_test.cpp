@@ -140,6 +140,46 @@ TEST(ScfIteration, ExchangeThreadGivesTheSameNumbersAsASequentialRun) {
     EXPECT_EQ(threaded.st.scf.eigenvalue, sequential.st.scf.eigenvalue);
 }
 
+TEST(ShellAverage, OccupationWeightedOverRunsOfEqualNAndL) {
+    atom::wavefunct wf;
+    wf.K = 4;
+    wf.n = {2, 2, 3, 2};
+    wf.l = {1, 1, 0, 1};
+    wf.occ = {1, 0, 1, 3};
+    atom::potential set;
+    set.K = 4;
+    set.v.resize(4);
+    const double values[4] = {1.0, 100.0, 5.0, 9.0};
+    for (int k = 0; k < 4; ++k) {
+        set.v[k].points = 3;
+        set.v[k].values.assign(3, values[k]);
+    }
+    std::vector<double> accum(3);
+    atom::shell_average(set, wf, accum.data());
+    // The first two form a shell (the empty orbital adds nothing); the last 2p is a shell of
+    // its own because a 3s stands between.
+    EXPECT_EQ(set.v[0].values[1], 1.0);
+    EXPECT_EQ(set.v[1].values[1], 1.0);
+    EXPECT_EQ(set.v[2].values[1], 5.0);
+    EXPECT_EQ(set.v[3].values[1], 9.0);
+}
+
+TEST(ScfIteration, EmptyOrbitalIsSolvedButAddsNothingToTheOthers) {
+    Converged alone(atom_testing::hydrogen_deck(250), true, 2);
+    Converged with_empty(
+        atom_testing::deck(1, 250, "0.001", "400", orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1, 0), 2),
+        true, 2);
+    ASSERT_TRUE(alone.ok && with_empty.ok);
+    ASSERT_EQ(alone.count, 1);
+    ASSERT_EQ(with_empty.count, 1);
+    EXPECT_EQ(alone.st.vh.v[0].values, with_empty.st.vh.v[0].values);
+    EXPECT_EQ(alone.st.vx.v[0].values, with_empty.st.vx.v[0].values);
+    EXPECT_EQ(alone.row(alone.st.scf.hartree), with_empty.row(with_empty.st.scf.hartree));
+    // Solved in the same averaged potential as its occupied partner.
+    EXPECT_EQ(with_empty.st.scf.eigenvalue[3], with_empty.st.scf.eigenvalue[2]);
+    EXPECT_EQ(with_empty.st.scf.eigenvalue[2], alone.st.scf.eigenvalue[1]);
+}
+
 TEST(MakeRadLocPot, OwnTermDividesOutAndAFallingOrbitalFailsTheEvaluation) {
     atom::radgrid W;
     W.points = 8;
