@@ -89,21 +89,25 @@ int HeadlessHost::run() {
     loop.dialogs.push_back(this);
     controller_.attach(this);
     controller_.on_init();
-    const auto start = Clock::now();
+    started_ = Clock::now();
     repaint_requested_ = true;  // the first paint
     while (!ended_) {
         const auto next = dispatch_once();
         if (ended_) break;
-        if (runner_.time_limit.count() > 0 && Clock::now() - start > runner_.time_limit) {
-            ended_ = true;
-            result_ = HeadlessRunner::kRunTimedOut;
-            break;
-        }
+        if (out_of_time()) break;
         sleep_until(next);
     }
     std::erase_if(loop.timers, [this](const TimerEntry& t) { return t.owner == this; });
     std::erase(loop.dialogs, this);
     return result_;
+}
+
+bool HeadlessHost::out_of_time() {
+    if (runner_.time_limit.count() <= 0 || Clock::now() - started_ <= runner_.time_limit)
+        return false;
+    ended_ = true;
+    result_ = HeadlessRunner::kRunTimedOut;
+    return true;
 }
 
 void HeadlessHost::paint_if_requested() {
@@ -152,18 +156,23 @@ void HeadlessHost::request_repaint() {
 
 int HeadlessHost::run_modal_box(const ModalBoxText& box) {
     (void)box;  // nothing to show without a window
-    const int depth = ++box_depth_;
-    const int ended_before = boxes_ended_;
-    while (boxes_ended_ == ended_before && !ended_) sleep_until(dispatch_once());
-    (void)depth;
-    --box_depth_;
-    return box_result_;
+    // Each box waits for its own end: ending an inner box never closes an outer one.
+    const std::size_t depth = boxes_.size();
+    boxes_.push_back({false, 0});
+    while (!boxes_[depth].ended && !ended_ && !out_of_time()) sleep_until(dispatch_once());
+    const int result = boxes_[depth].result;
+    boxes_.resize(depth);
+    return result;
 }
 
 void HeadlessHost::end_modal_box(int result) {
-    if (box_depth_ == 0) return;
-    box_result_ = result;
-    ++boxes_ended_;
+    // The innermost box still open.
+    for (auto it = boxes_.rbegin(); it != boxes_.rend(); ++it) {
+        if (it->ended) continue;
+        it->ended = true;
+        it->result = result;
+        return;
+    }
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <set>
+#include <vector>
 
 #include "app/dialog_host.h"
 
@@ -16,7 +17,7 @@ class HeadlessRunner : public ModalRunner {
     int run_modal(RunController& controller) override;
 
     // Test hooks: timers that refuse to start, and a wall-clock limit after which a modal run
-    // is ended with kRunTimedOut (0 = none).
+    // (progress boxes included) is ended with kRunTimedOut (0 = none).
     std::set<int> failing_timers;
     std::chrono::milliseconds time_limit{0};
     static constexpr int kRunTimedOut = -1;
@@ -52,9 +53,15 @@ class HeadlessHost final : public DialogHost {
     bool ended_ = false;
     int result_ = kIdCancel;
     bool repaint_requested_ = false;
-    int box_depth_ = 0;
-    int boxes_ended_ = 0;
-    int box_result_ = 0;
+    // The test hook's limit: ends the dialog (and any box it shows) once it has passed.
+    bool out_of_time();
+
+    std::chrono::steady_clock::time_point started_{};
+    struct Box {
+        bool ended;
+        int result;
+    };
+    std::vector<Box> boxes_;  // open progress boxes, outermost first
 };
 
 }  // namespace app

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -34,6 +35,10 @@ const std::vector<int>& cached_cpus() {
     static const std::vector<int> cpus = allowed_cpus();
     return cpus;
 }
+
+// sched_getaffinity reads the calling thread's mask, so the set is taken at program load,
+// before any code pins the main thread to one processor.
+[[maybe_unused]] const bool g_cpus_read_at_load = !cached_cpus().empty();
 
 // Core identity of a CPU from sysfs: (package, core); unknown topology gives the CPU itself.
 std::pair<long, long> core_of(int cpu) {
@@ -79,14 +84,56 @@ struct Thread::State {
     std::mutex mutex;
     std::condition_variable cv;
     bool go = false;
+    bool cancelled = false;  // destroyed before it was ever resumed: the body never runs
+    pid_t tid = 0;           // known once the thread runs
     std::function<void()> body;
     Priority priority = Priority::Normal;
 };
 
+namespace {
+
+// Raising priority means a lower nice value, which needs CAP_SYS_NICE; without it the call
+// fails and the thread runs at normal priority. A thread is never made nicer than it started,
+// which an unprivileged process could not undo.
+bool apply_priority(pid_t tid, Priority p) {
+    if (p == Priority::Normal) return true;
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
+    if (current == -1 && errno != 0) return false;
+    const int wanted = p == Priority::Highest ? -2 : -1;
+    if (wanted >= current) return true;
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(tid), wanted) == 0;
+}
+
+pid_t current_tid() {
+    return static_cast<pid_t>(syscall(SYS_gettid));
+}
+
+void* thread_entry(void* arg) {
+    auto* st = static_cast<Thread::State*>(arg);
+    Priority priority;
+    {
+        std::unique_lock lock(st->mutex);
+        st->tid = current_tid();
+        st->cv.notify_all();
+        st->cv.wait(lock, [st] { return st->go; });
+        if (st->cancelled) return nullptr;
+        priority = st->priority;
+    }
+    apply_priority(current_tid(), priority);
+    if (st->body) st->body();
+    return nullptr;
+}
+
+}  // namespace
+
 Thread::Thread() = default;
 
 Thread::~Thread() {
-    if (state_ && state_->created && !state_->go) resume();
+    if (state_ && state_->created) {
+        std::lock_guard lock(state_->mutex);
+        if (!state_->go) state_->cancelled = true;
+    }
     join();
 }
 
@@ -99,26 +146,17 @@ bool Thread::create_suspended(std::function<void()> body, std::size_t stack_size
     if (stack_size != 0) {
         const long min_stack = sysconf(_SC_THREAD_STACK_MIN);
         std::size_t size = std::max<std::size_t>(stack_size, min_stack > 0 ? min_stack : 16384);
-        // Sanitizers need far more than a bare minimum.
-        size = std::max<std::size_t>(size, 256 * 1024);
-        pthread_attr_setstacksize(&attr, size);
+        // The sanitizers and the C library's own frames need far more than a bare minimum.
+        size = std::max<std::size_t>(size, kMinThreadStack);
+        // Whole pages: some C libraries refuse anything else.
+        const long page = sysconf(_SC_PAGESIZE);
+        if (page > 0) size = (size + page - 1) / page * page;
+        if (pthread_attr_setstacksize(&attr, size) != 0) {
+            pthread_attr_destroy(&attr);
+            pthread_attr_init(&attr);  // the default stack, rather than no thread
+        }
     }
-    auto entry = [](void* arg) -> void* {
-        auto* st = static_cast<State*>(arg);
-        {
-            std::unique_lock lock(st->mutex);
-            st->cv.wait(lock, [st] { return st->go; });
-        }
-        if (st->priority != Priority::Normal) {
-            // Per-thread nice value. Lowering it needs CAP_SYS_NICE; without it this fails and
-            // the thread simply runs at normal priority.
-            const int nice_value = st->priority == Priority::Highest ? -2 : -1;
-            (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice_value);
-        }
-        if (st->body) st->body();
-        return nullptr;
-    };
-    const int rc = pthread_create(&state_->handle, &attr, entry, state_.get());
+    const int rc = pthread_create(&state_->handle, &attr, thread_entry, state_.get());
     pthread_attr_destroy(&attr);
     state_->created = rc == 0;
     if (!state_->created) state_.reset();
@@ -126,7 +164,7 @@ bool Thread::create_suspended(std::function<void()> body, std::size_t stack_size
 }
 
 bool Thread::set_affinity(int index) {
-    if (!state_ || !state_->created) return false;
+    if (!state_ || !state_->created || state_->joined) return false;
     cpu_set_t set;
     CPU_ZERO(&set);
     CPU_SET(allowed_cpu(index), &set);
@@ -134,11 +172,12 @@ bool Thread::set_affinity(int index) {
 }
 
 bool Thread::set_priority(Priority p) {
-    if (!state_ || !state_->created) return false;
-    std::lock_guard lock(state_->mutex);
-    if (state_->go) return false;  // applied by the thread itself when it starts
+    if (!state_ || !state_->created || state_->joined) return false;
+    std::unique_lock lock(state_->mutex);
     state_->priority = p;
-    return true;
+    if (!state_->go) return true;  // the thread applies it itself when it starts
+    state_->cv.wait(lock, [this] { return state_->tid != 0; });
+    return apply_priority(state_->tid, p);
 }
 
 void Thread::resume() {
@@ -147,7 +186,7 @@ void Thread::resume() {
         std::lock_guard lock(state_->mutex);
         state_->go = true;
     }
-    state_->cv.notify_one();
+    state_->cv.notify_all();
 }
 
 void Thread::join() {
@@ -159,6 +198,10 @@ void Thread::join() {
 
 bool Thread::joinable() const {
     return state_ && state_->created && !state_->joined;
+}
+
+bool set_current_thread_priority(Priority p) {
+    return apply_priority(current_tid(), p);
 }
 
 bool pin_current_thread(int index) {

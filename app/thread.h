@@ -21,10 +21,15 @@ int physical_processor_count();
 // One allowed processor per distinct core, in processor order (never empty).
 std::vector<int> one_processor_per_core();
 
+// Smallest stack a thread gets when a size is asked for.
+inline constexpr std::size_t kMinThreadStack = 256 * 1024;
+
 class Thread {
   public:
+    struct State;
+
     Thread();
-    ~Thread();  // joins
+    ~Thread();  // joins; a thread never resumed ends without running its body
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
@@ -36,8 +41,8 @@ class Thread {
     // Prefers a processor without restricting it: on Linux the same as a one-CPU affinity
     // set for the detection threads that use it.
     bool set_ideal_processor(int index) { return set_affinity(index); }
-    // Best effort: raising priority needs privileges most users lack; failures are ignored
-    // and a thread is never lowered below normal.
+    // Best effort, before or after resume(): raising priority needs privileges most users
+    // lack; failures are ignored and a thread is never lowered below where it started.
     bool set_priority(Priority p);
     void resume();
     void join();
@@ -51,9 +56,11 @@ class Thread {
     }
 
   private:
-    struct State;
     std::unique_ptr<State> state_;
 };
+
+// The same for the calling thread.
+bool set_current_thread_priority(Priority p);
 
 // Pins the calling thread to allowed processor `index` (best effort).
 bool pin_current_thread(int index);
