@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "app/format.h"
@@ -203,13 +204,14 @@ void apply_generic_caches(CacheInfo& info) {
 }
 
 bool detect_caches(const char* vendor, app::CpuidSource& cpuid, CacheInfo& info) {
-    // strncmp over 13 bytes compares the terminator too, like a 13-byte memcmp, but never reads
-    // past a shorter text.
-    if (std::strncmp(vendor, "GenuineIntel", 13) == 0) {
+    // The 12 characters and the terminator must match: a longer or shorter text never does.
+    // strnlen never reads past a shorter text.
+    const std::string_view v(vendor, strnlen(vendor, 13));
+    if (v == "GenuineIntel") {
         decode_intel_caches(cpuid, info);
         return true;
     }
-    if (std::strncmp(vendor, "AuthenticAMD", 13) == 0) {
+    if (v == "AuthenticAMD") {
         decode_amd_caches(cpuid, info);
         return true;
     }

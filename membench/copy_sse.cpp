@@ -31,7 +31,7 @@ void sse_copy(int size, int reps, const void* src, void* dst) {
                 _mm_prefetch(p + 1216, _MM_HINT_NTA);
             }
 #pragma GCC unroll 4
-            for (int g = 0; g < 4; ++g) {
+            for (int64_t g = 0; g < 4; ++g) {
                 const float* sg = s + g * 16;
                 float* dg = d + g * 16;
                 __m128 x0, x1, x2, x3;

@@ -28,7 +28,7 @@ void sse2_copy(int size, int reps, const void* src, void* dst) {
                 _mm_prefetch(p + 1216, _MM_HINT_NTA);
             }
 #pragma GCC unroll 4
-            for (int g = 0; g < 4; ++g) {
+            for (int64_t g = 0; g < 4; ++g) {
                 const __m128i x0 = _mm_load_si128(s + g * 4);
                 const __m128i x1 = _mm_load_si128(s + g * 4 + 1);
                 const __m128i x2 = _mm_load_si128(s + g * 4 + 2);

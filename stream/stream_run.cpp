@@ -151,7 +151,7 @@ class Coordinator {
                 const int64_t t1 = app::counter_now();
                 if (!ok) return false;
                 const double seconds = static_cast<double>(t1 - t0) / frequency_;
-                whole_[static_cast<std::size_t>(k * 4 + j)] = seconds;
+                whole_[static_cast<std::size_t>(k) * 4 + static_cast<std::size_t>(j)] = seconds;
                 total_ += seconds;
             }
         }
@@ -165,7 +165,10 @@ class Coordinator {
         log("Function      Rate (MB/s)   RMS time     Min time     Max time\r\n");
         for (int j = 0; j < kKernelCount; ++j) {
             const Stats s = stats_of(
-                [&](int k) { return whole_[static_cast<std::size_t>(k * 4 + j)]; }, iterations_);
+                [&](int k) {
+                    return whole_[static_cast<std::size_t>(k) * 4 + static_cast<std::size_t>(j)];
+                },
+                iterations_);
             const double rate = threads * 1.0e-6 * kBytesPerElement[j] * n / s.min;
             log_rate_line(j, rate, s);
             out_.rates[static_cast<std::size_t>(j)][static_cast<std::size_t>(form)] = rate;

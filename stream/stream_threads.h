@@ -51,7 +51,7 @@ class StreamThreads {
     double* c(int t) { return slots_[t].c.get(); }
     // Thread t's timing slot for iteration k and kernel j.
     double& time(int t, int k, int j) {
-        return slots_[t].times[static_cast<std::size_t>(k * 4 + j)];
+        return slots_[t].times[static_cast<std::size_t>(k) * 4 + static_cast<std::size_t>(j)];
     }
 
   private:
