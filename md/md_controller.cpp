@@ -117,6 +117,7 @@ bool MdController::prepare_settings(SimulationSettings* settings, std::string* d
 
 void MdController::refuse(const std::string& line, const std::string& problem) {
     app::ConsoleLog(app::with_cursor(line));
+    record().set_figure("deck", deck_label_);
     record().fail(problem);
     run_state_ = kStateIdle;
     status = "Status: Idle";

@@ -60,8 +60,9 @@ class MdController : public app::RunController {
     bool view_enabled = false;  // "View simulation"
     // The rest of the view options (size, full screen, pitch/yaw text, guide cube).
     ViewSettings view;
-    // Bytes a run may allocate (histories and replay frames included).
-    double memory_limit = physical_memory_bytes();
+    // Bytes a run may allocate (histories and replay frames included): three quarters of the
+    // machine's memory, since a run that swaps measures the disk, not the processor.
+    double memory_limit = 0.75 * physical_memory_bytes();
 
     // Display (read by the dialog).
     double kinetic_display = 0, potential_display = 0, total_display = 0;

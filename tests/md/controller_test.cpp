@@ -430,6 +430,7 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
         c.on_command(md::kIdRunSimulation);
         EXPECT_EQ(console(), app::with_cursor(k.line));
         EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
+        EXPECT_TRUE(c.record().figure("deck").is_string());
         EXPECT_EQ(c.run_state(), md::kStateIdle);
         EXPECT_TRUE(host.timers.empty());
         EXPECT_FALSE(host.ended);
