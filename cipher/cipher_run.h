@@ -5,8 +5,8 @@
 //
 // Mode and contents: each pass encrypts its buffer in place in ECB mode (every 16-byte block
 // on its own, as a block-cipher throughput test wants: no chaining dependence between blocks).
-// The buffer comes from calloc, so it holds zeros; no time is spent filling it beyond what
-// the allocation itself costs.
+// The buffer is fresh zeroed memory from the system (calloc, or a direct mapping for a large
+// one), so it holds zeros; no time is spent filling it beyond what the allocation costs.
 #pragma once
 
 #include <atomic>
@@ -31,7 +31,7 @@ inline constexpr int kCipherTimer = 1000;
 app::Event& cipher_done_event();
 
 // One pass: allocate `bytes`, load and expand the key, encrypt the buffer, release it.
-// `allocate` returns zeroed memory released with std::free (nullptr = out of memory);
+// `allocate` (tests) returns zeroed memory released with std::free (nullptr = out of memory);
 // `inspect` sees the encrypted buffer before it is released. False when the buffer could not
 // be allocated.
 using PassAllocator = std::function<void*(std::size_t)>;
