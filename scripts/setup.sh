@@ -9,7 +9,7 @@ packages=(
     libssl-dev libopenblas-dev
     qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl-dev
     xvfb xauth libgl1-mesa-dri fonts-liberation2 fonts-dejavu-core
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev locales
 )
 missing=()
 for p in "${packages[@]}"; do
