@@ -4,6 +4,8 @@
 #include "stream/stream_controller.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +16,7 @@
 #include "app/format.h"
 #include "app/headless_host.h"
 #include "app/processor_info.h"
+#include "app/thread.h"
 
 namespace {
 
@@ -43,6 +46,28 @@ TEST(StreamThreads, CountIsClampedAndEveryThreadRunsItsBodyOnItsOwnArrays) {
     EXPECT_NE(th.a(0), th.a(1));
     ASSERT_TRUE(th.run_on_all([&](int t) { th.cleanup(t); }));
     EXPECT_FALSE(th.allocated(3));
+}
+
+TEST(StreamThreads, FirstEightThreadsEachGetAProcessorOfTheirOwnCoreTheRestAreUnpinned) {
+    const std::vector<int> cores = app::one_processor_per_core();
+    stream::StreamThreads th(10, 16, 6);
+    std::vector<std::vector<int>> cpus(10);
+    ASSERT_TRUE(th.run_on_all([&](int t) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        pthread_getaffinity_np(pthread_self(), sizeof(set), &set);
+        for (int c = 0; c < CPU_SETSIZE; ++c)
+            if (CPU_ISSET(c, &set)) cpus[static_cast<std::size_t>(t)].push_back(c);
+    }));
+    for (int t = 0; t < 10; ++t) {
+        const auto& got = cpus[static_cast<std::size_t>(t)];
+        if (t < 8 && t < static_cast<int>(cores.size())) {
+            ASSERT_EQ(got.size(), 1u) << t;
+            EXPECT_EQ(got[0], app::allowed_cpu(cores[static_cast<std::size_t>(t)])) << t;
+        } else {
+            EXPECT_EQ(static_cast<int>(got.size()), app::processor_count()) << t;
+        }
+    }
 }
 
 TEST(StreamScore, ReferenceRatesScoreOneThousandAndMissingFormsNeverCount) {
