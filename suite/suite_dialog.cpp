@@ -24,6 +24,15 @@ bool usable_float(double value) {
     return usable_figure(value) && usable_figure(float(value));
 }
 
+// A run that completed may still hand back a figure the formulas cannot use.
+bool accept_figure(StepOutcome& st, double value) {
+    if (st.ok && !usable_float(value)) {
+        st.ok = false;
+        st.error = "the run gave no usable figure";
+    }
+    return st.ok;
+}
+
 const char* step_name(int code) {
     switch (code) {
         case app::kCodeMemory:
@@ -176,6 +185,7 @@ void CSuiteDlg::run_suite() {
     panel_.running = true;
     panel_.scores = SubScores{};
     steps_.clear();
+    steps_.reserve(8);
     record().begin();
 
     const Selections& s = panel_.selections;
@@ -215,7 +225,7 @@ void CSuiteDlg::step_memory() {
         st.ok = false;
         st.error = "the run gave no usable latency figure";
     }
-    if (st.ok && usable_float(figures_.memory_bandwidth))
+    if (accept_figure(st, figures_.memory_bandwidth))
         panel_.scores.memory = memory_subscore(figures_.memory_bandwidth, figures_.memory_latency);
     log_line("Finished Memory Benchmark...");
 }
@@ -224,7 +234,7 @@ void CSuiteDlg::step_stream() {
     log_line("Running STREAM Benchmark...");
     StepOutcome& st = run_step("stream", app::kCodeStream, {});
     if (st.ran) figures_.stream_score = static_cast<float>(st.record.headline());
-    if (st.ok && usable_float(figures_.stream_score)) panel_.scores.stream = figures_.stream_score;
+    if (accept_figure(st, figures_.stream_score)) panel_.scores.stream = figures_.stream_score;
     log_line("Finished STREAM Benchmark...");
 }
 
@@ -251,7 +261,7 @@ void CSuiteDlg::step_md() {
     StepOutcome& st = run_step("md", app::kCodeMolDyn, req);
     if (st.ran) figures_.md_time = static_cast<float>(st.record.headline());
     // Only the reference deck's time compares with the reference machine.
-    if (st.ok && usable_float(figures_.md_time) && ref_base == "Argon-Helium")
+    if (accept_figure(st, figures_.md_time) && ref_base == "Argon-Helium")
         panel_.scores.md = md_subscore(figures_.md_time);
 }
 
@@ -270,7 +280,7 @@ void CSuiteDlg::step_orbitra() {
     req.deck = auto_in_progress_ ? inputs_.orbitra_deck : app::base_name(*ref);
     StepOutcome& st = run_step("orbitra", app::kCodeOrbitra, req);
     if (st.ran) figures_.orbitra_time = static_cast<float>(st.record.headline());
-    if (st.ok && usable_float(figures_.orbitra_time))
+    if (accept_figure(st, figures_.orbitra_time))
         panel_.scores.orbitra = orbitra_subscore(figures_.orbitra_time);
 }
 
@@ -278,7 +288,7 @@ void CSuiteDlg::step_cipher() {
     log_line("Running Cipher Benchmark...");
     StepOutcome& st = run_step("cipher", app::kCodeCipher, {});
     if (st.ran) figures_.cipher_rate = st.record.headline();
-    if (st.ok && usable_figure(figures_.cipher_rate))
+    if (accept_figure(st, figures_.cipher_rate))
         panel_.scores.cipher = cipher_subscore(figures_.cipher_rate);
     log_line("Finished Cipher Benchmark...");
 }
@@ -292,7 +302,7 @@ void CSuiteDlg::step_blas() {
         if (auto_in_progress_) req.kernel = inputs_.sgemm_kernel;
         StepOutcome& st = run_step("sgemm", app::kCodeSgemm, req);
         if (st.ran) figures_.sgemm_rate = static_cast<float>(st.record.headline());
-        sgemm_ok = st.ok && usable_float(figures_.sgemm_rate);
+        sgemm_ok = accept_figure(st, figures_.sgemm_rate);
         log_line("Finished Single Precision Benchmark...");
     }
     if (s.run_dgemm) {
@@ -301,7 +311,7 @@ void CSuiteDlg::step_blas() {
         if (auto_in_progress_) req.kernel = inputs_.dgemm_kernel;
         StepOutcome& st = run_step("dgemm", app::kCodeDgemm, req);
         if (st.ran) figures_.dgemm_rate = static_cast<float>(st.record.headline());
-        dgemm_ok = st.ok && usable_float(figures_.dgemm_rate);
+        dgemm_ok = accept_figure(st, figures_.dgemm_rate);
         log_line("Finished Double Precision Benchmark...");
     }
     if (!s.run_sgemm || !s.run_dgemm) {

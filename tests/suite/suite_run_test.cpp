@@ -206,6 +206,7 @@ TEST_F(SuiteRun, FailedStoppedAndFigurelessRunsNeverScore) {
     runs.scripts[4] = {app::RunStatus::Completed, 0.0};
     runs.scripts[6] = {app::RunStatus::Completed, std::nan("")};
     runs.scripts[7].end_without_record = true;
+    runs.scripts[5] = {app::RunStatus::Completed, 1e300};  // infinite as a float
     auto dlg = run_queue({8}, "Argon-Helium", "Ag");
     const suite::SubScores& s = dlg->scores();
     for (float v : {s.memory, s.stream, s.md, s.orbitra, s.cipher, s.blas}) {
@@ -220,7 +221,7 @@ TEST_F(SuiteRun, FailedStoppedAndFigurelessRunsNeverScore) {
             EXPECT_FALSE(st.error.empty()) << st.key;
         }
     }
-    EXPECT_EQ(failed, 6);  // only DGEMM produced its figure
+    EXPECT_EQ(failed, 7);
     EXPECT_EQ(dlg->steps()[2].error, "Error opening deck");
 }
 
