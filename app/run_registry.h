@@ -15,7 +15,7 @@ namespace app {
 struct RunRequest {
     bool auto_start = true;       // start at the first paint
     bool close_when_done = true;  // end the dialog when the run is over
-    std::string deck;             // deck base name, no extension (MD, Orbitra); empty = default
+    std::string deck;             // deck base name, no extension (MD, Orbitra); may be empty
     std::string kernel;           // matrix-multiply kernel name ("COMPILER", ...); empty = default
 };
 

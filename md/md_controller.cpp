@@ -89,7 +89,7 @@ bool MdController::prepare_settings(SimulationSettings* settings, std::string* d
         }
         return true;
     }
-    const std::string name = use_deck_name && !deck_name.empty() ? deck_name : kDefaultDeck;
+    const std::string name = use_deck_name ? deck_name : kDefaultDeck;
     const std::string shown = "MD/" + name + ".in";
     *deck_label = name;
     const auto path = find_deck(".", name);

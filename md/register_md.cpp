@@ -12,10 +12,12 @@ void register_md_runs(app::RunRegistry& registry) {
                       auto c = std::make_unique<md::MdController>();
                       c->auto_start = request.auto_start ? 1 : 0;
                       c->close_when_done = request.close_when_done ? 1 : 0;
-                      c->use_deck_name = 1;
+                      // An unattended caller names the deck; an empty name (a deck that was
+                      // not found) is passed on and refused, never swapped for the reference
+                      // deck. Interactive use leaves the choice to the dialog.
+                      c->use_deck_name = request.auto_start ? 1 : 0;
                       // The deck's file name up to its first ".".
-                      const std::string deck = app::base_name(request.deck);
-                      c->deck_name = deck.empty() ? md::kDefaultDeck : deck;
+                      c->deck_name = app::base_name(request.deck);
                       return std::unique_ptr<app::RunController>(std::move(c));
                   }});
 }

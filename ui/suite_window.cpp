@@ -174,11 +174,8 @@ void CSuiteDlg::update_display() {
 }
 
 bool CSuiteDlg::save_profile(const std::filesystem::path& path, const std::string& description) {
-    suite::ProfileContents contents =
+    const suite::ProfileContents contents =
         suite::profile_contents(description, suite_.scores(), clock_rates());
-    // Values 3 and 7 are not shown by any reader; they are written as 0.
-    contents.values[suite::kProfileHidden3] = 0.0f;
-    contents.values[suite::kProfileHidden7] = 0.0f;
     std::string error;
     if (!suite::write_profile_file(path, contents, &error)) {
         app::message_sink().message_box("Could not save the profile: " + error, "File error");

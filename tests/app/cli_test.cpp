@@ -1,4 +1,4 @@
-// The window-less face: the console stream filter, the interim queue driver, and the program
+// The window-less face: the console stream filter and the program
 // itself run as a user runs it (exit status, standard output, the log file's bytes).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -12,7 +12,6 @@
 #include "app/console.h"
 #include "app/startup.h"
 #include "cli/console_stream.h"
-#include "cli/interim_driver.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -43,68 +42,6 @@ TEST(ConsoleStream, ControlSequencesSplitAcrossTextsAreRemovedWhole) {
         "col\r");
     out += f.feed("x");
     EXPECT_EQ(out, "line\nnextcol\rx");
-}
-
-TEST(InterimDriver, RunAllExpandsInTheSuitesOrder) {
-    EXPECT_EQ(cli::expand_queue({8}), (std::vector<int>{1, 7, 2, 3, 4, 6, 5}));
-    EXPECT_EQ(cli::expand_queue({5, 6}), (std::vector<int>{5, 6}));
-    EXPECT_TRUE(cli::expand_queue({}).empty());
-}
-
-TEST(InterimDriver, DecksAreFoundIgnoringCaseAndHandedOverAsBaseNames) {
-    TempDir dir;
-    ScopedCwd cwd(dir.path());
-    std::filesystem::create_directories("MD");
-    std::filesystem::create_directories("Input Files");
-    std::ofstream("MD/Helium.in") << "deck\n";
-    std::ofstream("Input Files/Ag.in") << "deck\n";
-    app::CommandLine cmd;
-    cmd.md_deck = "HELIUM.IN";
-    cmd.sgemm_kernel = "COMPILER";
-    EXPECT_EQ(cli::request_for(2, cmd).deck, "Helium");
-    EXPECT_EQ(cli::request_for(3, cmd).deck, "Ag");  // default "AG.IN"
-    EXPECT_EQ(cli::request_for(6, cmd).kernel, "COMPILER");
-    cmd.md_deck = "MISSING.IN";
-    EXPECT_EQ(cli::request_for(2, cmd).deck, "");
-    EXPECT_TRUE(cli::request_for(2, cmd).auto_start);
-    EXPECT_TRUE(cli::request_for(2, cmd).close_when_done);
-}
-
-// Ends its dialog at the first paint, remembering what it was asked to run.
-class QuickRun : public app::RunController {
-  public:
-    QuickRun(std::vector<std::string>& seen, app::RunRequest r) : seen_(seen), r_(std::move(r)) {}
-    std::string title() const override { return "Quick"; }
-    void on_paint() override {
-        seen_.push_back(r_.deck + "|" + r_.kernel);
-        host().end_dialog(app::kIdOk);
-    }
-    void on_timer(int) override {}
-
-  private:
-    std::vector<std::string>& seen_;
-    app::RunRequest r_;
-};
-
-TEST(InterimDriver, RunsRegisteredCodesModallyAndSkipsTheOthersWithALine) {
-    TempDir dir;
-    ScopedCwd cwd(dir.path());
-    std::vector<std::string> seen;
-    app::RunRegistry registry;
-    for (int code : {2, 5})
-        registry.add({code, "Quick", [&seen](const app::RunRequest& r) {
-                          return std::make_unique<QuickRun>(seen, r);
-                      }});
-    app::CommandLine cmd;
-    cmd.queue = {8};
-    app::console().reset();
-    cli::run_queue(cmd, registry);
-    EXPECT_EQ(seen, (std::vector<std::string>{"|", "|COMPILER"}));
-    const std::string text = app::console().text();
-    EXPECT_EQ(text.rfind("Lumetra 2.0 Run Configuration...", 0), 0u);
-    EXPECT_NE(text.find("Benchmark 7 is not available in this build; skipped."), std::string::npos);
-    EXPECT_EQ(text.find("Benchmark 2 is not"), std::string::npos);
-    EXPECT_NE(text.find("Finished Lumetra 2.0 Run Configuration.\x1c_\r\n"), std::string::npos);
 }
 
 std::string read_bytes(const std::filesystem::path& p) {

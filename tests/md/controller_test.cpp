@@ -407,6 +407,9 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
          "to 4."},
         {[](md::MdController& c) { c.deck_name = "Nowhere"; },
          "Error: Molecular Dynamics deck MD/Nowhere.in cannot be opened."},
+        // A deck the automation did not find arrives as an empty name: refused, not the default.
+        {[](md::MdController& c) { c.deck_name.clear(); },
+         "Error: Molecular Dynamics deck MD/.in cannot be opened."},
         {[](md::MdController& c) {
              c.choose_user_simulation();
              c.user.temperature = 0.0;

@@ -168,6 +168,8 @@ TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
     EXPECT_FLOAT_EQ(*suite::row_profile_value(p, suite::PanelRow::Orbitra), 800.75f);
     EXPECT_FLOAT_EQ(*suite::row_profile_value(p, suite::PanelRow::Blas), 2000.0f);
     EXPECT_FALSE(suite::row_profile_value(p, suite::PanelRow::Cipher));
+    EXPECT_EQ(contents.values[suite::kProfileHidden3], 0.0f);  // the cipher score is not stored
+    EXPECT_EQ(contents.values[suite::kProfileHidden7], 0.0f);
     EXPECT_FALSE(std::filesystem::exists("Profiles/mine.rst.tmp"));
 }
 
