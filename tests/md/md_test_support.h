@@ -2,30 +2,35 @@
 // (temporary) directory, and the oracle pair loops written straight from the formulas.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "md/deck.h"
 #include "md/mdenergy.h"
 #include "md/mdsimstate.h"
+#include "md/pair_kernels.h"
+#include "support/temp_dir.h"
 
 namespace md_test {
+
+// A test that runs inside a fresh temporary working directory.
+class InTempDir : public ::testing::Test {
+  protected:
+    testing_support::TempDir dir_;
+    testing_support::ScopedCwd cwd_{dir_.path()};
+};
 
 inline md::SimulationSettings settings(int lattice, std::array<int, 4> species, int cells,
                                        double temperature = 140.0, double dt = 0.0001,
                                        int steps = 100) {
-    md::SimulationSettings s;
-    s.lattice_type = lattice;
-    s.species = species;
-    s.cells_per_side = cells;
-    s.temperature = temperature;
-    s.time_step = dt;
-    s.steps = steps;
-    return s;
+    return {lattice, species, cells, temperature, dt, steps};
 }
 
 // Constructs, places, draws velocities and computes the first forces, as a run's set-up does.
@@ -46,6 +51,15 @@ inline std::string read_file(const std::filesystem::path& p) {
 inline void write_file(const std::filesystem::path& p, const std::string& text) {
     if (!p.parent_path().empty()) std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << text;
+}
+
+inline constexpr double md::Vec4::*kAxes[3] = {&md::Vec4::x, &md::Vec4::y, &md::Vec4::z};
+
+// The pair kernels this processor can run.
+inline std::vector<md::PairKernel> kernels() {
+    std::vector<md::PairKernel> k{md::PairKernel::Plain};
+    if (md::pair_kernel_supported(md::PairKernel::Avx2)) k.push_back(md::PairKernel::Avx2);
+    return k;
 }
 
 inline bool same_bits(double a, double b) {
@@ -86,12 +100,11 @@ inline void oracle_forces(md::mdsimstate& s) {
     for (int i = 0; i < s.atom_count; ++i) {
         for (int j = i + 1; j < s.atom_count; ++j) {
             const OraclePair p = oracle_pair(s, i, j);
-            s.forces[i].x += p.f * p.dx;
-            s.forces[i].y += p.f * p.dy;
-            s.forces[i].z += p.f * p.dz;
-            s.forces[j].x -= p.f * p.dx;
-            s.forces[j].y -= p.f * p.dy;
-            s.forces[j].z -= p.f * p.dz;
+            const double d[3] = {p.dx, p.dy, p.dz};
+            for (int c = 0; c < 3; ++c) {
+                s.forces[i].*kAxes[c] += p.f * d[c];
+                s.forces[j].*kAxes[c] -= p.f * d[c];
+            }
         }
     }
 }
