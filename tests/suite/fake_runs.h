@@ -1,9 +1,8 @@
 // Scripted benchmark runs for the suite tests: each registered code makes a controller that
-// starts on its first paint, leaves the scripted record and closes itself, and notes what the
-// suite handed it.
+// starts on its first paint, leaves the scripted record, closes itself, and notes what the suite
+// handed it.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,43 +30,26 @@ struct Call {
 
 class ScriptedRun : public app::RunController {
   public:
-    ScriptedRun(int code, app::RunRequest request, Script script, std::vector<Call>* calls,
-                std::function<void(int)> during)
-        : code_(code),
-          request_(std::move(request)),
-          script_(std::move(script)),
-          calls_(calls),
-          during_(std::move(during)) {}
+    ScriptedRun(int code, app::RunRequest request, Script script, std::vector<Call>* calls)
+        : code_(code), request_(std::move(request)), script_(std::move(script)), calls_(calls) {}
 
     std::string title() const override { return "Scripted"; }
     void on_paint() override {
-        if (painted_) return;
+        if (!painted_ && request_.auto_start) host().start_timer(1, 1);
         painted_ = true;
-        if (request_.auto_start) host().start_timer(1, 1);
     }
     void on_timer(int id) override {
         if (id != 1) return;
         host().kill_timer(1);
         calls_->push_back({code_, request_});
-        if (during_) during_(code_);
         app::ConsoleLog(app::with_cursor("ran " + std::to_string(code_)));
         if (!script_.end_without_record) {
             record().begin();
             record().merge_figures(script_.figures);
             record().set_headline("headline", script_.headline);
-            switch (script_.status) {
-                case app::RunStatus::Completed:
-                    record().complete();
-                    break;
-                case app::RunStatus::Failed:
-                    record().fail(script_.error);
-                    break;
-                case app::RunStatus::Stopped:
-                    record().stop(script_.error);
-                    break;
-                default:
-                    break;
-            }
+            if (script_.status == app::RunStatus::Completed) record().complete();
+            if (script_.status == app::RunStatus::Failed) record().fail(script_.error);
+            if (script_.status == app::RunStatus::Stopped) record().stop(script_.error);
         }
         if (request_.close_when_done) host().end_dialog(app::kIdCancel);
     }
@@ -77,7 +59,6 @@ class ScriptedRun : public app::RunController {
     app::RunRequest request_;
     Script script_;
     std::vector<Call>* calls_;
-    std::function<void(int)> during_;
     bool painted_ = false;
 };
 
@@ -85,7 +66,6 @@ class ScriptedRun : public app::RunController {
 struct FakeRuns {
     std::map<int, Script> scripts;
     std::vector<Call> calls;
-    std::function<void(int)> during;  // called inside each run, with its code
     app::RunRegistry registry;
 
     FakeRuns() {
@@ -97,12 +77,10 @@ struct FakeRuns {
                                "DGEMM",
                                "SGEMM",
                                "STREAM"};
-        for (int code = 1; code <= 7; ++code) {
+        for (int code = 1; code <= 7; ++code)
             registry.add({code, names[code], [this, code](const app::RunRequest& r) {
-                              return std::make_unique<ScriptedRun>(code, r, scripts[code], &calls,
-                                                                   during);
+                              return std::make_unique<ScriptedRun>(code, r, scripts[code], &calls);
                           }});
-        }
     }
 
     std::vector<int> codes_called() const {

@@ -28,16 +28,12 @@ const Target kTargets[] = {
     {"command_line", fuzz::command_line},
 };
 
-std::filesystem::path corpus_dir(const char* target) {
-    const char* src = std::getenv("LUMETRA_SOURCE_DIR");
-    return std::filesystem::path(src ? src : ".") / "fuzz" / target / "corpus";
-}
-
 class CorpusReplay : public ::testing::TestWithParam<Target> {};
 
 TEST_P(CorpusReplay, EveryFileRunsCleanly) {
     const Target t = GetParam();
-    const auto dir = corpus_dir(t.name);
+    const char* src = std::getenv("LUMETRA_SOURCE_DIR");
+    const auto dir = std::filesystem::path(src ? src : ".") / "fuzz" / t.name / "corpus";
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {

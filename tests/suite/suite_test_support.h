@@ -27,22 +27,14 @@ inline void make_reference_decks() {
 class ManualHost : public app::DialogHost {
   public:
     app::HeadlessRunner runner;
-    std::vector<int> timers;
-    std::vector<std::string> boxes;
     int ended = 0;
-    int repaints = 0;
 
-    bool start_timer(int id, int) override {
-        timers.push_back(id);
-        return true;
-    }
+    bool start_timer(int, int) override { return true; }
     void kill_timer(int) override {}
-    void message_box(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + ": " + std::string(text));
-    }
+    void message_box(std::string_view, std::string_view) override {}
     bool ask_yes_no(std::string_view, std::string_view) override { return true; }
     void end_dialog(int result) override { ended = result; }
-    void request_repaint() override { ++repaints; }
+    void request_repaint() override {}
     int run_modal_box(const app::ModalBoxText&) override { return 0; }
     void end_modal_box(int) override {}
     app::ModalRunner& modal_runner() override { return runner; }
