@@ -68,18 +68,16 @@ inline bool same_bits(double a, double b) {
 
 // The oracle: the pair formulas as written, one pair at a time.
 struct OraclePair {
-    double dx, dy, dz, r2, f, term;
+    double d[3], r2, f, term;
 };
 
 inline OraclePair oracle_pair(const md::mdsimstate& s, int i, int j) {
     OraclePair p;
-    p.dx = s.positions[i].x - s.positions[j].x;
-    p.dy = s.positions[i].y - s.positions[j].y;
-    p.dz = s.positions[i].z - s.positions[j].z;
-    p.dx = p.dx - std::trunc(2.0 * p.dx);
-    p.dy = p.dy - std::trunc(2.0 * p.dy);
-    p.dz = p.dz - std::trunc(2.0 * p.dz);
-    p.r2 = p.dx * p.dx + p.dy * p.dy + p.dz * p.dz;
+    for (int c = 0; c < 3; ++c) {
+        p.d[c] = s.positions[i].*kAxes[c] - s.positions[j].*kAxes[c];
+        p.d[c] = p.d[c] - std::trunc(2.0 * p.d[c]);
+    }
+    p.r2 = p.d[0] * p.d[0] + p.d[1] * p.d[1] + p.d[2] * p.d[2];
     const double r = std::sqrt(p.r2);
     const double q = 1.0 / r;
     const double q2 = q * q;
@@ -100,10 +98,9 @@ inline void oracle_forces(md::mdsimstate& s) {
     for (int i = 0; i < s.atom_count; ++i) {
         for (int j = i + 1; j < s.atom_count; ++j) {
             const OraclePair p = oracle_pair(s, i, j);
-            const double d[3] = {p.dx, p.dy, p.dz};
             for (int c = 0; c < 3; ++c) {
-                s.forces[i].*kAxes[c] += p.f * d[c];
-                s.forces[j].*kAxes[c] -= p.f * d[c];
+                s.forces[i].*kAxes[c] += p.f * p.d[c];
+                s.forces[j].*kAxes[c] -= p.f * p.d[c];
             }
         }
     }
