@@ -67,15 +67,11 @@ TEST_F(HandOver, DeckNamesAreLookedUpIgnoringCaseAndKeepTheirStoredSpelling) {
 TEST_F(HandOver, RunsTheQueueBetweenItsAppendedLines) {
     app::CommandLine cl = queue({2});
     cl.md_deck = "HELIUM.IN";
-    int refreshes = 0;
-    suite::HandOverOptions opt;
-    opt.refresh_console = [&] { ++refreshes; };
-    const suite::HandOverResult r = suite::run_configuration(cl, runs.registry, runner, opt);
+    const suite::HandOverResult r = suite::run_configuration(cl, runs.registry, runner);
 
     ASSERT_EQ(runs.calls.size(), 1u);
     EXPECT_EQ(runs.calls[0].request.deck, "Helium");
     EXPECT_TRUE(r.close_program && r.all_ok);
-    EXPECT_EQ(refreshes, 2);
     const std::string text = app::console().text();
     EXPECT_EQ(text.find("Lumetra 2.0 Run Configuration...\x1b\x1b\r\n"), 0u);
     EXPECT_NE(text.find("\r\nArgon-Helium\r\nHelium\r\n"), std::string::npos);
