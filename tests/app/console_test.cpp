@@ -39,19 +39,24 @@ class CapturingSink final : public app::MessageSink {
 
 const std::string kBanner = "Lumetra 2.0 64-bit Edition Build 21MAR05\r\n";
 
-TEST(ConsoleCursor, OnlyTheNewestMarkerStaysInTheTextButTheFileKeepsBoth) {
+TEST(Console, OnlyTheNewestMarkerStaysInTheTextButTheFileKeepsEveryByte) {
     TempDir dir;
+    const auto path = dir.path() / "log.txt";
     app::Console c;
     c.append(kBanner);
-    ASSERT_TRUE(c.create_log_file(dir.path() / "log.txt"));
+    ASSERT_TRUE(c.create_log_file(path));
+    c.append("shown only\r\n");  // appended, not logged
+    c.log("100% done %s %d\r\nbare LF\nend");
     c.log(app::with_cursor("one"));
     c.log(app::with_cursor("two"));
-    EXPECT_EQ(c.text(), kBanner + "one\x1b\x1b\r\ntwo\x1c_\r\n");
-    EXPECT_EQ(read_bytes(dir.path() / "log.txt"),
-              "Lumetra 2.0 64-bit Edition Build 21MAR05\r\r\none\x1c_\r\r\ntwo\x1c_\r\r\n");
+    EXPECT_EQ(c.text(),
+              kBanner + "shown only\r\n100% done %s %d\r\nbare LF\nendone\x1b\x1b\r\ntwo\x1c_\r\n");
+    EXPECT_EQ(read_bytes(path),
+              "Lumetra 2.0 64-bit Edition Build 21MAR05\r\r\n100% done %s %d\r\r\nbare "
+              "LF\r\nendone\x1c_\r\r\ntwo\x1c_\r\r\n");
 }
 
-TEST(ConsoleCursor, OnlyTheLastTenBytesAreScanned) {
+TEST(Console, OnlyTheLastTenBytesAreScannedForAMarker) {
     app::Console c;
     c.append("A\x1c_0123456789\r\n");  // the marker lies 14 bytes back
     c.append("x");
@@ -68,20 +73,7 @@ TEST(ConsoleCursor, OnlyTheLastTenBytesAreScanned) {
               "c");
 }
 
-TEST(ConsoleLogFile, AppendIsNotLoggedAndTextsAreWrittenUnchanged) {
-    TempDir dir;
-    app::Console c;
-    c.append("start\r\n");
-    const auto path = dir.path() / "log.txt";
-    ASSERT_TRUE(c.create_log_file(path));
-    c.append("shown only\r\n");
-    c.log("100% done %s %d\r\n");
-    c.log("bare LF\nend");
-    EXPECT_EQ(read_bytes(path), "start\r\r\n100% done %s %d\r\r\nbare LF\r\nend");
-    EXPECT_EQ(c.text(), "start\r\nshown only\r\n100% done %s %d\r\nbare LF\nend");
-}
-
-TEST(ConsoleLogFile, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
+TEST(Console, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
     TempDir dir;
     const auto path = dir.path() / app::console_log_file_name(3, 21, 2005, 6, 54, 56);
     EXPECT_EQ(path.filename(), "Console-3-21-2005-6-54-56.txt");
@@ -93,77 +85,64 @@ TEST(ConsoleLogFile, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
     EXPECT_EQ(c.log_path(), path);
 }
 
-TEST(ConsoleLogFile, UnopenableFileWarnsEachTimeAndTheTextGoesOn) {
+TEST(Console, UnopenableFileWarnsEachTimeButNotBeforeStartUp) {
     TempDir dir;
     CapturingSink sink;
     app::Console c;
-    c.append(kBanner);
+    c.log("early\r\n");
+    EXPECT_TRUE(sink.boxes.empty());
     EXPECT_FALSE(c.create_log_file(dir.path() / "missing-folder" / "log.txt"));
     c.changed_event().reset();
     c.log("first\r\n");
     EXPECT_TRUE(c.changed_event().poll());
     c.log("second\r\n");
-    EXPECT_EQ(c.text(), kBanner + "first\r\nsecond\r\n");
+    EXPECT_EQ(c.text(), "early\r\nfirst\r\nsecond\r\n");
     ASSERT_EQ(sink.boxes.size(), 2u);
     EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to open console file.");
 }
 
-TEST(ConsoleLogFile, NoLogFileBeforeStartUpWritesNothingAndWarnsNothing) {
-    CapturingSink sink;
-    app::Console c;
-    c.log("early\r\n");
-    EXPECT_TRUE(sink.boxes.empty());
-    EXPECT_EQ(c.text(), "early\r\n");
-}
-
-TEST(ConsoleCapacity, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {
+TEST(Console, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {
     TempDir dir;
     app::Console c(32);
-    std::string streamed;
+    std::string streamed, all, file;
     c.set_listener([&](std::string_view t) { streamed += t; });
-    const auto path = dir.path() / "log.txt";
-    ASSERT_TRUE(c.create_log_file(path));
-    std::string expected_file;
-    std::string all;
+    ASSERT_TRUE(c.create_log_file(dir.path() / "log.txt"));
     for (int i = 0; i < 20; ++i) {
-        const std::string line = "line " + std::to_string(i) + "\r\n";
-        c.log(line);
-        all += line;
-        expected_file += "line " + std::to_string(i) + "\r\r\n";
+        c.log("line " + std::to_string(i) + "\r\n");
+        all += "line " + std::to_string(i) + "\r\n";
+        file += "line " + std::to_string(i) + "\r\r\n";
     }
     EXPECT_EQ(c.size(), 31u);
     EXPECT_EQ(c.text(), all.substr(0, 31));
-    EXPECT_EQ(read_bytes(path), expected_file);
+    EXPECT_EQ(read_bytes(dir.path() / "log.txt"), file);
     EXPECT_EQ(streamed, all);
 }
 
-TEST(ConsoleThreads, ConcurrentLoggersKeepEveryLineWholeInTextAndFile) {
+TEST(Console, ConcurrentLoggersKeepEveryLineWholeInTextAndFile) {
     TempDir dir;
     app::Console c;
-    const auto path = dir.path() / "log.txt";
-    ASSERT_TRUE(c.create_log_file(path));
+    ASSERT_TRUE(c.create_log_file(dir.path() / "log.txt"));
     constexpr int kThreads = 4, kLines = 50;
+    auto line = [](int t, int i) {
+        return "worker " + std::to_string(t) + " line " + std::to_string(i);
+    };
     std::atomic<bool> stop{false};
     std::thread reader([&] {
         while (!stop.load()) c.read([](std::string_view t) { (void)t.size(); });
     });
     std::vector<std::thread> workers;
     for (int t = 0; t < kThreads; ++t)
-        workers.emplace_back([&c, t] {
-            for (int i = 0; i < kLines; ++i)
-                c.log(
-                    app::with_cursor("worker " + std::to_string(t) + " line " + std::to_string(i)));
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < kLines; ++i) c.log(app::with_cursor(line(t, i)));
         });
     for (auto& w : workers) w.join();
     stop = true;
     reader.join();
-    const std::string file = read_bytes(path);
-    const std::string text = c.text();
+    const std::string file = read_bytes(dir.path() / "log.txt"), text = c.text();
     for (int t = 0; t < kThreads; ++t)
         for (int i = 0; i < kLines; ++i) {
-            const std::string base = "worker " + std::to_string(t) + " line " + std::to_string(i);
-            EXPECT_NE(file.find(base + "\x1c_\r\r\n"), std::string::npos) << base;
-            EXPECT_NE(text.find(base), std::string::npos) << base;
+            EXPECT_NE(file.find(line(t, i) + "\x1c_\r\r\n"), std::string::npos) << line(t, i);
+            EXPECT_NE(text.find(line(t, i)), std::string::npos) << line(t, i);
         }
     // Each line in the file is complete: the same number of line ends as lines.
     std::size_t ends = 0;

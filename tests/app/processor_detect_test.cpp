@@ -85,84 +85,73 @@ const std::string kAmdIsaLines =
     "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
     "AMD64 instruction set supported.\r\n";
 
-TEST(ProcessorReport, OneProcessorPrintsVendorBrandClockAndInstructionSets) {
-    RecordedCpuid c = amd_machine();
+std::string repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+TEST(ProcessorReport, ReportAndCountsFromRecordedMachines) {
+    RecordedCpuid leaf0_zero = amd_machine(), three_dnow = amd_machine();
+    leaf0_zero.leaves[0].eax = 0;                     // stops after the vendor
+    three_dnow.leaves[0x80000001u].edx = 0xe0000000;  // 3DNow!, extended 3DNow!, AMD64
+    three_dnow.leaves[1].edx &= ~(1u << 28);          // no HTT
+    const std::string amd = "AuthenticAMD \r\nAMD EPYC Test Processor\r\n";
+    struct Row {
+        RecordedCpuid cpu;
+        int processors, physical;
+        double hz;
+        std::string report;
+        uint32_t logical;
+    } rows[] = {
+        {amd_machine(), 1, 1, 3'579'545.0, amd + "3.579545 MHz\r\n" + kAmdIsaLines, 2},
+        {amd_machine(), 4, 2, 2.4e9, repeat(amd + "2400.000000 MHz\r\n", 4) + kAmdIsaLines, 2},
+        // More processors than the clock table holds, without overrunning it.
+        {amd_machine(), 20, 10, 1e9, repeat(amd + "1000.000000 MHz\r\n", 20) + kAmdIsaLines, 2},
+        // No extended leaves: an empty brand (stale text must not survive) and no HTT lines.
+        {old_intel(), 1, 1, 1e9,
+         "GenuineIntel \r\n\r\n1000.000000 MHz\r\n"
+         "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
+         "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n",
+         1},
+        {leaf0_zero, 1, 1, 1e6, "AuthenticAMD \r\n\r\n1.000000 MHz\r\n", 1},
+        // 3DNow! lines come first, in their order.
+        {three_dnow, 1, 1, 1e9,
+         amd + "1000.000000 MHz\r\n"
+               "AMD 3dNow! processor instructions supported.\r\n"
+               "AMD Enhanced 3dNow! processor instructions supported.\r\n"
+               "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
+               "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n"
+               "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
+               "AMD64 instruction set supported.\r\n",
+         1},
+    };
+    for (Row& r : rows) {
+        app::ProcessorInfo info;
+        std::memset(info.brand, 'x', 48);
+        EXPECT_EQ(app::detect_processors(info, inputs_for(r.cpu, r.processors, r.physical, r.hz)),
+                  r.report);
+        EXPECT_EQ(info.logical_per_package, r.logical) << r.report;
+        EXPECT_EQ(info.processor_count, static_cast<uint32_t>(r.processors));
+        EXPECT_EQ(info.physical_processor_count, static_cast<uint32_t>(r.physical));
+        EXPECT_EQ(info.counter_frequency, r.hz);
+        const int table = static_cast<int>(std::size(info.clock_rate_per_processor));
+        for (int i = 0; i < table && r.processors > 1; ++i)
+            EXPECT_EQ(info.clock_rate_per_processor[i],
+                      i < r.processors ? static_cast<float>(r.hz / 1e6) : 0.0f);
+        if (r.report.find("AMD64") == std::string::npos) {
+            EXPECT_EQ(info.amd64, 0u);
+        }
+        if (r.report.find("SSE") == std::string::npos) {
+            EXPECT_EQ(info.sse + info.sse2 + info.avx, 0u);
+        }
+    }
     app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 1, 1, 3'579'545.0));
-    EXPECT_EQ(report,
-              "AuthenticAMD \r\nAMD EPYC Test Processor\r\n3.579545 MHz\r\n" + kAmdIsaLines);
+    RecordedCpuid c = amd_machine();
+    app::detect_processors(info, inputs_for(c, 1, 1, 3'579'545.0));
     EXPECT_STREQ(info.vendor, "AuthenticAMD");
-    EXPECT_EQ(info.logical_per_package, 2u);
-    EXPECT_EQ(info.physical_processor_count, 1u);
-    EXPECT_EQ(info.counter_frequency, 3'579'545.0);
     EXPECT_EQ(info.clock_rate_wide, static_cast<double>(3.579545f));
     EXPECT_EQ(info.amd_3dnow + info.amd_3dnow_ext, 0u);
-}
-
-TEST(ProcessorReport, FourProcessorsWithTwoLogicalEach) {
-    RecordedCpuid c = amd_machine();
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 4, 2, 2.4e9));
-    std::string triple = "AuthenticAMD \r\nAMD EPYC Test Processor\r\n2400.000000 MHz\r\n";
-    EXPECT_EQ(report, triple + triple + triple + triple + kAmdIsaLines);
-    EXPECT_EQ(info.processor_count, 4u);
-    EXPECT_EQ(info.physical_processor_count, 2u);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(info.clock_rate_per_processor[i], 2400.0f);
-    EXPECT_EQ(info.clock_rate_per_processor[4], 0.0f);
-}
-
-TEST(ProcessorReport, NoExtendedLeavesGiveAnEmptyBrandAndNoHttLines) {
-    RecordedCpuid c = old_intel();
-    app::ProcessorInfo info;
-    std::memset(info.brand, 'x', 48);  // stale text must not survive
-    const std::string report = app::detect_processors(info, inputs_for(c, 1, 1, 1e9));
-    EXPECT_EQ(report,
-              "GenuineIntel \r\n\r\n1000.000000 MHz\r\n"
-              "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
-              "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n");
-    EXPECT_EQ(info.logical_per_package, 1u);
-    EXPECT_EQ(info.physical_processor_count, 1u);
-    EXPECT_EQ(info.amd64, 0u);
-}
-
-TEST(ProcessorReport, HighestBasicLeafZeroStopsAfterTheVendor) {
-    RecordedCpuid c = amd_machine();
-    c.leaves[0].eax = 0;
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 1, 1, 1e6));
-    EXPECT_EQ(report, "AuthenticAMD \r\n\r\n1.000000 MHz\r\n");
-    EXPECT_EQ(info.sse + info.sse2 + info.avx + info.amd64, 0u);
-}
-
-TEST(ProcessorReport, ThreeDNowLinesComeFirstInTheirOrder) {
-    RecordedCpuid c = amd_machine();
-    c.leaves[0x80000001u].edx = 0xe0000000;  // 3DNow!, extended 3DNow!, AMD64
-    c.leaves[1].edx &= ~(1u << 28);          // no HTT
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 1, 1, 1e9));
-    EXPECT_NE(report.find("1000.000000 MHz\r\n"
-                          "AMD 3dNow! processor instructions supported.\r\n"
-                          "AMD Enhanced 3dNow! processor instructions supported.\r\n"
-                          "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
-                          "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n"
-                          "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
-                          "AMD64 instruction set supported.\r\n"),
-              std::string::npos)
-        << report;
-    EXPECT_EQ(info.logical_per_package, 1u);
-}
-
-TEST(ProcessorCounts, MoreThanSixteenProcessorsAreReportedWithoutOverrunningTheTable) {
-    RecordedCpuid c = amd_machine();
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 20, 10, 1e9));
-    std::size_t triples = 0;
-    for (std::size_t p = 0; (p = report.find("1000.000000 MHz\r\n", p)) != std::string::npos; ++p)
-        ++triples;
-    EXPECT_EQ(triples, 20u);
-    for (float rate : info.clock_rate_per_processor) EXPECT_EQ(rate, 1000.0f);
-    EXPECT_EQ(info.processor_count, 20u);
-    EXPECT_EQ(info.physical_processor_count, 10u);
 }
 
 TEST(ProcessorCounts, PhysicalCountComesFromTheTopologyNotFromCpuid) {
@@ -185,48 +174,42 @@ TEST(ProcessorCounts, PhysicalCountComesFromTheTopologyNotFromCpuid) {
 TEST(ProcessorCounts, InlineQueriesGiveTheSameReportAsThreads) {
     RecordedCpuid a = amd_machine(), b = amd_machine();
     app::ProcessorInfo ia, ib;
-    app::DetectionInputs threaded = inputs_for(a, 3, 3, 1e9);
     app::DetectionInputs inline_run = inputs_for(b, 3, 3, 1e9);
     inline_run.use_threads = false;
-    EXPECT_EQ(app::detect_processors(ia, threaded), app::detect_processors(ib, inline_run));
+    EXPECT_EQ(app::detect_processors(ia, inputs_for(a, 3, 3, 1e9)),
+              app::detect_processors(ib, inline_run));
     EXPECT_EQ(a.queries, b.queries);
 }
 
-TEST(KernelFlags, AvxNeedsTheOperatingSystemToSaveYmmState) {
-    RecordedCpuid c = amd_machine();
-    app::ProcessorInfo info;
-    app::DetectCpuFeatures(c, info);
-    EXPECT_EQ(info.avx, 1u);
-    EXPECT_EQ(info.avx2, 1u);
-    EXPECT_EQ(info.fma, 1u);
-    EXPECT_EQ(info.aesni, 1u);
-
-    c.xcr0 = 0x3;  // the kernel saves SSE state only
-    app::DetectCpuFeatures(c, info);
-    EXPECT_EQ(info.avx + info.avx2 + info.fma, 0u);
-    EXPECT_EQ(info.aesni, 1u);
-
-    c.xcr0 = 0x7;
-    c.leaves[1].ecx &= ~(1u << 27);  // no OSXSAVE: XCR0 cannot even be read
-    app::DetectCpuFeatures(c, info);
-    EXPECT_EQ(info.avx + info.avx2, 0u);
-
+TEST(KernelFlags, AvxNeedsTheOperatingSystemToSaveYmmStateAndLeafSeven) {
+    struct Row {
+        uint64_t xcr0;
+        bool osxsave;
+        uint32_t top_leaf, avx, avx2;
+    } rows[] = {
+        {0x7, true, 0xd, 1, 1},
+        {0x3, true, 0xd, 0, 0},   // the kernel saves SSE state only
+        {0x7, false, 0xd, 0, 0},  // no OSXSAVE: XCR0 cannot even be read
+        {0x7, true, 6, 1, 0},     // the basic range stops before leaf 7
+    };
+    for (const Row& r : rows) {
+        RecordedCpuid c = amd_machine();
+        c.xcr0 = r.xcr0;
+        if (!r.osxsave) c.leaves[1].ecx &= ~(1u << 27);
+        c.leaves[0].eax = r.top_leaf;
+        app::ProcessorInfo info;
+        app::DetectCpuFeatures(c, info);
+        EXPECT_EQ(info.avx, r.avx) << r.xcr0 << r.osxsave << r.top_leaf;
+        EXPECT_EQ(info.avx2, r.avx2);
+        EXPECT_EQ(info.fma, r.avx);
+        EXPECT_EQ(info.aesni, 1u);
+    }
     // The extra flags never reach the report.
-    RecordedCpuid plain = amd_machine();
+    RecordedCpuid plain = amd_machine(), full = amd_machine();
     plain.xcr0 = 0;
     app::ProcessorInfo i1, i2;
-    RecordedCpuid full = amd_machine();
     EXPECT_EQ(app::detect_processors(i1, inputs_for(plain, 1, 1, 1e9)),
               app::detect_processors(i2, inputs_for(full, 1, 1, 1e9)));
-}
-
-TEST(KernelFlags, Avx2IsNotReadWhenTheBasicRangeStopsBeforeLeafSeven) {
-    RecordedCpuid c = amd_machine();
-    c.leaves[0].eax = 6;
-    app::ProcessorInfo info;
-    app::DetectCpuFeatures(c, info);
-    EXPECT_EQ(info.avx, 1u);
-    EXPECT_EQ(info.avx2, 0u);
 }
 
 TEST(ProcessorReport, RealProcessorDetectsSaneValues) {
@@ -264,14 +247,11 @@ TEST(ProcessorReport, FiguresPrintWithAPointInACommaLocale) {
     EXPECT_NE(report.find("\r\n3.579545 MHz\r\n"), std::string::npos);
 }
 
-TEST(Counter, TscOnlyWhenInvariantOrTheKernelsClock) {
+TEST(Counter, TscOnlyWhenInvariantOrTheKernelsClockElseMonotonicNanoseconds) {
     EXPECT_TRUE(app::tsc_is_usable(true, "hpet"));
     EXPECT_TRUE(app::tsc_is_usable(false, "tsc"));
     EXPECT_FALSE(app::tsc_is_usable(false, "hpet"));
     EXPECT_FALSE(app::tsc_is_usable(false, ""));
-}
-
-TEST(Counter, FallbackCountsNanosecondsOfTheMonotonicClock) {
     app::CounterSource& m = app::monotonic_counter();
     EXPECT_EQ(m.frequency(), 1e9);
     timespec before{}, after{};
