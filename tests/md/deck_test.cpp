@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "app/files.h"
 #include "md/deck.h"
@@ -47,11 +48,7 @@ TEST_F(MdDeck, IsFoundIgnoringCaseAndOnlyInsideTheDeckFolder) {
 }
 
 TEST_F(MdDeck, RefusesEveryFaultyDeckWithItsProblem) {
-    struct Case {
-        const char* text;
-        const char* problem;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"L 2 a 2 b 0 c 2 d 0 n 3 t 140 dt 0.0001", "number of time steps is missing"},
         {"L 2 a 2 b 0", "species of basis site 3 is missing"},
         {"", "lattice type is missing"},
@@ -73,11 +70,11 @@ TEST_F(MdDeck, RefusesEveryFaultyDeckWithItsProblem) {
         {"L 0 a 2 n 99999999999 t 140 dt 0.0001 s 10", "is not an integer"},
         {"L 2 a 2 b 2 c 2 d 2 n 1000 t 140 dt 0.0001 s 10", "too many atoms"},
     };
-    for (const Case& c : cases) {
-        write_file(dir_.path() / "MD" / "Bad.in", c.text);
+    for (const auto& [text, problem] : cases) {
+        write_file(dir_.path() / "MD" / "Bad.in", text);
         const md::DeckReading r = md::read_deck(dir_.path() / "MD" / "Bad.in");
-        EXPECT_FALSE(r.ok) << c.text;
-        EXPECT_NE(r.problem.find(c.problem), std::string::npos) << c.text << " -> " << r.problem;
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_NE(r.problem.find(problem), std::string::npos) << text << " -> " << r.problem;
     }
     EXPECT_EQ(md::read_deck(dir_.path() / "MD" / "Missing.in").problem, "cannot be opened");
 }

@@ -29,16 +29,14 @@ TEST_F(MdLattice, SimpleCubicOfFourCellsHas64AtomsInA16AngstromBox) {
 
     md::place_atoms(s);
     const double a = std::pow(64, -0.33333333);
-    // The first atom sits half a cell in, plus a jitter below a tenth of a cell.
-    for (double c : {s.positions[0].x, s.positions[0].y, s.positions[0].z}) {
-        EXPECT_GE(c, 0.5 * a);
-        EXPECT_LT(c, 0.6 * a);
-    }
-    // x rises fastest: atom 5 is at ix = 1, iy = 1, iz = 0.
-    EXPECT_GE(s.positions[5].x, 1.5 * a);
-    EXPECT_LT(s.positions[5].x, 1.6 * a);
-    EXPECT_GE(s.positions[5].y, 1.5 * a);
-    EXPECT_LT(s.positions[5].z, 0.6 * a);
+    // Each atom sits half a cell in from its cell corner, plus a jitter below a tenth of a cell;
+    // x rises fastest: atom 5 is in cell (1, 1, 0).
+    const int rows[][4] = {{0, 0, 0, 0}, {5, 1, 1, 0}, {63, 3, 3, 3}};
+    for (const auto& r : rows)
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_GE(s.positions[r[0]].*md_test::kAxes[c], (r[c + 1] + 0.5) * a) << r[0];
+            EXPECT_LT(s.positions[r[0]].*md_test::kAxes[c], (r[c + 1] + 0.6) * a) << r[0];
+        }
     // Nine draws per atom were taken (three here, six for velocities later).
     int32_t seed = md::kSeedStart;
     for (int k = 0; k < 3 * 64; ++k) md::draw_uniform(seed);
