@@ -3,6 +3,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "app/console.h"
 #include "ui/console_document.h"
@@ -39,57 +40,34 @@ TEST(ConsoleDocument, IndexesLinesAtCrLfOnly) {
     EXPECT_EQ(doc.longest_line(), 7);
 }
 
-TEST(ConsoleDocument, CountsColumnsByTheEncodingTable) {
-    EXPECT_EQ(ConsoleDocument::line_columns("abc\r\n"), 3);
-    EXPECT_EQ(ConsoleDocument::line_columns("a\tb"), 7);
-    // Fillers, cursor marks and two-byte codes take their argument byte with them.
-    EXPECT_EQ(ConsoleDocument::line_columns("ab\x1b\x1b"
-                                            "c"),
-              3);
-    EXPECT_EQ(ConsoleDocument::line_columns("Ready\x1c_\r\n"), 5);
-    EXPECT_EQ(ConsoleDocument::line_columns("a\x1dZb\x1fZc"), 3);
-    // 0x1E n sets the column count, n a signed byte.
-    EXPECT_EQ(ConsoleDocument::line_columns("abc\x1e\x28xy"), 42);
-    EXPECT_EQ(ConsoleDocument::line_columns("abc\x1e\xfe"), -2);
-    // Other control bytes and DEL take no column.
-    EXPECT_EQ(ConsoleDocument::line_columns("a\x01\x7f"
-                                            "b"),
-              2);
-}
-
-TEST(ConsoleDocument, LaysOutLinesScrolledAndClipped) {
-    EXPECT_EQ(laid_out("ab\tc", 0, 80), "0:a 1:b 7:c ");
-    // Characters left of the text area are not drawn; the right edge keeps one partial column.
-    EXPECT_EQ(laid_out("abcdef", 2, 2), "0:c 1:d 2:e ");
-    // 0x1E moves to an absolute column, counted from the scrolled origin.
-    EXPECT_EQ(laid_out("a\x1e\x0a"
-                       "b",
-                       0, 80),
-              "0:a 10:b ");
-    EXPECT_EQ(laid_out("a\x1e\x0a"
-                       "b",
-                       4, 80),
-              "6:b ");
-    // The cursor mark makes the next printable character a blink cell; fillers are skipped.
-    EXPECT_EQ(laid_out("ok\x1c_\r\n", 0, 80), "0:o 1:k 2*_ ");
-    EXPECT_EQ(laid_out("ok\x1b\x1b\r\n", 0, 80), "0:o 1:k ");
-    EXPECT_EQ(laid_out("a\x1dXb", 0, 80), "0:a 1:b ");
+TEST(ConsoleDocument, CountsColumnsAndLaysOutLines) {
+    // Fillers, cursor marks and two-byte codes take their argument byte with them; 0x1E n sets
+    // the column count (n a signed byte); other control bytes and DEL take no column.
+    const std::pair<std::string_view, int> widths[] = {
+        {"abc\r\n", 3},       {"a\tb", 7},           {"ab\x1b\x1bz", 3},  {"Ready\x1c_\r\n", 5},
+        {"a\x1dZb\x1fZc", 3}, {"abc\x1e\x28xy", 42}, {"abc\x1e\xfe", -2}, {"a\x01\x7fz", 2},
+    };
+    for (const auto& [line, columns] : widths)
+        EXPECT_EQ(ConsoleDocument::line_columns(line), columns) << line;
+    // Characters left of the text area are not drawn; the right edge keeps one partial column;
+    // 0x1E moves to a column counted from the scrolled origin; the cursor mark makes the next
+    // printable character a blink cell; fillers are skipped.
+    const std::tuple<std::string_view, int, int, std::string> layouts[] = {
+        {"ab\tc", 0, 80, "0:a 1:b 7:c "},       {"abcdef", 2, 2, "0:c 1:d 2:e "},
+        {"a\x1e\x0aq", 0, 80, "0:a 10:q "},     {"a\x1e\x0aq", 4, 80, "6:q "},
+        {"ok\x1c_\r\n", 0, 80, "0:o 1:k 2*_ "}, {"ok\x1b\x1b\r\n", 0, 80, "0:o 1:k "},
+        {"a\x1dXb", 0, 80, "0:a 1:b "},
+    };
+    for (const auto& [line, first, visible, expected] : layouts)
+        EXPECT_EQ(laid_out(line, first, visible), expected) << line;
 }
 
 // Appends chunks the way the console does (old cursor marks in the last 10 bytes become
 // fillers) and checks that syncing after every chunk gives the same index as one full sync.
 TEST(ConsoleDocument, IncrementalSyncMatchesAFreshIndex) {
     std::mt19937 rng(7);
-    const char* pieces[] = {"line\r\n",
-                            "\x1c_\r\n",
-                            "\r",
-                            "\n",
-                            "\t",
-                            "\x1e\x14",
-                            "wide text ",
-                            "\x1d"
-                            "a",
-                            "x"};
+    const char* pieces[] = {"line\r\n", "\x1c_\r\n",  "\r",    "\n", "\t",
+                            "\x1e\x14", "wide text ", "\x1dZ", "x"};
     app::Console console(1 << 20);
     console.append("banner text that is long enough\r\n");
     ConsoleDocument incremental;
@@ -129,7 +107,6 @@ TEST(ConsoleDocument, StartsOverWhenTheConsoleIsWrittenAnew) {
     console.reset();
     console.append("new\r\n");
     doc.sync(console);
-    EXPECT_EQ(doc.text(), "new\r\n");
     EXPECT_EQ(doc.line_count(), 1);
     // Longer than before but different from the first byte on.
     console.reset();
@@ -138,35 +115,16 @@ TEST(ConsoleDocument, StartsOverWhenTheConsoleIsWrittenAnew) {
     EXPECT_EQ(doc.line(0), "other text entirely, longer than the first one\r\n");
 }
 
-TEST(ConsoleDocument, IndexesMillionsOfBytesAndVeryLongLines) {
-    std::string text;
-    for (int i = 0; i < 100000; ++i) text += "Step 12345 energy -1.234567e+02 kinetic 3.2\r\n";
-    text += std::string(20000, 'w') + "\r\n";
-    ConsoleDocument doc;
-    doc.sync(text);
-    EXPECT_EQ(doc.line_count(), 100001);
-    EXPECT_EQ(doc.longest_line(), 20000);
-    text += "one more\r\n";
-    doc.sync(text);
-    EXPECT_EQ(doc.line_count(), 100002);
-    EXPECT_EQ(doc.line(100001), "one more\r\n");
-}
-
 TEST(ScrollAxis, ClampsLinesAndPages) {
     ScrollAxis a;
     a.set_maximum(50);
     a.line(-1);
     EXPECT_EQ(a.position(), 0);
-    a.page(1, 20);
-    a.page(1, 20);
-    a.page(1, 20);
-    EXPECT_EQ(a.position(), 50);
+    for (int i = 0; i < 3; ++i) a.page(1, 20);
     a.line(1);
     EXPECT_EQ(a.position(), 50);
     a.page(-1, 20);
     EXPECT_EQ(a.position(), 30);
-    a.top();
-    EXPECT_EQ(a.position(), 0);
     a.bottom();
     EXPECT_EQ(a.box(), 100);
     // A smaller maximum pulls the position in; a negative one means nothing to scroll.
@@ -184,8 +142,6 @@ TEST(ScrollAxis, MapsTheThumbOntoZeroToOneHundred) {
     a.thumb(50);
     EXPECT_EQ(a.position(), 3);  // 50 / 100 * 7, truncated
     EXPECT_EQ(a.box(), 42);      // 3 / 7 * 100, truncated
-    a.thumb(100);
-    EXPECT_EQ(a.position(), 7);
     a.thumb(250);
     EXPECT_EQ(a.position(), 7);
     a.set_maximum(3'000'000);

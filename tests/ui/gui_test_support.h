@@ -7,6 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include "app/dialog_host.h"
+#include "ui/dialog_window.h"
+
 namespace ui_test {
 
 struct ShownBox {
@@ -24,5 +27,12 @@ std::vector<ShownBox>& shown_boxes();
 inline bool wait_until(const std::function<bool()>& done, int timeout_ms = 20000) {
     return QTest::qWaitFor(done, timeout_ms);
 }
+
+// Installs a runner for one test and puts the GUI's back afterwards.
+class RunnerScope {
+  public:
+    explicit RunnerScope(app::ModalRunner* r) { app::set_modal_runner(r); }
+    ~RunnerScope() { ui::install_gui_modal_runner(); }
+};
 
 }  // namespace ui_test
