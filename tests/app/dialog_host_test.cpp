@@ -1,4 +1,5 @@
-// The thread helper, the headless host's timers, boxes and endings, and the run registry.
+// The thread helper, the headless host driving a dialog the way a modal loop would (timers,
+// nested boxes and runs, endings, a worker), and the run registry.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -218,7 +219,7 @@ TEST(HeadlessNesting, OuterDialogEndedDuringAnInnerRunClosesAfterIt) {
     EXPECT_EQ(outer_ticks_after_end, 0);
 }
 
-TEST(HeadlessCancel, CancelIsRefusedWhileAWorkerRuns) {
+TEST(HeadlessCancel, CancelIsRefusedWhileAWorkerRunsThenClosesTheCompletedRun) {
     app::HeadlessRunner runner;
     runner.time_limit = 30s;
     app::Event finished;
@@ -238,22 +239,43 @@ TEST(HeadlessCancel, CancelIsRefusedWhileAWorkerRuns) {
     };
     d.paint = [&](ScriptedDialog& s) {
         running = true;
+        s.record().begin();
         s.h().start_timer(1, 1);
         worker.start([&] {
             std::this_thread::sleep_for(10ms);
             finished.set();
         });
     };
-    d.timer = [&](ScriptedDialog&, int) {
+    d.timer = [&](ScriptedDialog& s, int) {
         if (running && log.empty()) d.on_cancel();  // the user presses Cancel mid-run
         if (finished.poll()) {
             worker.join();
             running = false;
+            s.record().complete();
             d.on_cancel();
         }
     };
     EXPECT_EQ(runner.run_modal(d), app::kIdCancel);
     EXPECT_EQ(log, (std::vector<std::string>{"refused"}));
+    EXPECT_EQ(d.record().status(), app::RunStatus::Completed);
+}
+
+TEST(HeadlessEnding, OpenDialogTimesOutAndAFailingTimerIsReported) {
+    app::HeadlessRunner runner;
+    runner.time_limit = 300ms;
+    ScriptedDialog open;
+    EXPECT_EQ(runner.run_modal(open), app::HeadlessRunner::kRunTimedOut);
+    EXPECT_TRUE(open.painted);
+
+    bool started = true;
+    ScriptedDialog d;
+    d.paint = [&](ScriptedDialog& s) {
+        started = s.h().start_timer(1001, 100);
+        s.h().end_dialog(app::kIdOk);
+    };
+    runner.failing_timers = {1001};
+    EXPECT_EQ(runner.run_modal(d), app::kIdOk);
+    EXPECT_FALSE(started);
 }
 
 TEST(RunRegistry, EntriesAreFoundByCodeAndReplaced) {
