@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QToolBar>
 #include <thread>
 #include <utility>
 
@@ -144,6 +145,17 @@ TEST(CMainFrame, CloseWaitsForTheOpenDialogToEnd) {
     f.close();
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(f.timer_active(505));
+}
+
+TEST(CMainFrame, ViewMenuHidesAndShowsTheToolBar) {
+    CMainFrame f;
+    f.show();
+    auto* tools = f.findChild<QToolBar*>(QStringLiteral("toolbar"));
+    ASSERT_NE(tools, nullptr);
+    f.command_action(CMainFrame::kIdToolbar)->trigger();
+    EXPECT_FALSE(tools->isVisible());
+    f.command_action(CMainFrame::kIdToolbar)->trigger();
+    EXPECT_TRUE(tools->isVisible());
 }
 
 TEST(CMainFrame, AboutBoxShowsTheProgramAndCloses) {

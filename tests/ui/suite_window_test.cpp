@@ -196,4 +196,20 @@ TEST(ScorePanel, BarsFillTheBoxAboveFullScaleAndNoneForUnmeasured) {
               qBlue(pixel(&panel, orb.x(), orb.y() - 8)));
 }
 
+// The program's own runner puts the suite controller in the suite window.
+TEST_F(SuiteWindowTest, RunAllFromTheMenuOpensTheSuiteWindow) {
+    ui::install_gui_modal_runner();
+    ui::CMainFrame f;
+    f.create_console_view();
+    bool suite_window = false;
+    QTimer::singleShot(0, [&] {
+        wait_until([] { return QApplication::activeModalWidget() != nullptr; });
+        auto* w = qobject_cast<ui::CSuiteDlg*>(QApplication::activeModalWidget());
+        suite_window = w != nullptr;
+        if (w) w->cancel_button()->click();
+    });
+    f.run_command(ui::CMainFrame::kIdRunAll);
+    EXPECT_TRUE(suite_window);
+}
+
 }  // namespace
