@@ -77,13 +77,15 @@ app::DetectionInputs inputs_for(RecordedCpuid& c, int processors, int physical, 
     return in;
 }
 
-const std::string kAmdIsaLines =
-    "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
-    "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n"
-    "Hyperthreading Technology (HTT) supported.\r\n"
-    " - 2 logic processors per physical processor.\r\n"
-    "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
-    "AMD64 instruction set supported.\r\n";
+const std::string kSse = "Intel Streaming SIMD (SSE) processor instructions supported.\r\n",
+                  kSse2 = "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n",
+                  kSse3AndAmd64 =
+                      "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
+                      "AMD64 instruction set supported.\r\n",
+                  kAmdIsaLines = kSse + kSse2 +
+                                 "Hyperthreading Technology (HTT) supported.\r\n"
+                                 " - 2 logic processors per physical processor.\r\n" +
+                                 kSse3AndAmd64;
 
 std::string repeat(const std::string& s, int n) {
     std::string out;
@@ -109,21 +111,14 @@ TEST(ProcessorReport, ReportAndCountsFromRecordedMachines) {
         // More processors than the clock table holds, without overrunning it.
         {amd_machine(), 20, 10, 1e9, repeat(amd + "1000.000000 MHz\r\n", 20) + kAmdIsaLines, 2},
         // No extended leaves: an empty brand (stale text must not survive) and no HTT lines.
-        {old_intel(), 1, 1, 1e9,
-         "GenuineIntel \r\n\r\n1000.000000 MHz\r\n"
-         "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
-         "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n",
-         1},
+        {old_intel(), 1, 1, 1e9, "GenuineIntel \r\n\r\n1000.000000 MHz\r\n" + kSse + kSse2, 1},
         {leaf0_zero, 1, 1, 1e6, "AuthenticAMD \r\n\r\n1.000000 MHz\r\n", 1},
         // 3DNow! lines come first, in their order.
         {three_dnow, 1, 1, 1e9,
-         amd + "1000.000000 MHz\r\n"
-               "AMD 3dNow! processor instructions supported.\r\n"
-               "AMD Enhanced 3dNow! processor instructions supported.\r\n"
-               "Intel Streaming SIMD (SSE) processor instructions supported.\r\n"
-               "Intel Streaming SIMD 2 (SSE2) processor instructions supported.\r\n"
-               "Intel Streaming SIMD 3 (SSE3) processor instructions supported.\r\n"
-               "AMD64 instruction set supported.\r\n",
+         amd +
+             "1000.000000 MHz\r\nAMD 3dNow! processor instructions supported.\r\n"
+             "AMD Enhanced 3dNow! processor instructions supported.\r\n" +
+             kSse + kSse2 + kSse3AndAmd64,
          1},
     };
     for (Row& r : rows) {
