@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -36,11 +35,27 @@ std::string file_form(std::string text) {
 }
 
 // "Console-" and six plain decimal numbers (month, day, year, hour, minute, second), ".txt".
+// Checked by hand: std::regex draws maybe-uninitialized warnings from GCC 12's sanitizer build.
 bool is_log_file_name(const std::string& name) {
-    static const std::regex form(
-        "Console-(1[0-2]|[1-9])-([1-9][0-9]?)-(2[0-9]{3})-(1[0-9]|2[0-3]|[0-9])-"
-        "([1-9]?[0-9])-([1-9]?[0-9])\\.txt");
-    return std::regex_match(name, form);
+    const std::string prefix = "Console-", suffix = ".txt";
+    if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    const std::string body =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const int lo[6] = {1, 1, 2000, 0, 0, 0}, hi[6] = {12, 31, 2999, 23, 59, 59};
+    std::size_t pos = 0;
+    for (int i = 0; i < 6; ++i) {
+        const std::size_t end = i < 5 ? body.find('-', pos) : body.size();
+        if (end == std::string::npos || end == pos || end - pos > 4) return false;
+        const std::string field = body.substr(pos, end - pos);
+        if (field.find_first_not_of("0123456789") != std::string::npos) return false;
+        if (field.size() > 1 && field[0] == '0') return false;  // no leading zeros
+        const int v = std::stoi(field);
+        if (v < lo[i] || v > hi[i]) return false;
+        pos = end + 1;
+    }
+    return true;
 }
 
 class CountingSink final : public app::MessageSink {
