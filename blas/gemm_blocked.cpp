@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/processor_info.h"
+#include "app/isa.h"
 #include "blas/aligned_block.h"
 #include "blas/gemm_layout.h"
 
@@ -80,13 +80,11 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T
 }  // namespace
 
 bool tile_isa_supported(TileIsa isa) {
-    if (isa == TileIsa::Plain) return true;
-    const app::ProcessorInfo& info = app::processor_info();
-    return info.avx2 != 0 && info.fma != 0;
+    return app::isa_allows(app::processor_isa(), tile_isa_row(isa).required);
 }
 
 TileIsa preferred_tile_isa() {
-    return tile_isa_supported(TileIsa::Avx2Fma) ? TileIsa::Avx2Fma : TileIsa::Plain;
+    return tile_isa_for(app::chosen_isa());
 }
 
 template <class T>

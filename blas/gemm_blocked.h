@@ -7,8 +7,9 @@
 
 namespace blas {
 
-// The fastest tile-kernel family this processor supports (from the processor report).
+// The tile-kernel family the process's decision picks (app/isa.h).
 TileIsa preferred_tile_isa();
+// Whether this processor can run `isa` (gemm_blocked() takes the plain family otherwise).
 bool tile_isa_supported(TileIsa isa);
 
 // Transposes C, packs A (with alpha) and B in tiles of nb, runs the blocked multiply when

@@ -115,14 +115,34 @@ template void k_remainder<float, 64>(bool, BetaVariant, float, const float*, con
 template void k_remainder<double, 30>(bool, BetaVariant, double, const double*, const double*,
                                       double*, int, int, int, int);
 
+namespace {
+
+// Fastest first; the plain row runs everywhere.
+constexpr app::IsaKernel<TileFamily> kTileFamilies[] = {
+    {"AVX2+FMA",
+     app::kIsaAvx | app::kIsaAvx2 | app::kIsaFma,
+     {TileIsa::Avx2Fma, sgemm_tile_kernels_avx2, dgemm_tile_kernels_avx2}},
+    {"plain",
+     app::kIsaPlain,
+     {TileIsa::Plain, plain_table<float, 64, 4>, plain_table<double, 30, 5>}},
+};
+
+}  // namespace
+
+const app::IsaKernel<TileFamily>& tile_isa_row(TileIsa isa) {
+    return isa == TileIsa::Avx2Fma ? kTileFamilies[0] : kTileFamilies[1];
+}
+
+TileIsa tile_isa_for(app::IsaFeatures available) {
+    return app::pick_kernel(kTileFamilies, available).fn.isa;
+}
+
 const TileKernels<float>& sgemm_tile_kernels(TileIsa isa) {
-    if (isa == TileIsa::Avx2Fma) return sgemm_tile_kernels_avx2();
-    return plain_table<float, 64, 4>();
+    return tile_isa_row(isa).fn.sgemm();
 }
 
 const TileKernels<double>& dgemm_tile_kernels(TileIsa isa) {
-    if (isa == TileIsa::Avx2Fma) return dgemm_tile_kernels_avx2();
-    return plain_table<double, 30, 5>();
+    return tile_isa_row(isa).fn.dgemm();
 }
 
 }  // namespace blas

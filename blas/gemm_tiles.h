@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "app/isa.h"
+
 namespace blas {
 
 // What the first K tile does with the old C: beta 0 overwrites, beta 1 accumulates, any other
@@ -31,11 +33,22 @@ struct TileKernels {
 
 enum class TileIsa { Plain, Avx2Fma };
 
+// One family: both precisions' tables.
+struct TileFamily {
+    TileIsa isa;
+    const TileKernels<float>& (*sgemm)();
+    const TileKernels<double>& (*dgemm)();
+};
+
+// The family table's row of `isa`, and the fastest family `available` allows.
+const app::IsaKernel<TileFamily>& tile_isa_row(TileIsa isa);
+TileIsa tile_isa_for(app::IsaFeatures available);
+
 const TileKernels<float>& sgemm_tile_kernels(TileIsa isa);
 const TileKernels<double>& dgemm_tile_kernels(TileIsa isa);
 
-// The vector kernels live in their own file, built for AVX2 and FMA but only entered when the
-// processor has both.
+// The vector kernels live in their own file, their functions built for AVX2 and FMA; they are
+// only entered when the decision allows both.
 const TileKernels<float>& sgemm_tile_kernels_avx2();
 const TileKernels<double>& dgemm_tile_kernels_avx2();
 

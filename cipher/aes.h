@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/isa.h"
+
 namespace cipher {
 
 // The key stored with the program, and its size in bits.
@@ -44,7 +46,12 @@ struct RoundWords {
 };
 void make_round_words(const ExpandedKey& key, RoundWords& words);
 
-// Electronic codebook: every 16-byte block encrypted on its own, in place.
+// Electronic codebook: every 16-byte block encrypted on its own, in place, by the kernel the
+// process's decision picks (app/isa.h).
 void encrypt_ecb(const RoundWords& key, std::uint8_t* data, std::size_t blocks);
+
+// The ECB kernels, and the one `available` picks.
+using EcbKernel = void (*)(const RoundWords& key, std::uint8_t* data, std::size_t blocks);
+const app::IsaKernel<EcbKernel>& ecb_kernel_for(app::IsaFeatures available);
 
 }  // namespace cipher

@@ -3,9 +3,10 @@
 # Warnings and floating-point rules apply to every target: the physics must round in the
 # documented order of operations, so contraction into FMA and fast-math are never allowed.
 add_compile_options(-Wall -Wextra -ffp-contract=off -fno-fast-math)
-if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-    add_compile_options(-march=native)
-endif()
+# One binary for any x86-64 processor: the base instruction set (SSE2) everywhere. Kernels for
+# newer sets carry their own target attributes in their own files and are only entered when
+# the processor report allows them (app/isa.h).
+add_compile_options(-march=x86-64 -mtune=generic)
 
 if(LUMETRA_SANITIZE)
     add_compile_options(-fsanitize=${LUMETRA_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -32,10 +33,14 @@ endfunction()
 
 # lumetra_kernel_sources(<files...>)
 # Kernel files that measure memory traffic: the compiler must not turn a loop into a library
-# call or merge repetitions.
+# call or merge repetitions. Clang forms no library calls from loops once builtins are off; GCC
+# needs its own switch as well.
 function(lumetra_kernel_sources)
-    set_source_files_properties(${ARGN} PROPERTIES
-        COMPILE_OPTIONS "-fno-tree-loop-distribute-patterns;-fno-builtin")
+    set(options -fno-builtin)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        list(APPEND options -fno-tree-loop-distribute-patterns)
+    endif()
+    set_source_files_properties(${ARGN} PROPERTIES COMPILE_OPTIONS "${options}")
 endfunction()
 
 # lumetra_register_runs(<function>)

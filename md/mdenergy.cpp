@@ -41,16 +41,11 @@ void compute_forces(mdsimstate& s) {
         s.previous_forces[i] = s.forces[i];
         s.forces[i] = Vec4{};
     }
-    if (active_pair_kernel() == PairKernel::Avx2)
-        pair_forces_avx2(s);
-    else
-        pair_forces_plain(s);
+    active_pair_loops().forces(s);
 }
 
 double potential_energy(const mdsimstate& s) {
-    const double sum =
-        active_pair_kernel() == PairKernel::Avx2 ? pair_potential_avx2(s) : pair_potential_plain(s);
-    return sum / s.atom_count;
+    return active_pair_loops().potential(s) / s.atom_count;
 }
 
 Energies md_timestep(mdsimstate& s) {

@@ -2,35 +2,61 @@
 
 #include <atomic>
 #include <cmath>
+#include <iterator>
 
 #include "md/mdenergy.h"
 
 namespace md {
 namespace {
 
-// -1: follow the processor report.
+// -1: follow the decision.
 std::atomic<int> g_forced{-1};
+
+// Fastest first; the plain row runs everywhere.
+constexpr app::IsaKernel<PairLoops> kPairTable[] = {
+    {"AVX2",
+     app::kIsaAvx | app::kIsaAvx2,
+     {PairKernel::Avx2, pair_forces_avx2, pair_potential_avx2}},
+    {"AVX", app::kIsaAvx, {PairKernel::Avx, pair_forces_plain_avx, pair_potential_plain_avx}},
+    {"plain", app::kIsaPlain, {PairKernel::Plain, pair_forces_plain, pair_potential_plain}},
+};
+
+const app::IsaKernel<PairLoops>& row_of(PairKernel k) {
+    for (const auto& row : kPairTable)
+        if (row.fn.kernel == k) return row;
+    return kPairTable[std::size(kPairTable) - 1];
+}
 
 }  // namespace
 
 const char* pair_kernel_name(PairKernel k) {
-    return k == PairKernel::Avx2 ? "AVX2" : "plain";
+    return row_of(k).name;
+}
+
+const PairLoops& pair_loops(PairKernel k) {
+    return row_of(k).fn;
+}
+
+PairKernel pair_kernel_for(app::IsaFeatures available) {
+    return app::pick_kernel(kPairTable, available).fn.kernel;
 }
 
 PairKernel pair_kernel_for(const app::ProcessorInfo& info) {
-    return info.avx2 && info.avx ? PairKernel::Avx2 : PairKernel::Plain;
+    return pair_kernel_for(app::isa_of_report(info));
 }
 
 bool pair_kernel_supported(PairKernel k) {
-    if (k == PairKernel::Plain) return true;
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return app::isa_allows(app::processor_isa(), row_of(k).required);
+}
+
+const PairLoops& active_pair_loops() {
+    const int forced = g_forced.load(std::memory_order_relaxed);
+    if (forced >= 0) return row_of(static_cast<PairKernel>(forced)).fn;
+    return app::pick_kernel(kPairTable, app::chosen_isa()).fn;
 }
 
 PairKernel active_pair_kernel() {
-    const int forced = g_forced.load(std::memory_order_relaxed);
-    if (forced >= 0) return static_cast<PairKernel>(forced);
-    return pair_kernel_for(app::processor_info());
+    return active_pair_loops().kernel;
 }
 
 void set_pair_kernel(PairKernel k) {
@@ -46,7 +72,13 @@ void clear_pair_kernel() {
 //   f = (2*S*S*s6*s6 - s6*S) * (24*E*q2), force i += f*d, force j -= f*d,
 //   potential term = (s6*s6*S*S - s6*S) * 4 * E * (1 - trunc(r / 0.8660254)).
 // Two atoms at the same place would give inf - inf; such a pair contributes nothing.
-void pair_forces_plain(mdsimstate& s) {
+//
+// The loops are written once and built twice: for the x86-64 base and for AVX.
+#define LUMETRA_LOOP_INLINE __attribute__((always_inline)) inline
+
+namespace {
+
+LUMETRA_LOOP_INLINE void forces_loop(mdsimstate& s) {
     const int32_t n = s.atom_count;
     Vec4* force = s.forces.data();
     const Vec4* pos = s.positions.data();
@@ -76,7 +108,7 @@ void pair_forces_plain(mdsimstate& s) {
     }
 }
 
-double pair_potential_plain(const mdsimstate& s) {
+LUMETRA_LOOP_INLINE double potential_loop(const mdsimstate& s) {
     const int32_t n = s.atom_count;
     const Vec4* pos = s.positions.data();
     double sum = 0.0;
@@ -100,6 +132,22 @@ double pair_potential_plain(const mdsimstate& s) {
         }
     }
     return sum;
+}
+
+}  // namespace
+
+void pair_forces_plain(mdsimstate& s) {
+    forces_loop(s);
+}
+double pair_potential_plain(const mdsimstate& s) {
+    return potential_loop(s);
+}
+
+__attribute__((target("avx"))) void pair_forces_plain_avx(mdsimstate& s) {
+    forces_loop(s);
+}
+__attribute__((target("avx"))) double pair_potential_plain_avx(const mdsimstate& s) {
+    return potential_loop(s);
 }
 
 }  // namespace md

@@ -1,32 +1,46 @@
-// The all-pairs loops that dominate the benchmark, in a plain form and an AVX2 form that
-// computes four pairs side by side. Both give bit-identical forces and energies: every per-pair
-// operation is correctly rounded in either form and the running sums keep the pair order.
+// The all-pairs loops that dominate the benchmark, in a plain form (also built for AVX, whose
+// rounding instruction makes the minimum image cheap) and an AVX2 form that computes four pairs
+// side by side. All give bit-identical forces and energies: every per-pair operation is
+// correctly rounded in each form and the running sums keep the pair order.
 #pragma once
 
-#include <string>
-
+#include "app/isa.h"
 #include "app/processor_info.h"
 #include "md/mdsimstate.h"
 
 namespace md {
 
-enum class PairKernel { Plain, Avx2 };
+enum class PairKernel { Plain, Avx, Avx2 };
+inline constexpr PairKernel kPairKernels[] = {PairKernel::Plain, PairKernel::Avx, PairKernel::Avx2};
+
+// Both loops of one form.
+struct PairLoops {
+    PairKernel kernel;
+    void (*forces)(mdsimstate& s);
+    double (*potential)(const mdsimstate& s);
+};
 
 const char* pair_kernel_name(PairKernel k);
-// The fastest kernel the processor report allows.
+const PairLoops& pair_loops(PairKernel k);
+// The fastest kernel the features allow (the table's pick).
+PairKernel pair_kernel_for(app::IsaFeatures available);
+// The fastest kernel a processor report allows.
 PairKernel pair_kernel_for(const app::ProcessorInfo& info);
 // Whether this processor can run `k` (checked directly, for tests and benchmarks).
 bool pair_kernel_supported(PairKernel k);
 
-// The kernel compute_forces() and potential_energy() use: the one the processor report allows,
-// unless set. Set it before a run starts, never during one.
+// The loops compute_forces() and potential_energy() use: the process's decision (app/isa.h)
+// picks them, unless a kernel is set. Set it before a run starts, never during one.
 PairKernel active_pair_kernel();
+const PairLoops& active_pair_loops();
 void set_pair_kernel(PairKernel k);
 void clear_pair_kernel();
 
 // Adds each pair's contribution; forces start from zero (previous forces are the caller's).
 void pair_forces_plain(mdsimstate& s);
 double pair_potential_plain(const mdsimstate& s);
+void pair_forces_plain_avx(mdsimstate& s);
+double pair_potential_plain_avx(const mdsimstate& s);
 void pair_forces_avx2(mdsimstate& s);
 double pair_potential_avx2(const mdsimstate& s);
 

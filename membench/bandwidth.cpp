@@ -3,41 +3,33 @@
 #include <cstring>
 
 #include "app/counter.h"
-#include "app/processor_info.h"
+#include "app/isa.h"
 #include "membench/copy_kernels.h"
 
 namespace membench {
 namespace {
 
-constexpr const char* kMethodNames[kMethodSlots] = {"Compiler",
-                                                    "REP MOVSD",
-                                                    "REP MOVSQ",
-                                                    "ALU Reg Copy",
-                                                    "SSE PAlign",
-                                                    "SSE PAlign SSE",
-                                                    "SSE PUnAlign",
-                                                    "SSE PUnAlign SSE",
-                                                    "SSE2 PAlign",
-                                                    "SSE2 PAlign SSE",
-                                                    "",
-                                                    "",
-                                                    "",
-                                                    ""};
-
 using Kernel = void (*)(int, int, const void*, void*);
 
-constexpr Kernel kKernels[kMethodCount] = {
-    nullptr,
-    copy_rep_movsd,
-    copy_rep_movsq,
-    copy_alu_registers,
-    copy_sse_aligned,
-    copy_sse_aligned_prefetch,
-    copy_sse_unaligned,
-    copy_sse_unaligned_prefetch,
-    copy_sse2_aligned,
-    copy_sse2_aligned_prefetch,
+// The copy methods of slots 0-9 with the instruction sets they need. Slot 0, the library
+// copy, is run by the callers themselves (it copies b into a and counts repetitions in
+// floating point).
+constexpr app::IsaKernel<Kernel> kCopyMethods[kMethodCount] = {
+    {"Compiler", app::kIsaPlain, nullptr},
+    {"REP MOVSD", app::kIsaPlain, copy_rep_movsd},
+    {"REP MOVSQ", app::kIsaPlain, copy_rep_movsq},
+    {"ALU Reg Copy", app::kIsaPlain, copy_alu_registers},
+    {"SSE PAlign", app::kIsaSse, copy_sse_aligned},
+    {"SSE PAlign SSE", app::kIsaSse, copy_sse_aligned_prefetch},
+    {"SSE PUnAlign", app::kIsaSse, copy_sse_unaligned},
+    {"SSE PUnAlign SSE", app::kIsaSse, copy_sse_unaligned_prefetch},
+    {"SSE2 PAlign", app::kIsaSse2, copy_sse2_aligned},
+    {"SSE2 PAlign SSE", app::kIsaSse2, copy_sse2_aligned_prefetch},
 };
+
+app::IsaFeatures features_of(const CopyIsa& isa) {
+    return (isa.sse ? app::kIsaSse : 0u) | (isa.sse2 ? app::kIsaSse2 : 0u);
+}
 
 // Slot 0: the runtime library's copy, once per repetition, counted in floating point.
 void library_copy(float repetitions, int size, void* a, const void* b) {
@@ -51,19 +43,19 @@ void library_copy(float repetitions, int size, void* a, const void* b) {
 }  // namespace
 
 const char* method_name(int slot) {
-    return slot >= 0 && slot < kMethodSlots ? kMethodNames[slot] : "";
+    return slot >= 0 && slot < kMethodCount ? kCopyMethods[slot].name : "";
 }
 
 CopyIsa processor_copy_isa() {
-    const app::ProcessorInfo& p = app::processor_info();
-    return {p.sse != 0, p.sse2 != 0};
+    const app::IsaFeatures f = app::chosen_isa();
+    return {app::isa_allows(f, app::kIsaSse), app::isa_allows(f, app::kIsaSse2)};
 }
 
 void run_copy_method(int slot, int size, int reps, void* a, void* b) {
     if (slot == 0) {
         library_copy(static_cast<float>(reps), size, a, b);
     } else if (slot > 0 && slot < kMethodCount) {
-        kKernels[slot](size, reps, a, b);
+        kCopyMethods[slot].fn(size, reps, a, b);
     }
 }
 
@@ -82,10 +74,9 @@ float measure_bandwidth(float block, float repetitions, void* a, void* b, Bandwi
         const float per_rep = static_cast<float>(t / repetitions);
         row[slot] = (2.0f * static_cast<float>(size)) / per_rep * (1.0f / 1048576.0f);
     };
+    const app::IsaFeatures available = features_of(isa);
     for (int slot = 0; slot < kMethodCount; ++slot) {
-        const bool needs_sse = slot >= 4 && slot <= 7;
-        const bool needs_sse2 = slot >= 8;
-        if ((needs_sse && !isa.sse) || (needs_sse2 && !isa.sse2)) {
+        if (!app::isa_allows(available, kCopyMethods[slot].required)) {
             row[slot] = kIsaNotSupported;
             continue;
         }
@@ -93,7 +84,7 @@ float measure_bandwidth(float block, float repetitions, void* a, void* b, Bandwi
         if (slot == 0)
             library_copy(repetitions, size, a, b);
         else
-            kKernels[slot](size, reps, a, b);
+            kCopyMethods[slot].fn(size, reps, a, b);
         const int64_t t1 = app::counter_now();
         store(slot, t0, t1);
     }

@@ -20,7 +20,7 @@ struct CopyIsa {
     bool sse2 = false;
 };
 
-// The instruction sets of this processor, from the processor report.
+// The instruction sets the copy methods may use: the process's decision (app/isa.h).
 CopyIsa processor_copy_isa();
 
 // Runs the copy of `slot` (0-9) once per repetition over `size` bytes from `a` into `b`

@@ -1,8 +1,8 @@
 #include "stream/stream_controller.h"
 
 #include "app/console.h"
-#include "app/processor_info.h"
 #include "membench/analysis_progress.h"
+#include "stream/stream_kernels.h"
 
 namespace stream {
 
@@ -46,7 +46,7 @@ void StreamController::start_analysis() {
         return;
     }
     StreamRunInput input;
-    input.sse2 = app::processor_info().sse2 != 0;
+    input.sse2 = timed_forms_allowed();
     input.sizes = sizes_;
     input.rates = rates_;
     const bool created = coordinator_.create_suspended([this, input] {

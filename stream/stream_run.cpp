@@ -48,32 +48,28 @@ void log_rate_line(int j, double rate, const Stats& s) {
                        s.max));
 }
 
-// One kernel and form as a thread body.
-using Body = void (*)(StreamThreads&, int t);
-
-template <int kKernel, bool kBlock>
-void kernel_body(StreamThreads& th, int t) {
+// Kernel j of a form on thread t's arrays.
+void run_kernel(const StreamKernelSet& form, int j, StreamThreads& th, int t) {
     static const double q = kScalar;
     const long n = th.n();
     double* a = th.a(t);
     double* b = th.b(t);
     double* c = th.c(t);
-    if constexpr (kKernel == kCopy) {
-        kBlock ? copy_block(c, a, n) : copy_prefetch(c, a, n);
-    } else if constexpr (kKernel == kScale) {
-        kBlock ? scale_block(b, c, q, n) : scale_prefetch(b, c, q, n);
-    } else if constexpr (kKernel == kAdd) {
-        kBlock ? add_block(c, a, b, n) : add_prefetch(c, a, b, n);
-    } else {
-        kBlock ? triad_block(c, a, b, q, n) : triad_prefetch(c, a, b, q, n);
+    switch (j) {
+        case kCopy:
+            form.copy(c, a, n);
+            break;
+        case kScale:
+            form.scale(b, c, q, n);
+            break;
+        case kAdd:
+            form.add(c, a, b, n);
+            break;
+        default:
+            form.triad(c, a, b, q, n);
+            break;
     }
 }
-
-constexpr Body kPrefetchBodies[kKernelCount] = {
-    kernel_body<kCopy, false>, kernel_body<kScale, false>, kernel_body<kAdd, false>,
-    kernel_body<kTriad, false>};
-constexpr Body kBlockBodies[kKernelCount] = {kernel_body<kCopy, true>, kernel_body<kScale, true>,
-                                             kernel_body<kAdd, true>, kernel_body<kTriad, true>};
 
 class Coordinator {
   public:
@@ -108,11 +104,13 @@ class Coordinator {
             out_.ok = true;
             return out_;
         }
-        log("SSE2 STREAM\r\n");
-        if (!pass("SSE2 STREAM", kPrefetchBodies)) return fail_thread();
+        const StreamForm& prefetch = kPrefetchForms[0];
+        log(app::strprintf("%s\r\n", prefetch.name));
+        if (!pass(prefetch)) return fail_thread();
         report(kFormSse2);
-        log("SSE2 BLOCK STREAM\r\n");
-        if (!pass("SSE2 BLOCK STREAM", kBlockBodies)) return fail_thread();
+        const StreamForm& block = kBlockForms[0];
+        log(app::strprintf("%s\r\n", block.name));
+        if (!pass(block)) return fail_thread();
         cleanup();
         report(kFormSse2Block);
         out_.ok = true;
@@ -134,17 +132,17 @@ class Coordinator {
         log(app::strprintf("# Threads: %d\r\n", threads_.count()));
     }
 
-    bool pass(const char* phase, const Body (&bodies)[kKernelCount]) {
+    bool pass(const StreamForm& form) {
+        const char* phase = form.name;
         total_ = 0;
         for (int k = 0; k < iterations_; ++k) {
             if (record_) record_->set_progress(phase, k + 1, iterations_);
             for (int j = 0; j < kKernelCount; ++j) {
-                const Body body = bodies[j];
                 const int64_t t0 = app::counter_now();
-                const bool ok = threads_.run_on_all([this, body, k, j](int t) {
+                const bool ok = threads_.run_on_all([this, &form, k, j](int t) {
                     // The time stamps sit directly around the kernel call.
                     const int64_t s0 = app::counter_now();
-                    body(threads_, t);
+                    run_kernel(form.fn, j, threads_, t);
                     const int64_t s1 = app::counter_now();
                     threads_.time(t, k, j) = static_cast<double>(s1 - s0) / frequency_;
                 });

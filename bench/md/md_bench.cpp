@@ -51,10 +51,7 @@ void BM_compute_forces(benchmark::State& st, md::PairKernel kernel) {
     const int atoms = static_cast<int>(st.range(0));
     md::mdsimstate s = state_for(atoms);
     for (auto _ : st) {
-        if (kernel == md::PairKernel::Avx2)
-            md::pair_forces_avx2(s);
-        else
-            md::pair_forces_plain(s);
+        md::pair_loops(kernel).forces(s);
         benchmark::DoNotOptimize(s.forces.data());
         benchmark::ClobberMemory();
     }
@@ -69,8 +66,7 @@ void BM_potential_energy(benchmark::State& st, md::PairKernel kernel) {
     const int atoms = static_cast<int>(st.range(0));
     const md::mdsimstate& s = state_for(atoms);
     for (auto _ : st) {
-        const double pe = kernel == md::PairKernel::Avx2 ? md::pair_potential_avx2(s)
-                                                         : md::pair_potential_plain(s);
+        const double pe = md::pair_loops(kernel).potential(s);
         benchmark::DoNotOptimize(pe);
     }
     set_pairs_counter(st, atoms);
@@ -97,10 +93,13 @@ void BM_md_timestep(benchmark::State& st, md::PairKernel kernel) {
 }
 
 BENCHMARK_CAPTURE(BM_compute_forces, plain, md::PairKernel::Plain)->Arg(864)->Arg(2048);
+BENCHMARK_CAPTURE(BM_compute_forces, avx, md::PairKernel::Avx)->Arg(864)->Arg(2048);
 BENCHMARK_CAPTURE(BM_compute_forces, avx2, md::PairKernel::Avx2)->Arg(864)->Arg(2048);
 BENCHMARK_CAPTURE(BM_potential_energy, plain, md::PairKernel::Plain)->Arg(864)->Arg(2048);
+BENCHMARK_CAPTURE(BM_potential_energy, avx, md::PairKernel::Avx)->Arg(864)->Arg(2048);
 BENCHMARK_CAPTURE(BM_potential_energy, avx2, md::PairKernel::Avx2)->Arg(864)->Arg(2048);
 BENCHMARK_CAPTURE(BM_md_timestep, plain, md::PairKernel::Plain)->Arg(864);
+BENCHMARK_CAPTURE(BM_md_timestep, avx, md::PairKernel::Avx)->Arg(864);
 BENCHMARK_CAPTURE(BM_md_timestep, avx2, md::PairKernel::Avx2)->Arg(864);
 
 }  // namespace

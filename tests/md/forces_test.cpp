@@ -75,7 +75,9 @@ TEST_F(TwoAtoms, FarCornerAndCoincidentPairs) {
 TEST_F(MdPairKernels, ChoiceFollowsTheProcessorReport) {
     app::ProcessorInfo info;
     EXPECT_EQ(md::pair_kernel_for(info), md::PairKernel::Plain);
-    info.avx = info.avx2 = 1;
+    info.avx = 1;
+    EXPECT_EQ(md::pair_kernel_for(info), md::PairKernel::Avx);
+    info.avx2 = 1;
     EXPECT_EQ(md::pair_kernel_for(info), md::PairKernel::Avx2);
 }
 

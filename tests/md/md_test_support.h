@@ -57,8 +57,9 @@ inline constexpr double md::Vec4::*kAxes[3] = {&md::Vec4::x, &md::Vec4::y, &md::
 
 // The pair kernels this processor can run.
 inline std::vector<md::PairKernel> kernels() {
-    std::vector<md::PairKernel> k{md::PairKernel::Plain};
-    if (md::pair_kernel_supported(md::PairKernel::Avx2)) k.push_back(md::PairKernel::Avx2);
+    std::vector<md::PairKernel> k;
+    for (md::PairKernel kernel : md::kPairKernels)
+        if (md::pair_kernel_supported(kernel)) k.push_back(kernel);
     return k;
 }
 
