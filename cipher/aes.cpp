@@ -27,15 +27,21 @@ constexpr std::uint8_t gf_mul(std::uint8_t a, std::uint8_t b) {
 }
 
 // The S-box from its definition: the multiplicative inverse in GF(2^8), then the affine map.
+// The inverses come from the powers of the generator 3 (x = 3^k has the inverse 3^(255-k)), so
+// the table takes a few thousand steps to build: within every compiler's constant-evaluation
+// limit, where a search over all products is not.
 constexpr std::array<std::uint8_t, 256> make_sbox() {
+    std::array<std::uint8_t, 255> power{};
+    std::array<int, 256> exponent{};
+    std::uint8_t p = 1;
+    for (int k = 0; k < 255; ++k) {
+        power[k] = p;
+        exponent[p] = k;
+        p = static_cast<std::uint8_t>(p ^ xtime(p));  // p * 3
+    }
     std::array<std::uint8_t, 256> s{};
     for (int x = 0; x < 256; ++x) {
-        std::uint8_t inv = 0;
-        for (int y = 1; y < 256 && x != 0; ++y)
-            if (gf_mul(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)) == 1) {
-                inv = static_cast<std::uint8_t>(y);
-                break;
-            }
+        const std::uint8_t inv = x == 0 ? 0 : power[(255 - exponent[x]) % 255];
         std::uint8_t r = inv;
         for (int i = 1; i <= 4; ++i) r ^= static_cast<std::uint8_t>((inv << i) | (inv >> (8 - i)));
         s[x] = static_cast<std::uint8_t>(r ^ 0x63);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every test: the release build, then the address+undefined sanitizer build, then the threaded
-# tests under the thread sanitizer. GUI tests run on a virtual X display.
+# Every test: the release build, then the same tree built by clang (core and command line,
+# warnings are errors), then the address+undefined sanitizer build, then the threaded tests
+# under the thread sanitizer. GUI tests run on a virtual X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,10 @@ run_ctest() {
 
 cmake --build --preset release
 run_ctest release
+
+cmake --preset clang
+cmake --build --preset clang
+ctest --preset clang
 
 cmake --preset asan
 cmake --build --preset asan
