@@ -201,9 +201,10 @@ bool AtomicFile::fail(const char* what, int err) {
     return false;
 }
 
-bool AtomicFile::open(const std::filesystem::path& path) {
+bool AtomicFile::open(const std::filesystem::path& path, Sync sync) {
     discard();
     path_ = path;
+    sync_ = sync;
     error_.clear();
     // Beside the target, so the rename stays on one file system.
     tmp_ = path;
@@ -234,15 +235,11 @@ bool AtomicFile::commit() {
     if (!file_) return false;
     if (const int err = injected_failure(path_)) return fail("cannot write", err);
     errno = 0;
-    if (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0)
+    if (std::fflush(file_) != 0 || (sync_ == Sync::ToDisk && ::fsync(::fileno(file_)) != 0))
         return fail("cannot write", errno != 0 ? errno : EIO);
     std::FILE* f = file_;
     file_ = nullptr;
-    if (std::fclose(f) != 0) {
-        const int err = errno;
-        file_ = nullptr;
-        return fail("cannot write", err);
-    }
+    if (std::fclose(f) != 0) return fail("cannot write", errno);
     if (std::rename(tmp_.c_str(), path_.c_str()) != 0) return fail("cannot replace", errno);
     tmp_.clear();
     return true;
@@ -260,15 +257,15 @@ void AtomicFile::discard() {
 }
 
 bool write_file_atomically(const std::filesystem::path& path, std::string_view text,
-                           std::string* error) {
+                           std::string* error, Sync sync) {
     AtomicFile f;
-    if (f.open(path) && f.write(text) && f.commit()) return true;
+    if (f.open(path, sync) && f.write(text) && f.commit()) return true;
     if (error) *error = f.error();
     return false;
 }
 
 bool append_file_atomically(const std::filesystem::path& path, std::string_view block,
-                            std::string* error) {
+                            std::string* error, Sync sync) {
     // A log is a few kilobytes; this bound only keeps a stranger's huge file out of memory.
     constexpr std::uintmax_t kMaxAppendBytes = 64u << 20;
     std::string text;
@@ -288,7 +285,7 @@ bool append_file_atomically(const std::filesystem::path& path, std::string_view 
         return false;
     }
     text.append(block);
-    return write_file_atomically(path, text, error);
+    return write_file_atomically(path, text, error, sync);
 }
 
 }  // namespace app

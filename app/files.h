@@ -42,6 +42,11 @@ bool read_input_file(const std::filesystem::path& path, std::string& text, std::
 // "..."), every byte outside printable ASCII as \xNN.
 std::string printable_token(std::string_view token, std::size_t max_chars = 40);
 
+// Whether a committed file is forced to the disk (fsync) before the rename. Results and
+// profiles are; a benchmark's own logs are not, as the wait would fall into the timed part of
+// the run. Either way a full disk shows at the write or the close and leaves the old file.
+enum class Sync { ToDisk, ToSystem };
+
 // A file written whole or not at all: the text goes to a temporary file beside the target,
 // every write and the close are checked, and only a complete file is renamed into place, so a
 // full disk leaves the previous file intact. Errors name the target and the system's reason.
@@ -52,7 +57,7 @@ class AtomicFile {
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    bool open(const std::filesystem::path& path);
+    bool open(const std::filesystem::path& path, Sync sync = Sync::ToDisk);
     // Appends; after the first failure further writes do nothing.
     bool write(std::string_view text);
     // Flushes, closes and renames into place. False (and the temporary removed) on any failure.
@@ -67,16 +72,17 @@ class AtomicFile {
     bool fail(const char* what, int err);
     std::filesystem::path path_, tmp_;
     std::FILE* file_ = nullptr;
+    Sync sync_ = Sync::ToDisk;
     std::string error_;
 };
 
 // `text` as the whole new content of `path`, written atomically.
 bool write_file_atomically(const std::filesystem::path& path, std::string_view text,
-                           std::string* error);
+                           std::string* error, Sync sync = Sync::ToDisk);
 // The previous content of `path` (none when it does not exist) followed by `block`, written
 // atomically: the same bytes an append gives, never a half-appended file.
 bool append_file_atomically(const std::filesystem::path& path, std::string_view block,
-                            std::string* error);
+                            std::string* error, Sync sync = Sync::ToDisk);
 
 // Test seam: every write to a file named `file_name` (any file when empty) fails with `err`
 // (ENOSPC for a full disk) after the temporary file was created. `err` 0 ends it.

@@ -33,7 +33,8 @@ class TextBuffer {
             return false;
         }
         std::string problem;
-        if (!app::write_file_atomically(path, std::string_view(data_, size_), &problem)) {
+        if (!app::write_file_atomically(path, std::string_view(data_, size_), &problem,
+                                        app::Sync::ToSystem)) {
             error = problem;
             return false;
         }

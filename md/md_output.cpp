@@ -14,14 +14,14 @@ constexpr const char* kStars = "************************************************
 
 std::string replace_file(const char* name, const std::string& text) {
     std::string error;
-    app::write_file_atomically(name, text, &error);
+    app::write_file_atomically(name, text, &error, app::Sync::ToSystem);
     return error;
 }
 
 // The old content and the block, renamed into place together: the bytes an append gives.
 std::string append_block(const char* name, const std::string& block) {
     std::string error;
-    app::append_file_atomically(name, block, &error);
+    app::append_file_atomically(name, block, &error, app::Sync::ToSystem);
     return error;
 }
 
@@ -130,7 +130,7 @@ std::string xmol_text(const mdsimstate& s) {
 
 std::string write_xmol(const mdsimstate& s, const std::string& file) {
     app::AtomicFile f;
-    if (f.open(file)) {
+    if (f.open(file, app::Sync::ToSystem)) {
         xmol_pieces(s, 1 << 16, [&](const std::string& piece) { return f.write(piece); });
         f.commit();
     }
