@@ -60,12 +60,12 @@ std::optional<std::filesystem::path> find_file_nocase(const std::filesystem::pat
 }
 
 std::vector<std::filesystem::path> list_files_nocase(const std::filesystem::path& dir,
-                                                     std::string_view ext) {
+                                                     std::string_view ext, bool regular_only) {
     std::vector<std::filesystem::path> out;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
         std::error_code ec2;
-        if (!entry.is_regular_file(ec2)) continue;
+        if (regular_only && !entry.is_regular_file(ec2)) continue;
         if (iequals(entry.path().extension().string(), ext)) out.push_back(entry.path());
     }
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) {

@@ -22,9 +22,11 @@ bool iless(std::string_view a, std::string_view b);
 std::optional<std::filesystem::path> find_file_nocase(const std::filesystem::path& dir,
                                                       std::string_view name);
 // Regular files of `dir` whose extension equals `ext` (".in", ".rst") ignoring case, sorted by
-// name ignoring case. A missing folder gives an empty list.
+// name ignoring case; with `regular_only` false, entries of any type (directories, pipes,
+// devices) too. A missing folder gives an empty list.
 std::vector<std::filesystem::path> list_files_nocase(const std::filesystem::path& dir,
-                                                     std::string_view ext);
+                                                     std::string_view ext,
+                                                     bool regular_only = true);
 // A file name up to its first ".".
 std::string base_name(const std::filesystem::path& file);
 

@@ -148,7 +148,9 @@ OrbitraRun::~OrbitraRun() {
 
 void OrbitraRun::fill_lists() {
     atoms.clear();
-    for (const auto& p : app::list_files_nocase(deck_folder, ".in"))
+    // Entries that are not regular files are listed too: running one says what is wrong
+    // with it instead of running another deck.
+    for (const auto& p : app::list_files_nocase(deck_folder, ".in", false))
         atoms.push_back({app::base_name(p), p});
     std::stable_sort(atoms.begin(), atoms.end(), [](const AtomEntry& a, const AtomEntry& b) {
         return app::iless(a.name, b.name);

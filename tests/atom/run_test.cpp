@@ -2,6 +2,7 @@
 // start, figures and the time line, a stop honoured at an iteration boundary, a missing deck on
 // an automatic start, refused decks, a failed exchange evaluation, timers that cannot start.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <mutex>
 #include <string>
@@ -419,6 +420,37 @@ TEST(OrbitraRun, DestroyedControllerStopsItsComputeThreadPromptly) {
     const auto asked = std::chrono::steady_clock::now();
     run.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OrbitraRun, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
+    const struct {
+        const char* name;
+        void (*make)();
+        const char* reason;
+    } rows[] = {
+        {"Dir", [] { std::filesystem::create_directories("Input Files/Dir.in"); },
+         "is a directory, not a file"},
+        {"Fifo", [] { ::mkfifo("Input Files/Fifo.in", 0600); },
+         "is a named pipe (FIFO), not a file"},
+        {"Zero", [] { std::filesystem::create_symlink("/dev/zero", "Input Files/Zero.in"); },
+         "is a device, not a file"},
+    };
+    for (const auto& row : rows) {
+        Workspace ws;
+        RecordingSink sink;
+        row.make();
+        auto run = automatic(row.name);
+        EXPECT_EQ(run_modal(*run), app::kIdOk);
+        EXPECT_TRUE(sink.boxes.empty()) << row.name;
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed) << row.name;
+        EXPECT_EQ(run->record().error(),
+                  app::strprintf("Error: Orbitra deck %s.in refused: %s.", row.name, row.reason));
+        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << row.name;
+    }
 }
 
 }  // namespace
