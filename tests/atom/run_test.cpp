@@ -332,7 +332,7 @@ TEST(OrbitraController, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
 
 namespace {
 
-TEST(OrbitraRun, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
+TEST(OrbitraController, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
     for (const double Z : {1500.0, 5000.0, 1e300}) {
         Workspace ws;
         RecordingSink sink;
@@ -354,7 +354,7 @@ TEST(OrbitraRun, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
     }
 }
 
-TEST(OrbitraRun, BisectionStepLimitFailsTheRunWithItsErrorLine) {
+TEST(OrbitraController, BisectionStepLimitFailsTheRunWithItsErrorLine) {
     Workspace ws;
     RecordingSink sink;
     atom::set_bisection_cap_for_testing(3);
@@ -379,11 +379,11 @@ void write_slow_deck() {
 }
 
 // Cancels (and confirms) as soon as the compute thread has finished its set-up.
-class EarlyCancellingRun : public atom::OrbitraRun {
+class EarlyCancellingRun : public atom::OrbitraController {
   public:
     std::chrono::steady_clock::time_point cancelled{};
     void on_timer(int id) override {
-        atom::OrbitraRun::on_timer(id);
+        atom::OrbitraController::on_timer(id);
         if (running && cancelled == std::chrono::steady_clock::time_point{} &&
             shared().view_data_ready.is_set()) {
             cancelled = std::chrono::steady_clock::now();
@@ -392,7 +392,7 @@ class EarlyCancellingRun : public atom::OrbitraRun {
     }
 };
 
-TEST(OrbitraRun, StopInsideAnIterationEndsTheRunPromptly) {
+TEST(OrbitraController, StopInsideAnIterationEndsTheRunPromptly) {
     Workspace ws;
     RecordingSink sink;
     write_slow_deck();
@@ -408,7 +408,7 @@ TEST(OrbitraRun, StopInsideAnIterationEndsTheRunPromptly) {
     EXPECT_LT(took, 5s);
 }
 
-TEST(OrbitraRun, DestroyedControllerStopsItsComputeThreadPromptly) {
+TEST(OrbitraController, DestroyedControllerStopsItsComputeThreadPromptly) {
     Workspace ws;
     RecordingSink sink;
     write_slow_deck();
@@ -426,7 +426,7 @@ TEST(OrbitraRun, DestroyedControllerStopsItsComputeThreadPromptly) {
 
 namespace {
 
-TEST(OrbitraRun, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
+TEST(OrbitraController, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
     const struct {
         const char* name;
         void (*make)();
