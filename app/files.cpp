@@ -132,10 +132,15 @@ bool read_input_file(const std::filesystem::path& path, std::string& text, std::
     };
     if (::fstat(fd, &st) != 0) return fail(strprintf("cannot be read (%s)", std::strerror(errno)));
     if (const char* problem = not_regular(st.st_mode)) return fail(problem);
-    // One byte past the limit tells a file that grew after the check.
-    std::string buffer(static_cast<std::size_t>(limit) + 1, '\0');
+    // Sized for the file as it is now; reading one byte past the limit tells a file that grew.
+    const std::size_t cap = static_cast<std::size_t>(limit) + 1;
+    std::string buffer(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, cap), '\0');
     std::size_t got = 0;
-    while (got < buffer.size()) {
+    for (;;) {
+        if (got == buffer.size()) {
+            if (buffer.size() == cap) break;
+            buffer.resize(std::min(cap, buffer.size() * 2));
+        }
         const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return fail(strprintf("cannot be read (%s)", std::strerror(errno)));
