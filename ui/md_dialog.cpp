@@ -310,6 +310,7 @@ void MdDialog::build() {
     // The trace button has no action.
 
     show_user_settings();
+    run->setFocus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -132,10 +132,11 @@ QSize EnergyGraphs::sizeHint() const {
 void EnergyGraphs::paintEvent(QPaintEvent* event) {
     (void)event;
     const qreal dpr = devicePixelRatioF();
-    QImage image((QSizeF(layout_.size) * dpr).toSize(), QImage::Format_RGB32);
+    QImage image((QSizeF(layout_.size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
+    // Transparent around the plots: the group box's own shade shows through.
     paint_energy_graphs(image, layout_, font_, source_ ? source_() : EnergyHistories{},
-                        palette().color(QPalette::Window));
+                        Qt::transparent);
     QPainter(this).drawImage(0, 0, image);
 }
 

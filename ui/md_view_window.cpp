@@ -142,18 +142,6 @@ void MdViewWindow::paintGL() {
     if (spin_ > 360.0f) spin_ = 0.0f;
     camera_.apply();
 
-    if (view_.show_pitch_yaw) {
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_DEPTH_TEST);
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glPushMatrix();
-        glLoadIdentity();
-        glRasterPos3f(-0.6f, 0.0f, -1.0f);
-        font_.draw(angles_text());
-        glPopMatrix();
-        glPopAttrib();
-    }
     if (view_.show_guide_cube) gl::draw_wire_cube(0.0f, 100.0f);
 
     build_sphere();
@@ -167,6 +155,19 @@ void MdViewWindow::paintGL() {
             glCallList(sphere_list_);
             glPopMatrix();
         }
+    }
+    // Written last: the spheres would otherwise cover it.
+    if (view_.show_pitch_yaw) {
+        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glPushMatrix();
+        glLoadIdentity();
+        glRasterPos3f(-0.6f, 0.0f, -1.0f);
+        font_.draw(angles_text());
+        glPopMatrix();
+        glPopAttrib();
     }
     glFlush();
     if (took) {
