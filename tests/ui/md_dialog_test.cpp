@@ -152,6 +152,10 @@ TEST_F(MdDialogTest, StopThenSingleStepsContinueTheStoppedRun) {
     EXPECT_FALSE(w->ended());
     const int32_t done = controller.run().md_step_count.load();
     if (done >= 1000) GTEST_SKIP() << "the run finished before the stop";
+    // A stopped run has nothing to replay: the request is refused, nothing starts.
+    EXPECT_FALSE(enabled(1010));
+    controller.on_command(md::kIdViewReplay);
+    EXPECT_TRUE(idle());
 
     click(1007);
     EXPECT_FALSE(enabled(1007));
@@ -353,9 +357,22 @@ TEST_F(MdDialogTest, OpenGlPictureAndViewWindowDuringARunAndAReplay) {
     view->resize(300, 200);
     EXPECT_FALSE(view->close());
     ASSERT_TRUE(wait_until([&] { return idle() || view->frames_drawn() >= 10; }));
-    if (!idle()) EXPECT_GE(view->frames_drawn(), 10);
+    if (!idle()) {
+        EXPECT_GE(view->frames_drawn(), 10);
+    }
     ASSERT_TRUE(wait_until([&] { return idle(); }, 120000));
     EXPECT_EQ(console_count("Frames: 100 Runtime:"), 1);
+    EXPECT_EQ(w->view_window(), nullptr);
+
+    // Full screen: the window covers the screen (or stays a window where that is refused).
+    w->control<QCheckBox>(1014)->click();
+    EXPECT_TRUE(controller.view.full_screen);
+    click(1006);
+    view = w->view_window();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->full_screen(), view->isFullScreen());
+    ASSERT_TRUE(wait_until([&] { return idle(); }));
     EXPECT_EQ(w->view_window(), nullptr);
 }
 
