@@ -1,7 +1,7 @@
 // The "Molecular Dynamics Benchmark" dialog over a real controller and a short deck: the texts
 // and states of a whole run, a stop, a single step and a replay, the user-specified settings,
 // the temperature edit's bad input, the automatic run through the program's modal runner, and
-// the OpenGL parts (or their absence).
+// the dialog without OpenGL.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,6 +21,7 @@
 #include "app/console.h"
 #include "gui_test_support.h"
 #include "md/md_controller.h"
+#include "md_dialog_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/gl_view_helper.h"
 #include "ui/md_dialog.h"
@@ -30,8 +31,7 @@
 
 namespace {
 
-using testing_support::ScopedCwd;
-using testing_support::TempDir;
+using ui_test::MdDialogTest;
 using ui_test::shown_boxes;
 using ui_test::wait_until;
 
@@ -40,50 +40,6 @@ class StalledView : public md::FrameSink {
   public:
     void show_frame(const double*, const int32_t*, int32_t) override { frames.fetch_add(1); }
     std::atomic<int> frames{0};
-};
-
-class MdDialogTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::filesystem::create_directories(dir.path() / "MD");
-        std::filesystem::copy_file(testing_support::source_data_dir() / "MD" / "Neon-Quick.in",
-                                   dir.path() / "MD" / "Neon-Quick.in");
-        app::console().reset();
-        shown_boxes().clear();
-        controller.use_deck_name = 1;
-        controller.deck_name = "Neon-Quick";  // 64 neon atoms, 1000 steps
-    }
-    void open() {
-        w = std::make_unique<ui::MdDialog>(controller, nullptr);
-        controller.attach(w.get());
-        w->show();
-    }
-    QString text(int id) const {
-        if (auto* b = w->control<QPushButton>(id)) return b->text();
-        if (auto* e = w->control<QLineEdit>(id)) return e->text();
-        if (auto* l = w->control<QLabel>(id)) return l->text();
-        return {};
-    }
-    bool enabled(int id) const { return w->control<QWidget>(id)->isEnabled(); }
-    void click(int id) { w->control<QPushButton>(id)->click(); }
-    bool idle() const { return controller.run_state() == md::kStateIdle; }
-    void expect_controls(const char* run, const char* cancel, const char* status) {
-        QApplication::processEvents();
-        EXPECT_EQ(text(1006), QString::fromLatin1(run));
-        EXPECT_EQ(text(2), QString::fromLatin1(cancel));
-        EXPECT_EQ(text(1009), QString::fromLatin1(status));
-    }
-    int console_count(const char* line) const {
-        const std::string t = app::console().text();
-        int n = 0;
-        for (size_t at = t.find(line); at != std::string::npos; at = t.find(line, at + 1)) ++n;
-        return n;
-    }
-
-    TempDir dir;
-    ScopedCwd cwd{dir.path()};
-    md::MdController controller;
-    std::unique_ptr<ui::MdDialog> w;
 };
 
 TEST_F(MdDialogTest, WholeRunThenReplayThenCancelCloses) {
@@ -313,67 +269,6 @@ TEST_F(MdDialogTest, ViewOptionsAreTakenBackOnOk) {
     box.resolution_list()->setCurrentIndex(-1);  // no choice: 640 x 480 x 32
     EXPECT_EQ(box.settings().full_width, 640);
     EXPECT_EQ(box.settings().full_depth, 32);
-}
-
-// Under a display with OpenGL (Xvfb and Mesa in CI): the picture turns and the view window
-// draws every atom, refuses to close while the run owns it and answers the keys.
-TEST_F(MdDialogTest, OpenGlPictureAndViewWindowDuringARunAndAReplay) {
-    if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
-    // 100 steps: a software renderer draws the replay's frames one by one.
-    std::ofstream(dir.path() / "MD" / "Short.in")
-        << "LatticeType 0\nSpecies1 1\nCellsPerSide 4\nTemperatureKelvin 30.0\n"
-           "TimeStepReduced 0.0001\nNumberOfSteps 100\n";
-    controller.deck_name = "Short";
-    open();
-    EXPECT_TRUE(w->has_gl());
-    ASSERT_TRUE(wait_until([&] { return !w->picture()->pixmap().isNull(); }));
-    // The wire cube is white on black somewhere in the picture.
-    const QImage pic = w->picture()->pixmap().toImage();
-    EXPECT_EQ(pic.size(), QSize(200, 150));
-    bool white = false;
-    for (int y = 0; y < pic.height(); ++y)
-        for (int x = 0; x < pic.width(); ++x) white |= QColor(pic.pixel(x, y)).lightness() > 200;
-    EXPECT_TRUE(white);
-    const float angle = controller.picture_angle;
-    QTest::qWait(100);
-    EXPECT_NE(controller.picture_angle, angle);
-
-    w->control<QCheckBox>(1013)->click();
-    EXPECT_TRUE(controller.view_enabled);
-    EXPECT_TRUE(enabled(1014));
-    click(1006);
-    ui::MdViewWindow* view = w->view_window();
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->windowTitle(), QStringLiteral("OpenGL View"));
-    EXPECT_FALSE(view->close());  // the run owns it
-    QTest::keyClick(view, Qt::Key_W);
-    EXPECT_FLOAT_EQ(view->camera().pitch, -10);
-    ASSERT_TRUE(wait_until([&] { return idle(); }));
-    EXPECT_EQ(w->view_window(), nullptr);
-
-    click(1010);
-    view = w->view_window();
-    ASSERT_NE(view, nullptr);
-    view->resize(300, 200);
-    EXPECT_FALSE(view->close());
-    ASSERT_TRUE(wait_until([&] { return idle() || view->frames_drawn() >= 10; }));
-    if (!idle()) {
-        EXPECT_GE(view->frames_drawn(), 10);
-    }
-    ASSERT_TRUE(wait_until([&] { return idle(); }, 120000));
-    EXPECT_EQ(console_count("Frames: 100 Runtime:"), 1);
-    EXPECT_EQ(w->view_window(), nullptr);
-
-    // Full screen: the window covers the screen (or stays a window where that is refused).
-    w->control<QCheckBox>(1014)->click();
-    EXPECT_TRUE(controller.view.full_screen);
-    click(1006);
-    view = w->view_window();
-    ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(view->isVisible());
-    EXPECT_EQ(view->full_screen(), view->isFullScreen());
-    ASSERT_TRUE(wait_until([&] { return idle(); }));
-    EXPECT_EQ(w->view_window(), nullptr);
 }
 
 }  // namespace
