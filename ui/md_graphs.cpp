@@ -47,8 +47,7 @@ void vertical_caption(QPainter& p, const QString& text, int x, int top, int widt
     }
 }
 
-void plot(QPainter& p, QPoint origin, const double* history, int32_t count, const QColor& pen,
-          const QFontMetrics& fm) {
+void plot(QPainter& p, QPoint origin, const double* history, int32_t count, const QColor& pen) {
     const QRect area(origin, QSize(kAreaWidth, kAreaHeight));
     p.fillRect(area, Qt::white);
     sunken_edge(p, area);
@@ -71,7 +70,6 @@ void plot(QPainter& p, QPoint origin, const double* history, int32_t count, cons
     p.drawText(text_box, Qt::AlignRight | Qt::AlignBottom,
                QString::fromStdString(md::graph_min_text(w)));
     p.restore();
-    (void)fm;
 }
 
 }  // namespace
@@ -110,8 +108,8 @@ void paint_energy_graphs(QImage& image, const EnergyGraphLayout& l, const QFont&
                      line);
     vertical_caption(p, kPotentialCaption, l.potential.x() - kEdge - caption, l.potential.y(),
                      caption, line);
-    plot(p, l.kinetic, h.kinetic, h.count, kKineticPen, fm);
-    plot(p, l.potential, h.potential, h.count, kPotentialPen, fm);
+    plot(p, l.kinetic, h.kinetic, h.count, kKineticPen);
+    plot(p, l.potential, h.potential, h.count, kPotentialPen);
     p.setPen(Qt::black);
     const int time_y = l.kinetic.y() + kAreaHeight + kEdge;
     p.drawText(QRect(l.kinetic.x(), time_y, kAreaWidth, line), Qt::AlignHCenter,
