@@ -36,6 +36,8 @@ MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_reque
 MdViewWindow::~MdViewWindow() {
     tick_.stop();
     release_gl();
+    // The base class destroys the context later, when this part of the object is gone.
+    if (context()) disconnect(context(), nullptr, this, nullptr);
 }
 
 void MdViewWindow::set_frame(const double* xyz, const int32_t* species, int32_t atom_count) {
