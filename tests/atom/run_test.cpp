@@ -10,10 +10,10 @@
 #include "app/console.h"
 #include "app/format.h"
 #include "app/headless_host.h"
-#include "app/message_sink.h"
 #include "app/run_registry.h"
 #include "atom/orbitra_run.h"
 #include "deck_fixtures.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 void register_atom_runs(app::RunRegistry& registry);
@@ -22,27 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using atom_testing::orbital;
-
-// Records message boxes and answers questions with a fixed answer.
-class RecordingSink : public app::MessageSink {
-  public:
-    RecordingSink() { app::set_message_sink(this); }
-    ~RecordingSink() override { app::set_message_sink(nullptr); }
-    void message_box(std::string_view text, std::string_view title) override {
-        std::lock_guard lock(mutex_);
-        boxes.push_back(std::string(title) + ": " + std::string(text));
-    }
-    bool ask_yes_no(std::string_view text, std::string_view title) override {
-        std::lock_guard lock(mutex_);
-        boxes.push_back(std::string(title) + "? " + std::string(text));
-        return answer;
-    }
-    std::vector<std::string> boxes;
-    bool answer = true;
-
-  private:
-    std::mutex mutex_;
-};
 
 // A working directory with an "Input Files" folder of small decks.
 struct Workspace {
@@ -71,7 +50,7 @@ int run_modal(app::RunController& c) {
 
 TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     auto run = automatic("HE");  // looked up ignoring case
     EXPECT_EQ(run_modal(*run), app::kIdOk);
     const app::RunRecord& rec = run->record();
@@ -122,7 +101,7 @@ class CancellingRun : public atom::OrbitraRun {
 
 TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     // Never converges (tolerance 0), so only the stop ends it early.
     atom_testing::write_file("Input Files/Be.in",
                              atom_testing::deck(4, 500, "0.001", "400",
@@ -150,7 +129,7 @@ TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
 
 TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     sink.answer = false;
     atom_testing::write_file("Input Files/Be.in",
                              atom_testing::deck(4, 250, "0.001", "400",
@@ -167,7 +146,7 @@ TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
 
 TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
     auto run = automatic("Xe");
     EXPECT_EQ(run_modal(*run), app::kIdOk);
@@ -183,7 +162,7 @@ TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
 
 TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/Bad.in",
                              atom_testing::deck(1, 250, "0.001", "400", orbital(1, 4, 0, 0), 1));
     auto run = automatic("bad");
@@ -201,7 +180,7 @@ TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
 
 TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom::set_radlocpot_failure_for_testing(true);
     auto run = automatic("He");
     testing::internal::CaptureStdout();
@@ -221,7 +200,7 @@ TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     {
         testing_support::TempDir dir;
         testing_support::ScopedCwd cwd(dir.path());
-        RecordingSink sink;
+        testing_support::RecordingSink sink;
         auto run = automatic("Ag");
         EXPECT_EQ(run_modal(*run), app::kIdOk);
         EXPECT_TRUE(run->atoms.empty());
@@ -229,7 +208,7 @@ TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     }
     for (const int timer : {atom::kTimerStatus, atom::kTimerClock}) {
         Workspace ws;
-        RecordingSink sink;
+        testing_support::RecordingSink sink;
         auto run = automatic("H");
         app::HeadlessRunner runner;
         runner.time_limit = 60s;
@@ -244,7 +223,7 @@ TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
 
 TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/A.in",
                              atom_testing::deck(1, 500, "0.01", "50", orbital(1, 0, 0, 0), 1));
     app::HeadlessRunner runner;
@@ -281,7 +260,7 @@ TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
 
 TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     app::RunRegistry registry;
     register_atom_runs(registry);
     const app::RunEntry* entry = registry.find(3);
@@ -302,7 +281,7 @@ namespace {
 
 TEST(OrbitraRun, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom_testing::write_file(
         "Input Files/B.in",
         atom_testing::deck(5, 250, "0.001", "400",

@@ -4,6 +4,7 @@
 // measured time exact, so the whole measurement is checked, not only its last line.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -45,14 +46,24 @@ TEST(Figures, BandwidthIsBytesReadAndWrittenPerRepetitionInMebibytesPerSecond) {
         EXPECT_FLOAT_EQ(membench::bandwidth_mbs(r.size, r.reps, r.seconds), r.mbs) << r.size;
 
     // The whole measurement: each method's pair of readings is one tick of 1/1024 s, so every
-    // method that runs scores the first row's 2048 MB/s.
+    // method that runs scores the first row's 2048 MB/s; a method the processor lacks reads -1
+    // and never wins, slots 10-13 stay empty.
     testing_support::SteppingCounter counter(1024.0);
     Buffer a = aligned_buffer(8192), b = aligned_buffer(8192);
-    membench::BandwidthRow row{};
-    const float best = membench::measure_bandwidth(4096, 256, a.get(), b.get(), row, {true, false});
-    for (int slot = 0; slot < 8; ++slot) EXPECT_EQ(row[slot], 2048.0f) << slot;
-    EXPECT_EQ(row[8], membench::kIsaNotSupported);
-    EXPECT_EQ(best, 2048.0f);
+    const struct {
+        membench::CopyIsa isa;
+        int methods;  // slots 0 to methods-1 run
+    } isas[] = {{{false, false}, 4}, {{true, false}, 8}, {{true, true}, 10}};
+    for (const auto& v : isas) {
+        membench::BandwidthRow row{};
+        EXPECT_EQ(membench::measure_bandwidth(4096, 256, a.get(), b.get(), row, v.isa), 2048.0f);
+        for (int slot = 0; slot < membench::kMethodSlots; ++slot) {
+            const float want = slot < v.methods ? 2048.0f
+                               : slot < 10      ? membench::kIsaNotSupported
+                                                : 0.0f;
+            EXPECT_EQ(row[slot], want) << v.methods << " methods, slot " << slot;
+        }
+    }
 }
 
 TEST(Figures, LatencyCellIsCyclesPerLoadAndNanosecondsFollowTheClock) {
@@ -131,19 +142,32 @@ TEST(Figures, AesRateIsAllPassesBytesInMebibytesPerSecond) {
     EXPECT_EQ(cipher::cipher_rate(1.6e9, 0.0), 0.0);
 }
 
-TEST(Figures, SubScoresAtHandPickedRatios) {
-    // Each figure a round factor off its reference: (ref - t) / t or (v - ref) / ref is a
-    // quarter, a fifth or a half, so the score is 1000 plus or minus that many thousandths.
+TEST(Figures, SubScoresAtTheReferenceAndAtHandPickedRatios) {
+    // 1000 is the reference machine; half its time or twice its rate is 2000. Off the round
+    // factors, (ref - t) / t or (v - ref) / ref is a quarter or a fifth, so the score is 1000
+    // plus or minus that many thousandths.
     const struct {
         float got, want;
     } rows[] = {
-        {suite::md_subscore(101.0f), 750.0f},           // (75.75 - 101) / 101 = -0.25
+        {suite::md_subscore(75.75f), 1000.0f},
+        {suite::md_subscore(75.75f / 2), 2000.0f},
+        {suite::md_subscore(75.75f * 2), 500.0f},
+        {suite::md_subscore(101.0f), 750.0f},  // (75.75 - 101) / 101 = -0.25
+        {suite::orbitra_subscore(330.626f), 1000.0f},
+        {suite::orbitra_subscore(330.626f / 2), 2000.0f},
         {suite::orbitra_subscore(264.5008f), 1250.0f},  // 330.626 = 1.25 x 264.5008
-        // Bandwidth 1.25 x 3924.38 (+250) and latency 87.3 / 1.25 = 69.84 (+250).
+        {suite::memory_subscore(3924.38f, 87.3f), 1000.0f},
+        // Twice the bandwidth and half the latency: both halves give 2000.
+        {suite::memory_subscore(2 * 3924.38f, 87.3f / 2), 2000.0f},
+        // Bandwidth 1.25 x 3924.38 (1250) and latency 87.3 / 1.25 = 69.84 (1250).
         {suite::memory_subscore(4905.475f, 69.84f), 1250.0f},
+        {suite::blas_subscore(5521.23f, 2751.78f), 1000.0f},
+        {suite::blas_subscore(2 * 5521.23f, 2751.78f), 1500.0f},
         // SGEMM 1.25 x 5521.23 (1250) and DGEMM 0.8 x 2751.78 (800), averaged.
         {suite::blas_subscore(6901.5375f, 2201.424f), 1025.0f},
-        {static_cast<float>(suite::cipher_subscore(140.6375)), 1250.0f},  // 1.25 x 112.51
+        {suite::cipher_subscore(112.51), 1000.0f},
+        {suite::cipher_subscore(225.02), 2000.0f},
+        {suite::cipher_subscore(140.6375), 1250.0f},  // 1.25 x 112.51
     };
     for (const auto& r : rows) EXPECT_NEAR(r.got, r.want, 0.01) << &r - rows;
 
@@ -157,6 +181,24 @@ TEST(Figures, SubScoresAtHandPickedRatios) {
         {0.0, 1721.495, 1000.0},
     }};
     EXPECT_NEAR(stream::stream_score(rates), 875.0f, 0.01);
+}
+
+TEST(Figures, SubScoreSinglePrecisionExceptTheCipher) {
+    // Float and double arithmetic round these figures differently (checked by the EXPECT_NEs);
+    // each score must match its own precision bit for bit.
+    const float t = 2.59f;
+    const float single = (75.75f - t) / t * 1000.0f + 1000.0f;
+    EXPECT_EQ(suite::md_subscore(t), single);
+    EXPECT_NE(single, static_cast<float>((75.75 - double(t)) / double(t) * 1000.0 + 1000.0));
+    const double r = 123.456;
+    const float wide = static_cast<float>((r - 112.51) / 112.51 * 1000.0 + 1000.0);
+    EXPECT_EQ(suite::cipher_subscore(r), wide);
+    EXPECT_NE(wide, (static_cast<float>(r) - 112.51f) / 112.51f * 1000.0f + 1000.0f);
+}
+
+TEST(Figures, SubScoreOnlyPositiveFiniteFiguresAreUsable) {
+    EXPECT_TRUE(suite::usable_figure(1e-9));
+    for (double bad : {0.0, -3.0, HUGE_VAL, std::nan("")}) EXPECT_FALSE(suite::usable_figure(bad));
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 #include "app/headless_host.h"
 #include "app/processor_info.h"
 #include "md/md_controller.h"
-#include "membench/fake_cpuid.h"
 #include "membench/memory_controller.h"
+#include "support/fake_cpuid.h"
 #include "support/temp_dir.h"
 
 namespace {

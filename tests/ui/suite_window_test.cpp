@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <fstream>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
@@ -18,6 +17,7 @@
 #include "gui_test_support.h"
 #include "suite/profile.h"
 #include "suite/score_panel.h"
+#include "support/fake_runner.h"
 #include "support/temp_dir.h"
 #include "ui/dialog_window.h"
 #include "ui/main_frame.h"
@@ -31,23 +31,17 @@ using testing_support::TempDir;
 using ui_test::RunnerScope;
 using ui_test::wait_until;
 
-// Stands in for every benchmark dialog: the run "completes" with a fixed headline at once.
-class InstantRuns : public app::ModalRunner {
-  public:
-    int run_modal(app::RunController& c) override {
-        titles.push_back(c.title());
+using testing_support::write_file;
+
+testing_support::FakeRunner completing_runner(double headline) {
+    testing_support::FakeRunner r;
+    r.result = app::kIdOk;
+    r.on_run = [headline](app::RunController& c) {
         c.record().begin();
         c.record().set_headline("rate", headline);
         c.record().complete();
-        return app::kIdOk;
-    }
-    double headline = 112.51;  // the reference cipher rate: a sub-score of 1000
-    std::vector<std::string> titles;
-};
-
-void write_file(const std::filesystem::path& p, const std::string& text) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p) << text;
+    };
+    return r;
 }
 
 QRgb pixel(ui::ScorePanel* panel, int x, int y) {
@@ -65,7 +59,9 @@ class SuiteWindowTest : public ::testing::Test {
     }
     TempDir dir;
     ScopedCwd cwd{dir.path()};
-    InstantRuns runs;
+    // Every benchmark dialog "completes" at once at the reference cipher rate (a sub-score of
+    // 1000).
+    testing_support::FakeRunner runs = completing_runner(112.51);
     RunnerScope scope{&runs};
     suite::CSuiteDlg controller{app::run_registry()};
 };
