@@ -34,8 +34,8 @@ struct Workspace {
     }
 };
 
-std::unique_ptr<atom::OrbitraRun> automatic(const std::string& deck) {
-    auto run = std::make_unique<atom::OrbitraRun>();
+std::unique_ptr<atom::OrbitraController> automatic(const std::string& deck) {
+    auto run = std::make_unique<atom::OrbitraController>();
     run->auto_run_request = true;
     run->close_when_done = true;
     run->deck_name = deck;
@@ -48,7 +48,7 @@ int run_modal(app::RunController& c) {
     return runner.run_modal(c);
 }
 
-TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
+TEST(OrbitraController, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
     Workspace ws;
     testing_support::RecordingSink sink;
     auto run = automatic("HE");  // looked up ignoring case
@@ -87,11 +87,11 @@ TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
 }
 
 // Cancels (and confirms) once the compute thread is past its first iteration.
-class CancellingRun : public atom::OrbitraRun {
+class CancellingRun : public atom::OrbitraController {
   public:
     int cancelled_at = -1;
     void on_timer(int id) override {
-        atom::OrbitraRun::on_timer(id);
+        atom::OrbitraController::on_timer(id);
         if (running && cancelled_at < 0 && shared().iteration.load() >= 1) {
             cancelled_at = shared().iteration.load();
             on_cancel();
@@ -99,7 +99,7 @@ class CancellingRun : public atom::OrbitraRun {
     }
 };
 
-TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
+TEST(OrbitraController, StopIsHonouredAtTheNextIterationBoundary) {
     Workspace ws;
     testing_support::RecordingSink sink;
     // Never converges (tolerance 0), so only the stop ends it early.
@@ -127,7 +127,7 @@ TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
     EXPECT_EQ(app::console().text().find("Time:"), std::string::npos);
 }
 
-TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
+TEST(OrbitraController, CancelAnsweredNoLeavesTheRunGoing) {
     Workspace ws;
     testing_support::RecordingSink sink;
     sink.answer = false;
@@ -144,7 +144,7 @@ TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
     EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
 }
 
-TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
+TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     Workspace ws;
     testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
@@ -160,7 +160,7 @@ TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     EXPECT_EQ(run->record().figure("deck"), "b");
 }
 
-TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
+TEST(OrbitraController, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
     Workspace ws;
     testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/Bad.in",
@@ -178,7 +178,7 @@ TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
     EXPECT_FALSE(run->shared().atom.allocated);
 }
 
-TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
+TEST(OrbitraController, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
     Workspace ws;
     testing_support::RecordingSink sink;
     atom::set_radlocpot_failure_for_testing(true);
@@ -196,7 +196,7 @@ TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
     EXPECT_FALSE(run->running);
 }
 
-TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
+TEST(OrbitraController, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     {
         testing_support::TempDir dir;
         testing_support::ScopedCwd cwd(dir.path());
@@ -221,7 +221,7 @@ TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     }
 }
 
-TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
+TEST(OrbitraController, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
     Workspace ws;
     testing_support::RecordingSink sink;
     atom_testing::write_file("Input Files/A.in",
@@ -229,11 +229,11 @@ TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
     app::HeadlessRunner runner;
     runner.time_limit = 60s;
     // The first paint fills the lists; a menu-opened dialog waits for the user.
-    class Driver : public atom::OrbitraRun {
+    class Driver : public atom::OrbitraController {
       public:
         std::vector<std::string> seen;
         void on_paint() override {
-            atom::OrbitraRun::on_paint();
+            atom::OrbitraController::on_paint();
             if (done_) return;
             done_ = true;
             seen = {points_text, rinit_text, rfinal_text};
@@ -258,7 +258,7 @@ TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
               std::string::npos);
 }
 
-TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
+TEST(OrbitraController, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
     Workspace ws;
     testing_support::RecordingSink sink;
     app::RunRegistry registry;
@@ -279,7 +279,7 @@ TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
 
 namespace {
 
-TEST(OrbitraRun, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
+TEST(OrbitraController, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
     Workspace ws;
     testing_support::RecordingSink sink;
     atom_testing::write_file(

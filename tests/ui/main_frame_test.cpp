@@ -74,7 +74,7 @@ TEST(CMainFrame, MenuDriversWriteTheirLinesAroundTheDialog) {
     testing_support::FakeRunner runner;
     bool automatic = true;
     runner.on_run = [&](app::RunController& c) {
-        if (auto* s = dynamic_cast<suite::CSuiteDlg*>(&c))
+        if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
             automatic = s->inputs().automatic_run_requested;
     };
     RunnerScope scope(&runner);

@@ -63,7 +63,7 @@ class SuiteWindowTest : public ::testing::Test {
     // 1000).
     testing_support::FakeRunner runs = completing_runner(112.51);
     RunnerScope scope{&runs};
-    suite::CSuiteDlg controller{app::run_registry()};
+    suite::SuiteController controller{app::run_registry()};
 };
 
 TEST_F(SuiteWindowTest, CheckBoxesToggleTheSelections) {
