@@ -171,16 +171,29 @@ TEST(Figures, SubScoresAtTheReferenceAndAtHandPickedRatios) {
     };
     for (const auto& r : rows) EXPECT_NEAR(r.got, r.want, 0.01) << &r - rows;
 
-    // STREAM: per kernel the best of its three forms. Copy at twice its 3595.75 (2000), Scale
-    // at its reference (1000), Add never ran (0), Triad at half its 3442.99 (500):
-    // (2000 + 1000 + 0 + 500) / 4 = 875.
-    const stream::RateTable rates = {{
-        {0.0, 3595.75, 7191.5},
-        {0.0, 3572.05, -1.0},
-        {0.0, -1.0, -1.0},
-        {0.0, 1721.495, 1000.0},
-    }};
-    EXPECT_NEAR(stream::stream_score(rates), 875.0f, 0.01);
+    // STREAM: per kernel the best of its three forms (-1 and the unfilled x87 0 never count),
+    // each scored against its reference, the four averaged.
+    const struct {
+        stream::RateTable rates;
+        float want;
+    } streams[] = {
+        // Every kernel at its reference (Copy 3595.75, Scale 3572.05, Add 3460.89, Triad
+        // 3442.99) in one form or another: 1000.
+        {{{{0.0, 3595.75, 1.0}, {0.0, 1.0, 3572.05}, {0.0, 3460.89, -1.0}, {0.0, -1.0, 3442.99}}},
+         1000.0f},
+        // Every kernel at twice its reference: 2000.
+        {{{{0.0, 7191.5, 0.0}, {0.0, 7144.1, 0.0}, {0.0, 6921.78, 0.0}, {0.0, 6885.98, 0.0}}},
+         2000.0f},
+        // Copy twice (2000), Scale at (1000), Add never ran (0), Triad at half (500):
+        // (2000 + 1000 + 0 + 500) / 4 = 875.
+        {{{{0.0, 3595.75, 7191.5},
+           {0.0, 3572.05, -1.0},
+           {0.0, -1.0, -1.0},
+           {0.0, 1721.495, 1000.0}}},
+         875.0f},
+    };
+    for (const auto& r : streams)
+        EXPECT_NEAR(stream::stream_score(r.rates), r.want, 0.01) << &r - streams;
 }
 
 TEST(Figures, SubScoreSinglePrecisionExceptTheCipher) {
