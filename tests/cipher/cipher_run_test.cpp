@@ -70,8 +70,7 @@ class CipherRunTest : public ::testing::Test {
   protected:
     void SetUp() override { app::console().reset(); }
     static int run_unattended(CipherController& run) {
-        run.auto_run_request = 1;
-        run.close_when_done = 1;
+        run.auto_start = run.close_when_done = true;
         app::HeadlessRunner runner;
         runner.time_limit = std::chrono::seconds(60);
         return runner.run_modal(run);
@@ -131,8 +130,7 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
 
 TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
     CipherController run(small_config());
-    run.auto_run_request = 1;
-    run.close_when_done = 1;
+    run.auto_start = run.close_when_done = true;
     app::HeadlessRunner runner;
     runner.failing_timers = {cipher::kCipherTimer};
     runner.time_limit = std::chrono::seconds(10);
