@@ -324,7 +324,7 @@ namespace {
 TEST(OrbitraController, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
     for (const double Z : {1500.0, 5000.0, 1e300}) {
         Workspace ws;
-        RecordingSink sink;
+        testing_support::RecordingSink sink;
         // A previous run's files stay as they were.
         atom_testing::write_file("Orbitra.out", "previous log\n");
         atom_testing::write_file("Input Files/Big.in", atom_testing::deck(Z, 250, "0.001", "400",
@@ -345,7 +345,7 @@ TEST(OrbitraController, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) 
 
 TEST(OrbitraController, BisectionStepLimitFailsTheRunWithItsErrorLine) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     atom::set_bisection_cap_for_testing(3);
     auto run = automatic("He");
     EXPECT_EQ(run_modal(*run), app::kIdOk);
@@ -383,7 +383,7 @@ class EarlyCancellingRun : public atom::OrbitraController {
 
 TEST(OrbitraController, StopInsideAnIterationEndsTheRunPromptly) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     write_slow_deck();
     EarlyCancellingRun run;
     run.auto_start = true;
@@ -399,7 +399,7 @@ TEST(OrbitraController, StopInsideAnIterationEndsTheRunPromptly) {
 
 TEST(OrbitraController, DestroyedControllerStopsItsComputeThreadPromptly) {
     Workspace ws;
-    RecordingSink sink;
+    testing_support::RecordingSink sink;
     write_slow_deck();
     auto run = automatic("Slow");
     app::HeadlessRunner runner;
@@ -430,7 +430,7 @@ TEST(OrbitraController, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
     };
     for (const auto& row : rows) {
         Workspace ws;
-        RecordingSink sink;
+        testing_support::RecordingSink sink;
         row.make();
         auto run = automatic(row.name);
         EXPECT_EQ(run_modal(*run), app::kIdOk);

@@ -305,7 +305,7 @@ TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFi
         app::console().reset();
         write_file(failing, "earlier\n");
         md::MdController c;
-        FakeHost host;
+        ManualHost host;
         c.attach(&host);
         c.use_deck_name = 1;
         c.deck_name = "Tiny";
