@@ -6,6 +6,7 @@
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/processor_info.h"
 #include "suite/active_run.h"
 #include "suite/results_file.h"
@@ -134,7 +135,7 @@ void CSuiteDlg::select_profile(int index) {
 }
 
 bool CSuiteDlg::all_steps_ok() const {
-    if (auto_start_failed_ || !results_error_.empty()) return false;
+    if (auto_start_failed_ || interrupted_ || !results_error_.empty()) return false;
     for (const StepOutcome& s : steps_)
         if (!s.ok) return false;
     return true;
@@ -189,12 +190,25 @@ void CSuiteDlg::run_suite() {
     record().begin();
 
     const Selections& s = panel_.selections;
-    if (s.memory) step_memory();
-    if (s.stream) step_stream();
-    if (s.md) step_md();
-    if (s.orbitra) step_orbitra();
-    if (s.cipher) step_cipher();
-    if (s.blas) step_blas();
+    interrupted_ = false;
+    // An interrupt stops the step in progress through its own stop path (a step that cannot
+    // stop runs to its end); the steps after it are not started.
+    auto step = [this](bool selected, void (CSuiteDlg::*run)()) {
+        if (!selected) return;
+        if (app::interrupt_requested()) {
+            interrupted_ = true;
+            return;
+        }
+        (this->*run)();
+    };
+    step(s.memory, &CSuiteDlg::step_memory);
+    step(s.stream, &CSuiteDlg::step_stream);
+    step(s.md, &CSuiteDlg::step_md);
+    step(s.orbitra, &CSuiteDlg::step_orbitra);
+    step(s.cipher, &CSuiteDlg::step_cipher);
+    step(s.blas, &CSuiteDlg::step_blas);
+    if (app::interrupt_requested()) interrupted_ = true;
+    if (interrupted_) log_line("Run interrupted.");
 
     panel_.cancel_text = "OK";
     panel_.running = false;
@@ -305,7 +319,9 @@ void CSuiteDlg::step_blas() {
         sgemm_ok = accept_figure(st, figures_.sgemm_rate);
         log_line("Finished Single Precision Benchmark...");
     }
-    if (s.run_dgemm) {
+    if (s.run_dgemm && app::interrupt_requested()) {
+        interrupted_ = true;
+    } else if (s.run_dgemm) {
         log_line("Running Double Precision BLAS...");
         app::RunRequest req;
         if (auto_in_progress_) req.kernel = inputs_.dgemm_kernel;
@@ -328,7 +344,8 @@ void CSuiteDlg::step_blas() {
 
 void CSuiteDlg::write_results(std::chrono::system_clock::time_point started) {
     results_error_.clear();
-    const nlohmann::json doc = results_json(panel_.scores, steps_, app::processor_info(), started);
+    nlohmann::json doc = results_json(panel_.scores, steps_, app::processor_info(), started);
+    doc["interrupted"] = interrupted_;
     results_file_ = write_results_file(results_dir_, started, doc, &results_error_);
 }
 

@@ -134,6 +134,9 @@ class CSuiteDlg : public app::RunController {
     // The last run's results file (empty when it could not be written: see results_error()).
     const std::filesystem::path& results_file() const { return results_file_; }
     const std::string& results_error() const { return results_error_; }
+    // The last run was interrupted (app/interrupt.h): the steps after the one in progress
+    // were not started and the results file says so.
+    bool interrupted() const { return interrupted_; }
     // Every step of the last run produced its figure, the results file was written and the
     // automatic start did not fail.
     bool all_steps_ok() const;
@@ -158,6 +161,7 @@ class CSuiteDlg : public app::RunController {
     std::vector<StepOutcome> steps_;
     bool auto_in_progress_ = false;
     bool auto_start_failed_ = false;
+    bool interrupted_ = false;
     bool end_when_run_over_ = false;
     int runs_finished_ = 0;
     ActiveRun* active_ = nullptr;

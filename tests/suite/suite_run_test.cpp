@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
+#include "app/interrupt.h"
 #include "fake_runs.h"
 #include "suite/suite_dialog.h"
 #include "suite_test_support.h"
@@ -177,3 +180,100 @@ TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
 }
 
 }  // namespace
+
+// An interrupt (SIGINT/SIGTERM in the program without a window) mid-suite: a run that can stop
+// is stopped through its Cancel, one that cannot is left to finish and keeps its figure, the
+// steps after it are not started, and the results file holds what was measured.
+class SuiteInterrupt : public SuiteRun {
+  protected:
+    void SetUp() override {
+        SuiteRun::SetUp();
+        app::clear_interrupt();
+        suite_test::ScriptedRun::stops = 0;
+    }
+    void TearDown() override {
+        app::clear_interrupt();
+        SuiteRun::TearDown();
+    }
+};
+
+TEST_F(SuiteInterrupt, StopsTheRunningStepSkipsTheRestAndWritesWhatWasMeasured) {
+    struct Row {
+        const char* what;
+        std::vector<int> queue;
+        int interrupted_code;
+        bool stoppable;
+        std::vector<int> called;
+        std::vector<float> scores;  // memory, stream, md, orbitra, cipher, blas
+        const char* last_key;       // the last section in the results file
+        const char* last_status;
+    };
+    const float n = kNotMeasured;
+    const Row rows[] = {
+        {"molecular dynamics stops",
+         {4, 1, 2},
+         2,
+         true,
+         {1, 2},
+         {1000, n, n, n, n, n},
+         "md",
+         "stopped"},
+        {"cipher runs to its end",
+         {5, 4, 6},
+         4,
+         false,
+         {4},
+         {n, n, n, n, 1000, n},
+         "cipher",
+         "completed"},
+        {"between SGEMM and DGEMM",
+         {5, 6},
+         6,
+         false,
+         {6},
+         {n, n, n, n, n, n},
+         "sgemm",
+         "completed"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        app::clear_interrupt();
+        runs.calls.clear();
+        suite_test::ScriptedRun::stops = 0;
+        suite_test::make_reference_decks();
+        for (int code = 1; code <= 7; ++code) {
+            runs.scripts[code].interrupt_mid_run = code == row.interrupted_code;
+            runs.scripts[code].stoppable = code == row.interrupted_code && row.stoppable;
+        }
+        written.clear();
+        auto dlg = run_queue(row.queue);
+        EXPECT_EQ(runs.codes_called(), row.called);
+        EXPECT_EQ(all(dlg->scores()), row.scores);
+        EXPECT_EQ(suite_test::ScriptedRun::stops, row.stoppable ? 1 : 0);
+        EXPECT_TRUE(dlg->interrupted());
+        EXPECT_FALSE(dlg->all_steps_ok());
+        EXPECT_NE(written.find(with_cursor("Run interrupted.")), std::string::npos) << written;
+        ASSERT_FALSE(dlg->steps().empty());
+        EXPECT_EQ(dlg->steps().back().key, row.last_key);
+
+        std::ifstream f(dlg->results_file());
+        ASSERT_TRUE(f) << dlg->results_error();
+        const nlohmann::json doc = nlohmann::json::parse(f);
+        EXPECT_EQ(doc["interrupted"], true);
+        EXPECT_EQ(doc[row.last_key]["status"], row.last_status);
+        EXPECT_FALSE(doc.contains("dgemm"));
+        EXPECT_DOUBLE_EQ(doc["subscores"]["memory"].get<double>(), row.scores[0]);
+        EXPECT_DOUBLE_EQ(doc["subscores"]["cipher"].get<double>(), row.scores[4]);
+        EXPECT_DOUBLE_EQ(doc["subscores"]["md"].get<double>(), kNotMeasured);
+    }
+}
+
+TEST_F(SuiteRun, AnUninterruptedRunSaysSoInItsResults) {
+    app::clear_interrupt();
+    auto dlg = run_queue({4});
+    std::ifstream f(dlg->results_file());
+    ASSERT_TRUE(f);
+    EXPECT_EQ(nlohmann::json::parse(f)["interrupted"], false);
+    EXPECT_FALSE(dlg->interrupted());
+    EXPECT_EQ(written.find("Run interrupted."), std::string::npos);
+}
