@@ -83,7 +83,8 @@ bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* messa
     if (err != EWOULDBLOCK) return true;
     if (message) {
         std::error_code ec;
-        const std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+        std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+        if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
         *message = strprintf(
             "Another Lumetra 2.0 is running in %s and would write the same files. Wait until "
             "it has finished, or start this one in another folder.",
