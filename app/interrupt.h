@@ -7,7 +7,8 @@
 namespace app {
 
 // Installs the SIGINT and SIGTERM handlers. The first signal records the request; a second one
-// ends the process at once with 128 + its number.
+// (more than 0.1 s later: one sender may deliver the same request twice) ends the process at
+// once with 128 + its number.
 void install_interrupt_handlers();
 
 // True once an interrupt was requested. Safe from any thread and from a signal handler.
