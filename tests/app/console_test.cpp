@@ -104,12 +104,10 @@ TEST(Console, UnwritableFileRaisesOneBoxThenReportsOnStandardErrorOnly) {
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to open console file.");
     // The later failures on standard error, each with the file and the reason.
-    EXPECT_EQ(err, "File error: Warning: unable to open console file. (" +
-                       (dir.path() / "missing-folder" / "log.txt").string() +
-                       ": No such file or directory)\n"
-                       "File error: Warning: unable to open console file. (" +
-                       (dir.path() / "missing-folder" / "log.txt").string() +
-                       ": No such file or directory)\n");
+    const std::string line = "File error: Warning: unable to open console file. (" +
+                             (dir.path() / "missing-folder" / "log.txt").string() +
+                             ": No such file or directory)\n";
+    EXPECT_EQ(err, line + line);
     // A fresh start-up may show the box again.
     c.reset();
     EXPECT_FALSE(c.create_log_file(dir.path() / "missing-folder" / "log.txt"));
