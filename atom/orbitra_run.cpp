@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
@@ -159,34 +160,39 @@ void OrbitraController::select_user_defined() {
     default_mode = false;
 }
 
-void OrbitraController::on_paint() {
-    if (first_paint_done_) return;
-    first_paint_done_ = true;
-    fill_lists();
-    if (auto_run_request) automatic_start();
+std::string OrbitraController::title() const {
+    return std::string(app::find_benchmark(app::kCodeOrbitra)->title);
 }
 
-void OrbitraController::automatic_start() {
-    auto_run_request = false;
-    auto_run_active = true;
+void OrbitraController::paint_dialog(bool first) {
+    if (first) fill_lists();
+}
+
+void OrbitraController::start_automatic_run() {
     const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
         return app::iequals(a.name, deck_name);
     });
-    if (it == atoms.end()) {
+    if (it != atoms.end()) {
+        select_atom(static_cast<int>(it - atoms.begin()));
+    } else if (deck_typed) {
+        // The user named this deck: running another one in its place would be scored as it.
+        record().begin();
+        record().set_figure("deck", deck_name);
+        fail_before_start(app::strprintf("Error: Orbitra deck %s/%s cannot be opened.",
+                                         deck_folder.string().c_str(), deck_name.c_str()));
+        return;
+    } else {
+        // The default deck is missing: the first deck of the list runs, and says so.
         host().message_box("Can't execute batch run script", "Can't find file");
         select_atom(0);
-    } else {
-        select_atom(static_cast<int>(it - atoms.begin()));
     }
     run();
 }
 
 void OrbitraController::fail_before_start(const std::string& line) {
-    app::ConsoleLog(app::with_cursor(line));
-    record().begin();
-    record().fail(line);
+    if (record().status() != app::RunStatus::Running) record().begin();
     status = "Status: Idle";
-    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    give_up(line);
 }
 
 void OrbitraController::run() {
@@ -233,33 +239,22 @@ void OrbitraController::run() {
     shared_.keep_data.store(view_sim);
 
     if (view_sim && open_view) open_view();
-    if (!host().start_timer(kTimerStatus, 100)) {
+    if (!start_timer_or_report(kTimerStatus, 100)) {
         running = false;
-        host().message_box("Timer Error", "Could not create timer!");
         fail_before_start("Error: Could not create Timer in OnRunSimulation().");
         return;
     }
     app::lap_restart();
     auto body = [this, rq] { orbitra_compute(shared_, rq); };
-    bool started = false;
-    if (app::processor_count() >= 2) {
-        // The compute thread on the second processor, the exchange thread on the first.
-        if (compute_.create_suspended(body)) {
-            compute_.set_affinity(1);
-            compute_.resume();
-            started = true;
-        }
-    } else {
-        started = compute_.start(body);
-    }
-    if (!started) {
+    // The compute thread on the second processor, the exchange thread on the first.
+    const int processor = app::processor_count() >= 2 ? 1 : -1;
+    if (!start_worker(compute_, body, {processor, app::Priority::Normal})) {
         host().kill_timer(kTimerStatus);
         running = false;
         fail_before_start("Error: Could not create the Orbitra compute thread.");
         return;
     }
-    if (!host().start_timer(kTimerClock, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
+    if (!start_timer_or_report(kTimerClock, 1)) {
         shared_.stop_request.set();
         compute_.join();
         host().kill_timer(kTimerStatus);
@@ -402,7 +397,7 @@ void OrbitraController::end_of_run() {
     }
     host().request_repaint();
     if (view_run_ended) view_run_ended();
-    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    close_if_automatic();
 }
 
 std::vector<double> OrbitraController::virial_history() const {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/benchmarks.h"
 #include "app/format.h"
 #include "app/startup.h"
 
@@ -101,10 +102,10 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
     }
     doc["processor"] = processor_json(info);
     doc["caches"] = nullptr;
-    doc["subscores"] = {
-        {"memory", score_value(scores.memory)}, {"stream", score_value(scores.stream)},
-        {"md", score_value(scores.md)},         {"orbitra", score_value(scores.orbitra)},
-        {"cipher", score_value(scores.cipher)}, {"blas", score_value(scores.blas)}};
+    nlohmann::json subscores = nlohmann::json::object();
+    for (const app::ScoreGroup& g : app::score_groups())
+        subscores[std::string(g.key)] = score_value(scores.of(g.key));
+    doc["subscores"] = subscores;
     for (const StepOutcome& st : steps) {
         nlohmann::json section;
         if (st.ran) {

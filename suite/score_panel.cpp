@@ -53,7 +53,7 @@ std::string elide_right(const std::string& text, int max_width,
 }
 
 bool has_any_figure(const SubScores& s) {
-    for (float v : {s.md, s.orbitra, s.cipher, s.stream, s.memory, s.blas})
+    for (float v : s.value)
         if (v > 0.0f && std::isfinite(v)) return true;
     return false;
 }
@@ -89,47 +89,20 @@ std::string comparison_cpu_text(const Profile& profile) {
     return out;
 }
 
-float row_score(const SubScores& s, PanelRow row) {
-    switch (row) {
-        case PanelRow::MolDyn:
-            return s.md;
-        case PanelRow::Orbitra:
-            return s.orbitra;
-        case PanelRow::Cipher:
-            return s.cipher;
-        case PanelRow::Stream:
-            return s.stream;
-        case PanelRow::Memory:
-            return s.memory;
-        case PanelRow::Blas:
-            return s.blas;
-    }
-    return kNotMeasured;
+const app::ScoreGroup& panel_group(PanelRow row) {
+    for (const app::ScoreGroup& g : app::score_groups())
+        if (g.panel_rank == static_cast<int>(row)) return g;
+    return app::score_groups()[0];
 }
 
-namespace {
-std::optional<float> row_slot(const Profile& profile, PanelRow row) {
-    switch (row) {
-        case PanelRow::MolDyn:
-            return profile.values[kProfileMolDyn];
-        case PanelRow::Orbitra:
-            return profile.values[kProfileOrbitra];
-        case PanelRow::Cipher:
-            return std::nullopt;
-        case PanelRow::Stream:
-            return profile.values[kProfileStream];
-        case PanelRow::Memory:
-            return profile.values[kProfileMemory];
-        case PanelRow::Blas:
-            return profile.values[kProfileBlas];
-    }
-    return std::nullopt;
+float row_score(const SubScores& s, PanelRow row) {
+    return s.of(panel_group(row).key);
 }
-}  // namespace
 
 std::optional<float> row_profile_value(const Profile& profile, PanelRow row) {
-    if (!profile.opened) return std::nullopt;
-    const std::optional<float> v = row_slot(profile, row);
+    const app::ScoreGroup& g = panel_group(row);
+    if (!profile.opened || !g.shows_profile) return std::nullopt;
+    const std::optional<float> v = profile.values[static_cast<std::size_t>(g.profile_slot)];
     // Absent: a benchmark the saved run did not measure (written as -1).
     if (!v || std::isnan(*v) || *v < 0.0f) return std::nullopt;
     return v;
@@ -140,15 +113,14 @@ ProfileContents profile_contents(std::string description, const SubScores& score
     ProfileContents c;
     c.description = std::move(description);
     c.clock_rates = clock_rates;
-    // Value 3 is the cryptography slot the header names; 7 is reserved.
-    auto stored = [](float v) { return v > 0.0f && std::isfinite(v) ? v : kNotMeasured; };
-    c.values = {stored(scores.memory),
-                stored(scores.stream),
-                stored(scores.cipher),
-                stored(scores.md),
-                stored(scores.orbitra),
-                stored(scores.blas),
-                0.0f};
+    // Value 7 is not read by anything: 0. The cipher slot is not drawn, but stored. A benchmark
+    // without a figure is stored as absent.
+    c.values = {};
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        const float v = scores.of(g.key);
+        c.values[static_cast<std::size_t>(g.profile_slot)] =
+            v > 0.0f && std::isfinite(v) ? v : kNotMeasured;
+    }
     return c;
 }
 

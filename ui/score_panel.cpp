@@ -33,8 +33,9 @@ QFont label_font(QFont f) {
 ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (int i = 0; i < suite::kPanelRows; ++i) {
-        auto* l = new QLabel(QString::fromLatin1(suite::kPanelLabelTexts[i]), this);
-        l->setObjectName(QString::number(suite::kPanelLabelIds[i]));
+        const app::ScoreGroup& g = suite::panel_group(static_cast<suite::PanelRow>(i));
+        auto* l = new QLabel(QString::fromLatin1(g.label.data(), g.label.size()), this);
+        l->setObjectName(QString::number(g.panel_label_id));
         l->setContentsMargins(suite::kLabelTextLeft, suite::kLabelTextTop, 0, 0);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         l->setFont(label_font(l->font()));

@@ -100,7 +100,7 @@ void BM_OrbitraAgRun(benchmark::State& state) {
     fs::copy_file(reference_deck(), "Input Files/Ag.in", fs::copy_options::overwrite_existing);
     for (auto _ : state) {
         atom::OrbitraController run;
-        run.auto_run_request = true;
+        run.auto_start = true;
         run.close_when_done = true;
         run.deck_name = "Ag";
         app::HeadlessRunner runner;

@@ -57,7 +57,7 @@ struct Workspace {
 
 std::unique_ptr<atom::OrbitraController> automatic(const std::string& deck) {
     auto run = std::make_unique<atom::OrbitraController>();
-    run->auto_run_request = true;
+    run->auto_start = true;
     run->close_when_done = true;
     run->deck_name = deck;
     return run;
@@ -130,7 +130,7 @@ TEST(OrbitraController, StopIsHonouredAtTheNextIterationBoundary) {
                                                     orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
                                                 4, 50, "0"));
     CancellingRun run;
-    run.auto_run_request = true;
+    run.auto_start = true;
     run.close_when_done = true;
     run.deck_name = "Be";
     EXPECT_EQ(run_modal(run), app::kIdOk);
@@ -158,7 +158,7 @@ TEST(OrbitraController, CancelAnsweredNoLeavesTheRunGoing) {
                                                     orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
                                                 4));
     CancellingRun run;
-    run.auto_run_request = true;
+    run.auto_start = true;
     run.close_when_done = true;
     run.deck_name = "Be";
     EXPECT_EQ(run_modal(run), app::kIdOk);
@@ -249,26 +249,24 @@ TEST(OrbitraController, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
                              atom_testing::deck(1, 500, "0.01", "50", orbital(1, 0, 0, 0), 1));
     app::HeadlessRunner runner;
     runner.time_limit = 60s;
-    // The first paint fills the lists; a menu-opened dialog waits for the user.
+    // The first paint fills the lists; the user then picks a grid and presses Run.
     class Driver : public atom::OrbitraController {
       public:
         std::vector<std::string> seen;
-        void on_paint() override {
-            atom::OrbitraController::on_paint();
-            if (done_) return;
-            done_ = true;
+
+      protected:
+        void paint_dialog(bool first) override {
+            atom::OrbitraController::paint_dialog(first);
+            if (!first) return;
             seen = {points_text, rinit_text, rfinal_text};
             select_user_defined();
             points_text = "250";
             rinit_text = "0.001";
             rfinal_text = "400";
-            auto_run_active = true;  // close when the run ends
+            auto_start = true;  // so the dialog closes when the run ends
             close_when_done = true;
-            on_command(atom::kIdRunSimulation);
         }
-
-      private:
-        bool done_ = false;
+        void start_automatic_run() override { on_command(atom::kIdRunSimulation); }
     } driver;
     EXPECT_EQ(runner.run_modal(driver), app::kIdOk);
     EXPECT_EQ(driver.seen, (std::vector<std::string>{"500", "0.01", "50"}));

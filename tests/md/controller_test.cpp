@@ -322,7 +322,8 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
     // Unattended, a refused run still closes the dialog so the suite goes on.
     app::console().reset();
     md::MdController c;
-    c.auto_start = c.close_when_done = c.use_deck_name = 1;
+    c.auto_start = c.close_when_done = true;
+    c.use_deck_name = 1;
     c.deck_name = "Broken";
     app::HeadlessRunner runner;
     runner.time_limit = std::chrono::seconds(60);
@@ -335,7 +336,8 @@ TEST_F(MdControllerTest, TimerFailureReportsAndClosesTheDialog) {
     app::HeadlessRunner runner;
     runner.failing_timers = {md::kTimerDisplay};
     runner.time_limit = std::chrono::seconds(60);
-    c.auto_start = c.use_deck_name = 1;
+    c.auto_start = true;
+    c.use_deck_name = 1;
     c.deck_name = "Tiny";
     EXPECT_EQ(runner.run_modal(c), app::kIdOk);
     EXPECT_EQ(console(),

@@ -112,12 +112,12 @@ TEST_F(ProfileFiles, ListIsNoneThenRstFilesIgnoringCase) {
 
 TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
     suite::SubScores s;
-    s.memory = 1234.5f;
-    s.stream = 999.25f;
-    s.md = 1500.0f;
-    s.orbitra = 800.75f;
-    s.blas = 2000.0f;
-    s.cipher = 1100.0f;
+    s.of("memory") = 1234.5f;
+    s.of("stream") = 999.25f;
+    s.of("md") = 1500.0f;
+    s.of("orbitra") = 800.75f;
+    s.of("blas") = 2000.0f;
+    s.of("cipher") = 1100.0f;
     const auto contents = suite::profile_contents(
         "  This box\r\nsecond line" + std::string(200, 'y'), s, {3000.0f, 3100.5f});
     std::string error;
@@ -150,9 +150,9 @@ TEST_F(ProfileFiles, ShippedReferenceProfileScoresOneThousandEverywhere) {
 
 TEST_F(ProfileFiles, BenchmarksWithoutAFigureAreStoredAndShownAsAbsent) {
     suite::SubScores s;  // nothing measured but Orbitra and a zero for STREAM
-    s.orbitra = 812.5f;
-    s.stream = 0.0f;
-    s.md = std::numeric_limits<float>::quiet_NaN();
+    s.of("orbitra") = 812.5f;
+    s.of("stream") = 0.0f;
+    s.of("md") = std::numeric_limits<float>::quiet_NaN();
     const auto contents = suite::profile_contents("half a run", s, {2000.0f});
     const std::string text = suite::format_profile(contents);
     // The layout stays: seven numbers, absent ones as -1.00.

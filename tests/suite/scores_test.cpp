@@ -102,9 +102,9 @@ TEST(ScorePanelGeometry, LongTextsEndInAnEllipsisAtWholeCharacters) {
 TEST(ScorePanelGeometry, SavingNeedsAFigure) {
     suite::SubScores s;
     EXPECT_FALSE(suite::has_any_figure(s));
-    s.blas = std::numeric_limits<float>::infinity();
+    s.of("blas") = std::numeric_limits<float>::infinity();
     EXPECT_FALSE(suite::has_any_figure(s));
-    s.cipher = 0.5f;
+    s.of("cipher") = 0.5f;
     EXPECT_TRUE(suite::has_any_figure(s));
 }
 
