@@ -26,15 +26,42 @@ double list_value(const std::vector<std::string>& list, const std::string& text,
     return other;
 }
 
+// The error line of an SCF iteration that did not complete; empty for a stop.
+std::string iteration_error(const AtomState& st, const ComputeRequest& rq, int j) {
+    switch (st.outcome) {
+        case IterationOutcome::ExchangeFailed:
+            return app::strprintf(
+                "Error: Orbitra calculation of %s failed in MakeRadLocPot (no split point on "
+                "the grid) in SCF iteration %d.",
+                rq.deck_label.c_str(), j);
+        case IterationOutcome::NoEigenvalue: {
+            const auto k = static_cast<std::size_t>(std::max(st.failed_orbital, 0));
+            const bool known = k < st.wf.n.size();
+            return app::strprintf(
+                "Error: Orbitra calculation of %s failed: the eigenvalue of orbital %d (n = %d, "
+                "l = %d) was not found within the bisection step limit in SCF iteration %d.",
+                rq.deck_label.c_str(), static_cast<int>(k) + 1, known ? st.wf.n[k] : 0,
+                known ? st.wf.l[k] : 0, j);
+        }
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
     AtomState& st = sh.atom;
+    st.progress.stop = &sh.stop_request;
     std::string problem;
     if (!atom_setup(st, rq.deck_path, rq.grid, rq.max_iterations, problem)) {
         std::lock_guard lock(sh.mutex);
-        sh.error = app::strprintf("Error: Orbitra deck %s refused: %s.", rq.deck_label.c_str(),
-                                  problem.c_str());
+        if (!st.output_error.empty())
+            sh.error = app::strprintf("Error: Orbitra run of %s failed: %s.", rq.deck_label.c_str(),
+                                      st.output_error.c_str());
+        else
+            sh.error = app::strprintf("Error: Orbitra deck %s refused: %s.", rq.deck_label.c_str(),
+                                      problem.c_str());
         sh.run_finished.set();
         return;
     }
@@ -60,12 +87,11 @@ void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
         }
         sh.iteration.store(j, std::memory_order_relaxed);
         if (!scf_iteration(st, j)) {
+            // A stop leaves the error empty: the end of the run reports the interruption.
+            std::string line = iteration_error(st, rq, j);
             atom_teardown(st);
             std::lock_guard lock(sh.mutex);
-            sh.error = app::strprintf(
-                "Error: Orbitra calculation of %s failed in MakeRadLocPot (no split point on "
-                "the grid) in SCF iteration %d.",
-                rq.deck_label.c_str(), j);
+            sh.error = std::move(line);
             sh.run_finished.set();
             return;
         }
@@ -121,7 +147,9 @@ OrbitraController::~OrbitraController() {
 
 void OrbitraController::fill_lists() {
     atoms.clear();
-    for (const auto& p : app::list_files_nocase(deck_folder, ".in"))
+    // Entries that are not regular files are listed too: running one says what is wrong
+    // with it instead of running another deck.
+    for (const auto& p : app::list_files_nocase(deck_folder, ".in", false))
         atoms.push_back({app::base_name(p), p});
     std::stable_sort(atoms.begin(), atoms.end(), [](const AtomEntry& a, const AtomEntry& b) {
         return app::iless(a.name, b.name);
@@ -185,6 +213,7 @@ void OrbitraController::start_automatic_run() {
         // The default deck is missing: the first deck of the list runs, and says so.
         host().message_box("Can't execute batch run script", "Can't find file");
         select_atom(0);
+        deck_fallback_ = true;
     }
     run();
 }
@@ -385,6 +414,8 @@ void OrbitraController::end_of_run() {
             {"virial", virial},
             {"eigenvalues", eigenvalues},
         };
+        // Not the deck that was asked for: a suite must not score it as the reference.
+        if (deck_fallback_) figures["deck_fallback"] = true;
         record().merge_figures(figures);
         record().set_headline("time_s", simulation_time);
         record().set_progress("Iteration", max_iterations, max_iterations);

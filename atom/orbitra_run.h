@@ -129,6 +129,7 @@ class OrbitraController : public app::BenchmarkController {
 
     OrbitraShared shared_;
     app::Thread compute_;
+    bool deck_fallback_ = false;  // the automatic start ran the first deck in place of the default
 };
 
 // The compute thread's body: setup, SCF loop, publication, teardown.

@@ -221,6 +221,17 @@ void MdController::OnMoldynRunbenchmark() {
     }
     place_atoms(run_.sim);
     init_atomvelocities(run_.sim);
+    if (!run_.sim.output_error.empty()) {
+        const std::string problem = run_.sim.output_error;
+        host().kill_timer(kTimerCompletion);
+        host().kill_timer(kTimerElapsed);
+        host().kill_timer(kTimerDisplay);
+        free_run();
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), problem.c_str()),
+               problem);
+        return;
+    }
     compute_forces(run_.sim);
     run_.replay_species = run_.sim.species;
 
@@ -263,6 +274,16 @@ void MdController::OnMoldynRunbenchmark() {
 void MdController::finish_run() {
     kill_run_timers();
     worker_.join();
+    if (!run_.output_error.empty()) {
+        run_button = "Run Benchmark";
+        cancel_button = "Cancel simulation";
+        close_view();
+        if (run_.sim.constructed) free_mdsimstate(run_.sim);
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), run_.output_error.c_str()),
+               run_.output_error);
+        return;
+    }
     copy_energies();
     status = "Status: Finished";
     run_button = "Run Benchmark";

@@ -2,6 +2,7 @@
 // start, figures and the time line, a stop honoured at an iteration boundary, a missing deck on
 // an automatic start, refused decks, a failed exchange evaluation, timers that cannot start.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <mutex>
 #include <string>
@@ -323,6 +324,131 @@ TEST(OrbitraController, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
     std::lock_guard lock(sh.mutex);
     EXPECT_EQ(sh.view_harmonic, 1 * 2 - 1);
     EXPECT_EQ(sh.view_u.values, sh.atom.wf.u[4].values);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OrbitraController, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
+    for (const double Z : {1500.0, 5000.0, 1e300}) {
+        Workspace ws;
+        RecordingSink sink;
+        // A previous run's files stay as they were.
+        atom_testing::write_file("Orbitra.out", "previous log\n");
+        atom_testing::write_file("Input Files/Big.in", atom_testing::deck(Z, 250, "0.001", "400",
+                                                                          orbital(1, 0, 0, 0), 1));
+        auto run = automatic("Big");
+        EXPECT_EQ(run_modal(*run), app::kIdOk) << Z;
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed) << Z;
+        const std::string expected = app::strprintf(
+            "Error: Orbitra deck Big.in refused: nuclear charge %g is outside 1 to "
+            "118.",
+            Z);
+        EXPECT_EQ(run->record().error(), expected);
+        EXPECT_EQ(app::console().text().rfind(expected, 0), 0u) << app::console().text();
+        EXPECT_EQ(atom_testing::read_file("Orbitra.out"), "previous log\n");
+        EXPECT_FALSE(std::filesystem::exists("radgridpositions"));
+    }
+}
+
+TEST(OrbitraController, BisectionStepLimitFailsTheRunWithItsErrorLine) {
+    Workspace ws;
+    RecordingSink sink;
+    atom::set_bisection_cap_for_testing(3);
+    auto run = automatic("He");
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    atom::set_bisection_cap_for_testing(0);
+    EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+    EXPECT_EQ(run->record().error(),
+              "Error: Orbitra calculation of He.in failed: the eigenvalue of orbital 1 (n = 1, "
+              "l = 0) was not found within the bisection step limit in SCF iteration 0.");
+    EXPECT_EQ(run->status, "Status: Error");
+    EXPECT_EQ(run->result, 0.0f);
+    EXPECT_FALSE(run->shared().atom.allocated);
+}
+
+// Silver on a finer grid: every iteration takes a while, so a stop lands inside one.
+void write_slow_deck() {
+    std::string ag =
+        atom_testing::read_file(testing_support::source_data_dir() / "Input Files" / "Ag.in");
+    ag.replace(ag.find("GridPoints 1000"), 15, "GridPoints 4000");
+    atom_testing::write_file("Input Files/Slow.in", ag);
+}
+
+// Cancels (and confirms) as soon as the compute thread has finished its set-up.
+class EarlyCancellingRun : public atom::OrbitraController {
+  public:
+    std::chrono::steady_clock::time_point cancelled{};
+    void on_timer(int id) override {
+        atom::OrbitraController::on_timer(id);
+        if (running && cancelled == std::chrono::steady_clock::time_point{} &&
+            shared().view_data_ready.is_set()) {
+            cancelled = std::chrono::steady_clock::now();
+            on_cancel();
+        }
+    }
+};
+
+TEST(OrbitraController, StopInsideAnIterationEndsTheRunPromptly) {
+    Workspace ws;
+    RecordingSink sink;
+    write_slow_deck();
+    EarlyCancellingRun run;
+    run.auto_start = true;
+    run.close_when_done = true;
+    run.deck_name = "Slow";
+    EXPECT_EQ(run_modal(run), app::kIdOk);
+    const auto took = std::chrono::steady_clock::now() - run.cancelled;
+    ASSERT_NE(run.cancelled, std::chrono::steady_clock::time_point{});
+    EXPECT_EQ(run.record().status(), app::RunStatus::Stopped);
+    EXPECT_EQ(run.shared().iteration.load(), 0);
+    EXPECT_LT(took, 5s);
+}
+
+TEST(OrbitraController, DestroyedControllerStopsItsComputeThreadPromptly) {
+    Workspace ws;
+    RecordingSink sink;
+    write_slow_deck();
+    auto run = automatic("Slow");
+    app::HeadlessRunner runner;
+    runner.time_limit = 300ms;
+    EXPECT_EQ(runner.run_modal(*run), app::HeadlessRunner::kRunTimedOut);
+    EXPECT_TRUE(run->running);
+    const auto asked = std::chrono::steady_clock::now();
+    run.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OrbitraController, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
+    const struct {
+        const char* name;
+        void (*make)();
+        const char* reason;
+    } rows[] = {
+        {"Dir", [] { std::filesystem::create_directories("Input Files/Dir.in"); },
+         "is a directory, not a file"},
+        {"Fifo", [] { ::mkfifo("Input Files/Fifo.in", 0600); },
+         "is a named pipe (FIFO), not a file"},
+        {"Zero", [] { std::filesystem::create_symlink("/dev/zero", "Input Files/Zero.in"); },
+         "is a device, not a file"},
+    };
+    for (const auto& row : rows) {
+        Workspace ws;
+        RecordingSink sink;
+        row.make();
+        auto run = automatic(row.name);
+        EXPECT_EQ(run_modal(*run), app::kIdOk);
+        EXPECT_TRUE(sink.boxes.empty()) << row.name;
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed) << row.name;
+        EXPECT_EQ(run->record().error(),
+                  app::strprintf("Error: Orbitra deck %s.in refused: %s.", row.name, row.reason));
+        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << row.name;
+    }
 }
 
 }  // namespace

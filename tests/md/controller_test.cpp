@@ -3,12 +3,15 @@
 // failures and the lap accounting of the elapsed time (with a fake counter).
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <thread>
 
 #include "app/console.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "app/headless_host.h"
 #include "app/run_registry.h"
@@ -329,6 +332,36 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
     runner.time_limit = std::chrono::seconds(60);
     EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
     EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
+}
+
+TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFile) {
+    const std::string full = std::strerror(ENOSPC);
+    for (const char* failing : {md::kLogFile, md::kStartPositionsFile, md::kMovieFile}) {
+        app::console().reset();
+        write_file(failing, "earlier\n");
+        md::MdController c;
+        FakeHost host;
+        c.attach(&host);
+        c.use_deck_name = 1;
+        c.deck_name = "Tiny";
+        app::set_write_failure_for_testing(ENOSPC, failing);
+        c.on_command(md::kIdRunSimulation);
+        // The set-up's files fail the run before it starts; the movie ends the worker at once.
+        if (c.run_state() == md::kStateRunning) {
+            ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+            c.on_timer(md::kTimerCompletion);
+        }
+        app::set_write_failure_for_testing(0);
+        const std::string line = "Error: Molecular Dynamics run of Tiny failed: cannot write " +
+                                 std::string(failing) + ": " + full + ".";
+        EXPECT_NE(console().find(app::with_cursor(line)), std::string::npos) << console();
+        EXPECT_EQ(console().find("Completed"), std::string::npos) << failing;
+        EXPECT_EQ(c.record().status(), app::RunStatus::Failed) << failing;
+        EXPECT_EQ(c.run_state(), md::kStateIdle) << failing;
+        EXPECT_TRUE(host.timers.empty()) << failing;
+        EXPECT_EQ(read_file(failing), "earlier\n");
+        EXPECT_EQ(c.run().sim.constructed, 0) << failing;
+    }
 }
 
 TEST_F(MdControllerTest, TimerFailureReportsAndClosesTheDialog) {

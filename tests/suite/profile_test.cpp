@@ -3,10 +3,14 @@
 #include "suite/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "app/files.h"
 #include "suite/score_panel.h"
 #include "suite_test_support.h"
 
@@ -181,6 +185,33 @@ TEST(ProfileSave, TypedNamesGetTheExtensionOnce) {
         EXPECT_EQ(suite::profile_save_path(typed), std::filesystem::path(saved)) << typed;
     EXPECT_EQ(suite::replace_profile_question("Profiles/Reference.rst"),
               "Reference.rst already exists.\nDo you want to replace it?");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProfileFiles, OnlyASmallRegularFileIsReadAsAProfile) {
+    std::filesystem::create_directories("Profiles");
+    ::mkfifo("Profiles/pipe.rst", 0600);  // reading it would wait for a writer for ever
+    std::filesystem::create_symlink("/dev/zero", "Profiles/zero.rst");
+    suite_test::write_file("Profiles/big.rst", kGood + std::string(suite::kMaxProfileBytes, ' '));
+    for (const char* f : {"Profiles/pipe.rst", "Profiles/zero.rst", "Profiles/big.rst"})
+        EXPECT_FALSE(suite::read_profile_file(f).opened) << f;
+}
+
+TEST_F(ProfileFiles, FailedSaveKeepsThePreviousProfileAndSaysWhy) {
+    suite::ProfileContents contents;
+    contents.description = "first";
+    std::string error;
+    ASSERT_TRUE(suite::write_profile_file("Profiles/mine.rst", contents, &error)) << error;
+    contents.description = "second";
+    app::set_write_failure_for_testing(ENOSPC, "mine.rst");
+    EXPECT_FALSE(suite::write_profile_file("Profiles/mine.rst", contents, &error));
+    app::set_write_failure_for_testing(0);
+    EXPECT_EQ(error, std::string("cannot write Profiles/mine.rst: ") + std::strerror(ENOSPC));
+    EXPECT_EQ(suite::read_profile_file("Profiles/mine.rst").description, "first");
+    EXPECT_EQ(suite::profile_list("Profiles"), (std::vector<std::string>{"None", "mine.rst"}));
 }
 
 }  // namespace
