@@ -67,6 +67,7 @@ class OrbitraController : public app::BenchmarkController {
     // list, and whether the user named it (a typed name is never swapped for another deck).
     std::string deck_name;
     bool deck_typed = false;
+    std::string deck_file;  // the deck's file name as the caller gave it, for messages
     bool running = false;
     float result = 0.0f;  // seconds of the last run that finished without a stop
     // Display figures.

@@ -14,8 +14,9 @@ void register_md_runs(app::RunRegistry& registry) {
         // name the user gave and refused, never swapped for the reference deck. Interactive use
         // leaves the choice to the dialog.
         c->use_deck_name = request.auto_start ? 1 : 0;
-        // The deck's file name up to its first ".".
-        c->deck_name = app::base_name(request.deck);
+        // The deck's file name up to its first "."; no name: the reference deck.
+        c->deck_name =
+            request.deck.empty() ? std::string(md::kDefaultDeck) : app::base_name(request.deck);
         return std::unique_ptr<app::RunController>(std::move(c));
     });
 }

@@ -8,6 +8,7 @@
 #include "ui/dialog_window.h"
 #include "ui/gui_message_sink.h"
 #include "ui/main_frame.h"
+#include "ui/md_dialog.h"
 #include "ui/suite_window.h"
 
 namespace ui {
@@ -28,6 +29,7 @@ void init_application() {
     }
     install_gui_modal_runner();
     register_suite_window();
+    register_md_window();
 }
 
 void shutdown_application() {

@@ -166,7 +166,7 @@ TEST(OrbitraController, CancelAnsweredNoLeavesTheRunGoing) {
     EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
 }
 
-TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
+TEST(OrbitraController, MissingDefaultDeckUsesTheFirstDeckButATypedOneIsRefused) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
@@ -180,6 +180,20 @@ TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     EXPECT_EQ(run->atoms[1].name, "H");
     EXPECT_EQ(run->record().status(), app::RunStatus::Completed);
     EXPECT_EQ(run->record().figure("deck"), "b");
+    EXPECT_EQ(run->record().figure("deck_fallback"), true);  // never scored as the reference
+
+    // A name the user typed is refused by that name: nothing runs in its place.
+    app::console().reset();
+    auto typed = automatic("Typo");
+    typed->deck_typed = true;
+    typed->deck_file = "Typo.in";
+    EXPECT_EQ(run_modal(*typed), app::kIdOk);
+    EXPECT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(typed->record().status(), app::RunStatus::Failed);
+    EXPECT_NE(
+        app::console().text().find("Error: Orbitra deck Input Files/Typo.in cannot be opened."),
+        std::string::npos);
+    EXPECT_EQ(typed->shared().iteration.load(), 0);
 }
 
 TEST(OrbitraController, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
