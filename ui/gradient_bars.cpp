@@ -59,6 +59,19 @@ BarCanvas::BarCanvas(QWidget* parent, QPoint padding) : QWidget(parent), padding
 void BarCanvas::set_bars(std::vector<app::GradientBar> bars) {
     if (bars == bars_) return;
     bars_ = std::move(bars);
+    // A text longer than the room kept for it widens the area (and the window) rather than
+    // being cut at the edge.
+    const QFontMetrics fm(font());
+    int width = reserved_.width();
+    for (const app::GradientBar& b : bars_) {
+        int text = kTextIndent + fm.horizontalAdvance(QString::fromStdString(b.text)) + 2;
+        if (b.text_clip > 0) text = std::min(text, b.text_clip);
+        width = std::max(width, b.x + std::max(b.length, text));
+    }
+    if (width != reserved_.width()) {
+        reserved_.setWidth(width);
+        updateGeometry();
+    }
     update();
 }
 

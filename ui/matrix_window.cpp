@@ -102,7 +102,9 @@ void draw_matrix_graph(QPainter& p, const QRect& area, const blas::MatrixTables&
         const QString label = qs(graph_label(i));
         const int w = fm.horizontalAdvance(label);
         p.setPen(Qt::black);
-        p.drawText(i == 23 ? x - w - 1 : x + 2, bottom - 4, label);
+        // The last label would run into the one before it: it goes a line higher.
+        const int baseline = i == 23 ? bottom - 4 - fm.height() : bottom - 4;
+        p.drawText(i == 23 ? x - w - 1 : x + 2, baseline, label);
     }
     if (isa_peak > 0.0) {
         const int y = peak_line_y(top, isa_peak, scale);
@@ -122,7 +124,9 @@ void draw_matrix_graph(QPainter& p, const QRect& area, const blas::MatrixTables&
     }
     p.setPen(Qt::black);
     const QString peak = qs(graph_peak_text(max));
-    p.drawText(right - 10 - fm.horizontalAdvance(peak), bottom - 25, peak);
+    // 25 pixels above the bottom, and above the raised size label.
+    const int peak_baseline = std::min(bottom - 25 + fm.ascent(), bottom - 4 - 2 * fm.height());
+    p.drawText(right - 10 - fm.horizontalAdvance(peak), peak_baseline, peak);
     qDrawShadePanel(&p, area, QPalette(QColor(240, 240, 240)), true, 1);
     p.restore();
 }
@@ -231,7 +235,8 @@ CMatrixDlg::CMatrixDlg(blas::MatrixMultiplyRun& controller, QWidget* parent)
     auto* graph_box = new QGroupBox(QStringLiteral("Benchmark Graph"), this);
     auto* gl = new QVBoxLayout(graph_box);
     graph_ = new MatrixGraphView(graph_box);
-    gl->addWidget(graph_);
+    gl->addStretch(1);
+    gl->addWidget(graph_, 0, Qt::AlignHCenter);
     gl->addStretch(1);
     top->addWidget(graph_box);
 
