@@ -4,12 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/benchmark_codes.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
 #include "app/lap_timer.h"
-#include "app/run_registry.h"
 
 namespace atom {
 namespace {
@@ -110,9 +108,9 @@ void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
     sh.run_finished.set();
 }
 
-OrbitraRun::OrbitraRun() = default;
+OrbitraController::OrbitraController() = default;
 
-OrbitraRun::~OrbitraRun() {
+OrbitraController::~OrbitraController() {
     // A dialog closed during a run: stop at the next iteration boundary and wait for it.
     if (compute_.joinable()) {
         shared_.stop_request.set();
@@ -120,7 +118,7 @@ OrbitraRun::~OrbitraRun() {
     }
 }
 
-void OrbitraRun::fill_lists() {
+void OrbitraController::fill_lists() {
     atoms.clear();
     for (const auto& p : app::list_files_nocase(deck_folder, ".in"))
         atoms.push_back({app::base_name(p), p});
@@ -133,7 +131,7 @@ void OrbitraRun::fill_lists() {
     list_filled = true;
 }
 
-void OrbitraRun::read_grid_values() {
+void OrbitraController::read_grid_values() {
     if (atoms.empty()) return;
     std::string text, error;
     AtomDeck deck;
@@ -145,30 +143,30 @@ void OrbitraRun::read_grid_values() {
     rfinal_text = list_text(kRfinalList, deck.rfinal);
 }
 
-void OrbitraRun::select_atom(int index) {
+void OrbitraController::select_atom(int index) {
     if (index < 0 || index >= static_cast<int>(atoms.size())) return;
     atom_index = index;
     read_grid_values();
 }
 
-void OrbitraRun::select_default_sim() {
+void OrbitraController::select_default_sim() {
     if (default_mode) return;
     default_mode = true;
     read_grid_values();
 }
 
-void OrbitraRun::select_user_defined() {
+void OrbitraController::select_user_defined() {
     default_mode = false;
 }
 
-void OrbitraRun::on_paint() {
+void OrbitraController::on_paint() {
     if (first_paint_done_) return;
     first_paint_done_ = true;
     fill_lists();
     if (auto_run_request) automatic_start();
 }
 
-void OrbitraRun::automatic_start() {
+void OrbitraController::automatic_start() {
     auto_run_request = false;
     auto_run_active = true;
     const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
@@ -183,7 +181,7 @@ void OrbitraRun::automatic_start() {
     run();
 }
 
-void OrbitraRun::fail_before_start(const std::string& line) {
+void OrbitraController::fail_before_start(const std::string& line) {
     app::ConsoleLog(app::with_cursor(line));
     record().begin();
     record().fail(line);
@@ -191,7 +189,7 @@ void OrbitraRun::fail_before_start(const std::string& line) {
     if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
 }
 
-void OrbitraRun::run() {
+void OrbitraController::run() {
     if (running) return;
     if (atoms.empty()) {
         fail_before_start("Error: No atom decks found in " + deck_folder.string() + ".");
@@ -270,7 +268,7 @@ void OrbitraRun::run() {
     }
 }
 
-void OrbitraRun::on_command(int id) {
+void OrbitraController::on_command(int id) {
     switch (id) {
         case kIdRunSimulation:
             run();
@@ -289,7 +287,7 @@ void OrbitraRun::on_command(int id) {
     }
 }
 
-void OrbitraRun::on_cancel() {
+void OrbitraController::on_cancel() {
     if (running) {
         if (host().ask_yes_no("Do you wish to stop the simulation?", "Simulation in Progress"))
             shared_.stop_request.set();
@@ -299,7 +297,7 @@ void OrbitraRun::on_cancel() {
     host().end_dialog(app::kIdCancel);
 }
 
-void OrbitraRun::on_timer(int id) {
+void OrbitraController::on_timer(int id) {
     if (id == kTimerClock) {
         simulation_time += app::lap_take();
         if (shared_.run_finished.poll()) end_of_run();
@@ -338,7 +336,7 @@ void OrbitraRun::on_timer(int id) {
     shared_.iteration_ready.reset();
 }
 
-void OrbitraRun::end_of_run() {
+void OrbitraController::end_of_run() {
     host().kill_timer(kTimerStatus);
     host().kill_timer(kTimerClock);
     if (compute_.joinable()) compute_.join();
@@ -407,25 +405,10 @@ void OrbitraRun::end_of_run() {
     if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
 }
 
-std::vector<double> OrbitraRun::virial_history() const {
+std::vector<double> OrbitraController::virial_history() const {
     const int shown = std::clamp(scf_iteration_shown, 0, kMaxScfIterations);
     std::lock_guard lock(shared_.mutex);
     return {shared_.virial.begin(), shared_.virial.begin() + shown};
 }
 
 }  // namespace atom
-
-// The Orbitra entry of the program's run table (benchmark code 3).
-void register_atom_runs(app::RunRegistry& registry) {
-    registry.add({app::kCodeOrbitra, "Orbitra", [](const app::RunRequest& rq) {
-                      auto run = std::make_unique<atom::OrbitraRun>();
-                      run->auto_run_request = rq.auto_start;
-                      run->close_when_done = rq.close_when_done;
-                      std::string deck = rq.deck.empty() ? std::string("Ag") : rq.deck;
-                      // Tolerate a name with its extension ("he.in" from the command line).
-                      if (deck.size() > 3 && app::iequals(deck.substr(deck.size() - 3), ".in"))
-                          deck.resize(deck.size() - 3);
-                      run->deck_name = deck;
-                      return std::unique_ptr<app::RunController>(std::move(run));
-                  }});
-}

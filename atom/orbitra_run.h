@@ -58,10 +58,10 @@ struct OrbitraShared {
     std::string error;                // set when the run failed
 };
 
-class OrbitraRun : public app::RunController {
+class OrbitraController : public app::RunController {
   public:
-    OrbitraRun();
-    ~OrbitraRun() override;
+    OrbitraController();
+    ~OrbitraController() override;
 
     // Run fields.
     bool auto_run_request = false;

@@ -47,26 +47,26 @@ int method_from_kernel_name(const std::string& name) {
     return kMethodCompiler;
 }
 
-MatrixMultiplyRun::MatrixMultiplyRun(Precision precision, MatrixRunSizes sizes)
+MatrixController::MatrixController(Precision precision, MatrixRunSizes sizes)
     : single_precision(precision == Precision::Single ? 1 : 0),
       double_precision(precision == Precision::Double ? 1 : 0),
       sizes_(std::move(sizes)) {}
 
-MatrixMultiplyRun::~MatrixMultiplyRun() {
+MatrixController::~MatrixController() {
     thread_.join();
 }
 
-std::string MatrixMultiplyRun::title() const {
+std::string MatrixController::title() const {
     return single_precision ? "SGEMM (Single Precision Matrix Multiply)"
                             : "DGEMM (Double Precision Matrix Multiply)";
 }
 
-MatrixTables MatrixMultiplyRun::tables() const {
+MatrixTables MatrixController::tables() const {
     std::lock_guard lock(g_tables_mutex);
     return g_tables;
 }
 
-void MatrixMultiplyRun::on_paint() {
+void MatrixController::on_paint() {
     if (!first_paint_done_) {
         first_paint_done_ = true;
         // A user's dialog starts on "Compiler"; an unattended one keeps what it was given.
@@ -82,7 +82,7 @@ void MatrixMultiplyRun::on_paint() {
     }
 }
 
-void MatrixMultiplyRun::on_command(int id) {
+void MatrixController::on_command(int id) {
     switch (id) {
         case kIdAnalyze:
             analyze();
@@ -110,13 +110,13 @@ void MatrixMultiplyRun::on_command(int id) {
     }
 }
 
-void MatrixMultiplyRun::on_cancel() {
+void MatrixController::on_cancel() {
     // A run cannot be interrupted: Cancel is disabled while it goes.
     if (running_) return;
     host().end_dialog(app::kIdCancel);
 }
 
-void MatrixMultiplyRun::analyze() {
+void MatrixController::analyze() {
     if (running_) return;
     {
         std::lock_guard lock(g_tables_mutex);
@@ -143,7 +143,7 @@ void MatrixMultiplyRun::analyze() {
     }
 }
 
-void MatrixMultiplyRun::worker() {
+void MatrixController::worker() {
     int run_method = 0;
     bool single = false;
     {
@@ -219,7 +219,7 @@ void MatrixMultiplyRun::worker() {
     blas_finished_event().set();
 }
 
-void MatrixMultiplyRun::finish() {
+void MatrixController::finish() {
     host().request_repaint();
     host().kill_timer(kBlasTimer);
     thread_.join();
@@ -261,7 +261,7 @@ void MatrixMultiplyRun::finish() {
     if (auto_started && close_when_done) on_cancel();
 }
 
-void MatrixMultiplyRun::on_timer(int id) {
+void MatrixController::on_timer(int id) {
     if (id != kBlasTimer) return;
     if (blas_finished_event().poll()) {
         finish();

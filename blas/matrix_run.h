@@ -66,11 +66,11 @@ struct MatrixRunSizes {
     std::string kernel = "C";  // the dispatcher's kernel name
 };
 
-class MatrixMultiplyRun : public app::RunController {
+class MatrixController : public app::RunController {
   public:
     enum class Precision { Single, Double };
-    explicit MatrixMultiplyRun(Precision precision = Precision::Double, MatrixRunSizes sizes = {});
-    ~MatrixMultiplyRun() override;
+    explicit MatrixController(Precision precision = Precision::Double, MatrixRunSizes sizes = {});
+    ~MatrixController() override;
 
     // Dialog run fields (the suite and the menu drivers set them before the modal run).
     int single_precision = 0;

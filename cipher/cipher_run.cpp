@@ -83,14 +83,14 @@ double cipher_rate(double bytes, double seconds) {
     return seconds > 0.0 ? bytes / seconds * 9.5367431640625e-7 : 0.0;
 }
 
-CipherRun::CipherRun(CipherRunConfig config)
+CipherController::CipherController(CipherRunConfig config)
     : config_(std::move(config)), time_text_(app::strprintf("%.10f s", 0.0)) {}
 
-CipherRun::~CipherRun() {
+CipherController::~CipherController() {
     thread_.join();
 }
 
-void CipherRun::on_paint() {
+void CipherController::on_paint() {
     if (first_paint_done_) return;
     first_paint_done_ = true;
     progress_position_ = 0;
@@ -101,16 +101,16 @@ void CipherRun::on_paint() {
     }
 }
 
-void CipherRun::on_command(int id) {
+void CipherController::on_command(int id) {
     if (id == kIdEvaluate) evaluate();
 }
 
-void CipherRun::on_cancel() {
+void CipherController::on_cancel() {
     if (running_) return;  // a run cannot be interrupted
     host().end_dialog(app::kIdCancel);
 }
 
-void CipherRun::evaluate() {
+void CipherController::evaluate() {
     if (running_) return;
     running_ = 1;
     cipher_done_event().reset();
@@ -136,7 +136,7 @@ void CipherRun::evaluate() {
     }
 }
 
-void CipherRun::worker() {
+void CipherController::worker() {
     for (int r = 0; r < config_.passes; ++r) {
         pass_index_.store(r, std::memory_order_relaxed);
         record().set_progress("Pass", r, config_.passes);
@@ -151,7 +151,7 @@ void CipherRun::worker() {
     cipher_done_event().set();
 }
 
-void CipherRun::on_timer(int id) {
+void CipherController::on_timer(int id) {
     if (id != kCipherTimer) return;
     // Accumulated in single precision, as the dialog always has.
     accumulated_ = static_cast<float>(accumulated_ + app::lap_take());

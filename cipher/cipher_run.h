@@ -51,10 +51,10 @@ struct CipherRunConfig {
     std::function<void(int pass)> after_pass;  // called on the worker after each pass
 };
 
-class CipherRun : public app::RunController {
+class CipherController : public app::RunController {
   public:
-    explicit CipherRun(CipherRunConfig config = {});
-    ~CipherRun() override;
+    explicit CipherController(CipherRunConfig config = {});
+    ~CipherController() override;
 
     // Dialog run fields.
     int auto_run_request = 0;

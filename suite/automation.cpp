@@ -62,7 +62,7 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
     app::ConsoleAppend(app::with_cursor("Lumetra 2.0 Run Configuration..."));
     refresh(options.refresh_console);
 
-    CSuiteDlg dialog(registry);
+    SuiteController dialog(registry);
     dialog.inputs() = hand_over_inputs(cl);
     dialog.set_end_when_run_over(options.end_when_run_over);
     dialog.set_active_run(options.active);

@@ -55,10 +55,10 @@ const char* step_name(int code) {
 
 }  // namespace
 
-CSuiteDlg::CSuiteDlg(const app::RunRegistry& registry)
+SuiteController::SuiteController(const app::RunRegistry& registry)
     : registry_(registry), clock_([] { return std::chrono::system_clock::now(); }) {}
 
-void CSuiteDlg::on_paint() {
+void SuiteController::on_paint() {
     if (!panel_.first_paint_done) {
         panel_.selections = Selections{};
         panel_.first_paint_done = true;
@@ -84,7 +84,7 @@ void CSuiteDlg::on_paint() {
     }
 }
 
-void CSuiteDlg::on_timer(int id) {
+void SuiteController::on_timer(int id) {
     if (id != kAutoStartTimer) return;
     host().kill_timer(kAutoStartTimer);
     const std::size_t n = std::min(inputs_.queue.size(), kSuiteQueueCapacity);
@@ -93,7 +93,7 @@ void CSuiteDlg::on_timer(int id) {
     run_suite();
 }
 
-void CSuiteDlg::on_command(int id) {
+void SuiteController::on_command(int id) {
     Selections& s = panel_.selections;
     switch (id) {
         case kIdCheckMolDyn:
@@ -122,25 +122,25 @@ void CSuiteDlg::on_command(int id) {
     }
 }
 
-std::string CSuiteDlg::status_text() const {
+std::string SuiteController::status_text() const {
     if (panel_.running) return "Running benchmarks";
     return runs_finished_ > 0 ? "Finished" : "Idle";
 }
 
-void CSuiteDlg::select_profile(int index) {
+void SuiteController::select_profile(int index) {
     if (index < 0 || index >= static_cast<int>(panel_.profile_names.size())) index = 0;
     panel_.selected_profile = index;
     if (attached()) host().request_repaint();
 }
 
-bool CSuiteDlg::all_steps_ok() const {
+bool SuiteController::all_steps_ok() const {
     if (auto_start_failed_ || !results_error_.empty()) return false;
     for (const StepOutcome& s : steps_)
         if (!s.ok) return false;
     return true;
 }
 
-StepOutcome& CSuiteDlg::run_step(std::string key, int code, app::RunRequest request) {
+StepOutcome& SuiteController::run_step(std::string key, int code, app::RunRequest request) {
     StepOutcome& out = steps_.emplace_back();
     out.key = std::move(key);
     out.code = code;
@@ -180,7 +180,7 @@ StepOutcome& CSuiteDlg::run_step(std::string key, int code, app::RunRequest requ
     return out;
 }
 
-void CSuiteDlg::run_suite() {
+void SuiteController::run_suite() {
     const auto started = clock_();
     panel_.running = true;
     panel_.scores = SubScores{};
@@ -213,7 +213,7 @@ void CSuiteDlg::run_suite() {
         host().end_dialog(app::kIdCancel);
 }
 
-void CSuiteDlg::step_memory() {
+void SuiteController::step_memory() {
     log_line("Running Memory Benchmark...");
     StepOutcome& st = run_step("memory", app::kCodeMemory, {});
     if (st.ran) {
@@ -230,7 +230,7 @@ void CSuiteDlg::step_memory() {
     log_line("Finished Memory Benchmark...");
 }
 
-void CSuiteDlg::step_stream() {
+void SuiteController::step_stream() {
     log_line("Running STREAM Benchmark...");
     StepOutcome& st = run_step("stream", app::kCodeStream, {});
     if (st.ran) figures_.stream_score = static_cast<float>(st.record.headline());
@@ -238,7 +238,7 @@ void CSuiteDlg::step_stream() {
     log_line("Finished STREAM Benchmark...");
 }
 
-void CSuiteDlg::step_md() {
+void SuiteController::step_md() {
     const auto ref = app::find_file_nocase("MD", "Argon-Helium.in");
     if (!ref) {
         log_line("Error: Could not execute Molecular Dynamics test, skipping...");
@@ -265,7 +265,7 @@ void CSuiteDlg::step_md() {
         panel_.scores.md = md_subscore(figures_.md_time);
 }
 
-void CSuiteDlg::step_orbitra() {
+void SuiteController::step_orbitra() {
     const auto ref = app::find_file_nocase("Input Files", "Ag.in");
     if (!ref) {
         log_line("Error: Could not execute Orbitra test, skipping...");
@@ -284,7 +284,7 @@ void CSuiteDlg::step_orbitra() {
         panel_.scores.orbitra = orbitra_subscore(figures_.orbitra_time);
 }
 
-void CSuiteDlg::step_cipher() {
+void SuiteController::step_cipher() {
     log_line("Running Cipher Benchmark...");
     StepOutcome& st = run_step("cipher", app::kCodeCipher, {});
     if (st.ran) figures_.cipher_rate = st.record.headline();
@@ -293,7 +293,7 @@ void CSuiteDlg::step_cipher() {
     log_line("Finished Cipher Benchmark...");
 }
 
-void CSuiteDlg::step_blas() {
+void SuiteController::step_blas() {
     const Selections& s = panel_.selections;
     bool sgemm_ok = false, dgemm_ok = false;
     if (s.run_sgemm) {
@@ -326,7 +326,7 @@ void CSuiteDlg::step_blas() {
     }
 }
 
-void CSuiteDlg::write_results(std::chrono::system_clock::time_point started) {
+void SuiteController::write_results(std::chrono::system_clock::time_point started) {
     results_error_.clear();
     const nlohmann::json doc = results_json(panel_.scores, steps_, app::processor_info(), started);
     results_file_ = write_results_file(results_dir_, started, doc, &results_error_);

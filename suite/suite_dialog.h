@@ -1,7 +1,7 @@
-// The run logic of the suite dialog `CSuiteDlg`: runs the selected benchmarks one after another
-// through the modal runner (memory, STREAM, molecular dynamics, Orbitra, cipher, BLAS, always
-// in that order), reads each run's record and turns the headline figures into sub-scores. The
-// window (or the headless host) only paints PanelState and forwards clicks.
+// The run logic of the suite dialog (the window is ui::CSuiteDlg): runs the selected benchmarks one
+// after another through the modal runner (memory, STREAM, molecular dynamics, Orbitra, cipher,
+// BLAS, always in that order), reads each run's record and turns the headline figures into
+// sub-scores. The window (or the headless host) only paints PanelState and forwards clicks.
 #pragma once
 
 #include <chrono>
@@ -91,9 +91,9 @@ struct PanelState {
     bool running = false;  // a suite run is in progress (buttons disabled)
 };
 
-class CSuiteDlg : public app::RunController {
+class SuiteController : public app::RunController {
   public:
-    explicit CSuiteDlg(const app::RunRegistry& registry);
+    explicit SuiteController(const app::RunRegistry& registry);
 
     // --- the dialog ---
     std::string title() const override { return kSuiteTitle; }

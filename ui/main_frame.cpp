@@ -249,7 +249,7 @@ void CMainFrame::run_driver(int id) {
     if (!driver) return;
     std::unique_ptr<app::RunController> dialog;
     if (driver->code == app::kCodeAll) {
-        dialog = std::make_unique<suite::CSuiteDlg>(app::run_registry());
+        dialog = std::make_unique<suite::SuiteController>(app::run_registry());
     } else if (const app::RunEntry* entry = app::run_registry().find(driver->code)) {
         dialog = entry->make(suite::menu_request());
     }

@@ -69,7 +69,7 @@ std::vector<float> clock_rates() {
 
 }  // namespace
 
-CSuiteDlg::CSuiteDlg(suite::CSuiteDlg& controller, QWidget* parent)
+CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
     : DialogWindow(controller, parent), suite_(controller) {
     setObjectName(QStringLiteral("150"));
     setFixedSize(760, 500);
@@ -224,7 +224,7 @@ void register_suite_window() {
     registered = true;
     gui_modal_runner().add_factory(
         [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* s = dynamic_cast<suite::CSuiteDlg*>(&c))
+            if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
                 return std::make_unique<CSuiteDlg>(*s, parent);
             return nullptr;
         });

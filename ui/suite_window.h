@@ -24,9 +24,9 @@ class ScorePanel;
 class CSuiteDlg : public DialogWindow {
     Q_OBJECT
   public:
-    CSuiteDlg(suite::CSuiteDlg& controller, QWidget* parent);
+    CSuiteDlg(suite::SuiteController& controller, QWidget* parent);
 
-    suite::CSuiteDlg& suite() { return suite_; }
+    suite::SuiteController& suite() { return suite_; }
     QCheckBox* check_box(int id) const;
     QPushButton* run_button() const { return run_; }
     QPushButton* cancel_button() const { return cancel_; }
@@ -48,7 +48,7 @@ class CSuiteDlg : public DialogWindow {
     void ask_and_save_profile();
     void profile_chosen(int index);
 
-    suite::CSuiteDlg& suite_;
+    suite::SuiteController& suite_;
     std::map<int, QCheckBox*> boxes_;
     QPushButton* run_;
     QPushButton* cancel_;

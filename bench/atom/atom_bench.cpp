@@ -99,7 +99,7 @@ void BM_OrbitraAgRun(benchmark::State& state) {
     fs::create_directories("Input Files");
     fs::copy_file(reference_deck(), "Input Files/Ag.in", fs::copy_options::overwrite_existing);
     for (auto _ : state) {
-        atom::OrbitraRun run;
+        atom::OrbitraController run;
         run.auto_run_request = true;
         run.close_when_done = true;
         run.deck_name = "Ag";

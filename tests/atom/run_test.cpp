@@ -55,8 +55,8 @@ struct Workspace {
     }
 };
 
-std::unique_ptr<atom::OrbitraRun> automatic(const std::string& deck) {
-    auto run = std::make_unique<atom::OrbitraRun>();
+std::unique_ptr<atom::OrbitraController> automatic(const std::string& deck) {
+    auto run = std::make_unique<atom::OrbitraController>();
     run->auto_run_request = true;
     run->close_when_done = true;
     run->deck_name = deck;
@@ -69,7 +69,7 @@ int run_modal(app::RunController& c) {
     return runner.run_modal(c);
 }
 
-TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
+TEST(OrbitraController, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
     Workspace ws;
     RecordingSink sink;
     auto run = automatic("HE");  // looked up ignoring case
@@ -108,11 +108,11 @@ TEST(OrbitraRun, AutomaticRunFinishesLogsItsTimeAndPublishesItsFigures) {
 }
 
 // Cancels (and confirms) once the compute thread is past its first iteration.
-class CancellingRun : public atom::OrbitraRun {
+class CancellingRun : public atom::OrbitraController {
   public:
     int cancelled_at = -1;
     void on_timer(int id) override {
-        atom::OrbitraRun::on_timer(id);
+        atom::OrbitraController::on_timer(id);
         if (running && cancelled_at < 0 && shared().iteration.load() >= 1) {
             cancelled_at = shared().iteration.load();
             on_cancel();
@@ -120,7 +120,7 @@ class CancellingRun : public atom::OrbitraRun {
     }
 };
 
-TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
+TEST(OrbitraController, StopIsHonouredAtTheNextIterationBoundary) {
     Workspace ws;
     RecordingSink sink;
     // Never converges (tolerance 0), so only the stop ends it early.
@@ -148,7 +148,7 @@ TEST(OrbitraRun, StopIsHonouredAtTheNextIterationBoundary) {
     EXPECT_EQ(app::console().text().find("Time:"), std::string::npos);
 }
 
-TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
+TEST(OrbitraController, CancelAnsweredNoLeavesTheRunGoing) {
     Workspace ws;
     RecordingSink sink;
     sink.answer = false;
@@ -165,7 +165,7 @@ TEST(OrbitraRun, CancelAnsweredNoLeavesTheRunGoing) {
     EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
 }
 
-TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
+TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
@@ -181,7 +181,7 @@ TEST(OrbitraRun, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     EXPECT_EQ(run->record().figure("deck"), "b");
 }
 
-TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
+TEST(OrbitraController, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file("Input Files/Bad.in",
@@ -199,7 +199,7 @@ TEST(OrbitraRun, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
     EXPECT_FALSE(run->shared().atom.allocated);
 }
 
-TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
+TEST(OrbitraController, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
     Workspace ws;
     RecordingSink sink;
     atom::set_radlocpot_failure_for_testing(true);
@@ -217,7 +217,7 @@ TEST(OrbitraRun, FailedExchangeEvaluationFailsTheRunNotTheProcess) {
     EXPECT_FALSE(run->running);
 }
 
-TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
+TEST(OrbitraController, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     {
         testing_support::TempDir dir;
         testing_support::ScopedCwd cwd(dir.path());
@@ -242,7 +242,7 @@ TEST(OrbitraRun, EmptyDeckFolderAndTimerFailuresEndTheRunAsFailed) {
     }
 }
 
-TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
+TEST(OrbitraController, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file("Input Files/A.in",
@@ -250,11 +250,11 @@ TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
     app::HeadlessRunner runner;
     runner.time_limit = 60s;
     // The first paint fills the lists; a menu-opened dialog waits for the user.
-    class Driver : public atom::OrbitraRun {
+    class Driver : public atom::OrbitraController {
       public:
         std::vector<std::string> seen;
         void on_paint() override {
-            atom::OrbitraRun::on_paint();
+            atom::OrbitraController::on_paint();
             if (done_) return;
             done_ = true;
             seen = {points_text, rinit_text, rfinal_text};
@@ -279,7 +279,7 @@ TEST(OrbitraRun, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
               std::string::npos);
 }
 
-TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
+TEST(OrbitraController, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
     Workspace ws;
     RecordingSink sink;
     app::RunRegistry registry;
@@ -300,7 +300,7 @@ TEST(OrbitraRun, RegisteredEntryRunsCodeThreeWithTheRequestedDeck) {
 
 namespace {
 
-TEST(OrbitraRun, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
+TEST(OrbitraController, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file(

@@ -18,8 +18,8 @@ void register_blas_runs(app::RunRegistry& registry);
 
 namespace {
 
-using blas::MatrixMultiplyRun;
-using Precision = MatrixMultiplyRun::Precision;
+using blas::MatrixController;
+using Precision = MatrixController::Precision;
 
 blas::MatrixRunSizes small_sizes() {
     blas::MatrixRunSizes s;
@@ -56,7 +56,7 @@ class MatrixRunTest : public ::testing::Test {
     void TearDown() override { blas::set_allocation_refusal(nullptr); }
 
     // An unattended run (the suite's way): automatic start, close when done.
-    int run_unattended(MatrixMultiplyRun& run) {
+    int run_unattended(MatrixController& run) {
         run.auto_start = 1;
         run.close_when_done = 1;
         app::HeadlessRunner runner;
@@ -66,7 +66,7 @@ class MatrixRunTest : public ::testing::Test {
 };
 
 TEST_F(MatrixRunTest, SingleRunLogsEveryLineAndRecordsItsTable) {
-    MatrixMultiplyRun run(Precision::Single, small_sizes());
+    MatrixController run(Precision::Single, small_sizes());
     EXPECT_EQ(run_unattended(run), app::kIdCancel);
     const std::string text = console_lines();
     const std::string expected_order[] = {"64x64 matrix - 16384 bytes\r\n",
@@ -142,7 +142,7 @@ TEST_F(MatrixRunTest, DefaultSizesRunFromTheFirstToTheLastSize) {
     // the real benchmark, without its hour of arithmetic.
     blas::MatrixRunSizes single;
     single.kernel = "SSE";
-    MatrixMultiplyRun srun(Precision::Single, single);
+    MatrixController srun(Precision::Single, single);
     run_unattended(srun);
     std::string text = console_lines();
     EXPECT_EQ(text.find("64x64 matrix - 16384 bytes\r\n"), 0u);
@@ -152,7 +152,7 @@ TEST_F(MatrixRunTest, DefaultSizesRunFromTheFirstToTheLastSize) {
     app::console().reset();
     blas::MatrixRunSizes dbl;
     dbl.kernel = "X87";
-    MatrixMultiplyRun drun(Precision::Double, dbl);
+    MatrixController drun(Precision::Double, dbl);
     run_unattended(drun);
     text = console_lines();
     EXPECT_EQ(text.find("60x60 matrix - 28800 bytes\r\n"), 0u);
@@ -162,9 +162,9 @@ TEST_F(MatrixRunTest, DefaultSizesRunFromTheFirstToTheLastSize) {
 }
 
 TEST_F(MatrixRunTest, SingleAndDoubleRunsKeepSeparateTables) {
-    MatrixMultiplyRun single(Precision::Single, small_sizes());
+    MatrixController single(Precision::Single, small_sizes());
     run_unattended(single);
-    MatrixMultiplyRun dbl(Precision::Double, small_sizes());
+    MatrixController dbl(Precision::Double, small_sizes());
     run_unattended(dbl);
     EXPECT_EQ(single.record().figure("sizes"), nlohmann::json({64, 128, 192}));
     EXPECT_EQ(single.record().figure("precision"), "single");
@@ -174,9 +174,9 @@ TEST_F(MatrixRunTest, SingleAndDoubleRunsKeepSeparateTables) {
 }
 
 // Presses Cancel and Analyze on the first tick of the running dialog.
-class ImpatientUser : public MatrixMultiplyRun {
+class ImpatientUser : public MatrixController {
   public:
-    using MatrixMultiplyRun::MatrixMultiplyRun;
+    using MatrixController::MatrixController;
     bool pressed = false;
     void on_timer(int id) override {
         if (running() && !pressed) {
@@ -184,7 +184,7 @@ class ImpatientUser : public MatrixMultiplyRun {
             on_cancel();
             on_command(blas::kIdAnalyze);
         }
-        MatrixMultiplyRun::on_timer(id);
+        MatrixController::on_timer(id);
     }
 };
 
@@ -204,7 +204,7 @@ TEST_F(MatrixRunTest, UnattendedVendorLibraryNamesRunTheCompilerMethod) {
     EXPECT_EQ(blas::method_from_kernel_name("Compiler"), blas::kMethodCompiler);
     EXPECT_EQ(blas::method_from_kernel_name("SSE2S"), blas::kMethodCompiler);
 
-    MatrixMultiplyRun run(Precision::Single, small_sizes());
+    MatrixController run(Precision::Single, small_sizes());
     run.method = blas::kMethodMkl;
     run_unattended(run);
     EXPECT_EQ(run.method, blas::kMethodCompiler);
@@ -217,7 +217,7 @@ TEST_F(MatrixRunTest, RegistryEntriesPrepareTheDialogAsTheSuiteAsks) {
     app::RunRequest request;
     request.kernel = "ACML";
     auto dgemm = registry.find(5)->make(request);
-    auto* d = dynamic_cast<MatrixMultiplyRun*>(dgemm.get());
+    auto* d = dynamic_cast<MatrixController*>(dgemm.get());
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->double_precision, 1);
     EXPECT_EQ(d->single_precision, 0);
@@ -225,7 +225,7 @@ TEST_F(MatrixRunTest, RegistryEntriesPrepareTheDialogAsTheSuiteAsks) {
     EXPECT_EQ(d->auto_start, 1);
     EXPECT_EQ(d->close_when_done, 1);
     auto sgemm = registry.find(6)->make(app::RunRequest{false, false, "", ""});
-    auto* s = dynamic_cast<MatrixMultiplyRun*>(sgemm.get());
+    auto* s = dynamic_cast<MatrixController*>(sgemm.get());
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->single_precision, 1);
     EXPECT_EQ(s->auto_start, 0);
@@ -233,7 +233,7 @@ TEST_F(MatrixRunTest, RegistryEntriesPrepareTheDialogAsTheSuiteAsks) {
 }
 
 TEST_F(MatrixRunTest, AMenuOpenedDialogWaitsForAnalyze) {
-    MatrixMultiplyRun run(Precision::Double, small_sizes());
+    MatrixController run(Precision::Double, small_sizes());
     app::HeadlessRunner runner;
     runner.time_limit = std::chrono::milliseconds(50);
     EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
@@ -245,7 +245,7 @@ TEST_F(MatrixRunTest, AMenuOpenedDialogWaitsForAnalyze) {
 TEST_F(MatrixRunTest, AnInvalidKernelNameFailsTheRunInsteadOfEndingTheProgram) {
     blas::MatrixRunSizes sizes = small_sizes();
     sizes.kernel = "FOO";
-    MatrixMultiplyRun run(Precision::Single, sizes);
+    MatrixController run(Precision::Single, sizes);
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(run_unattended(run), app::kIdCancel);
     const std::string out = ::testing::internal::GetCapturedStdout();
@@ -263,7 +263,7 @@ TEST_F(MatrixRunTest, AnInvalidKernelNameFailsTheRunInsteadOfEndingTheProgram) {
 TEST_F(MatrixRunTest, MatricesThatCannotBeAllocatedEndTheRunInOrder) {
     // The first size fits (its largest block is 67 KB), the second does not (182 KB).
     blas::set_allocation_refusal([](std::size_t bytes) { return bytes > 150'000; });
-    MatrixMultiplyRun run(Precision::Double, small_sizes());
+    MatrixController run(Precision::Double, small_sizes());
     EXPECT_EQ(run_unattended(run), app::kIdCancel);
     EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
     EXPECT_NE(run.record().error().find("out of memory"), std::string::npos);
@@ -276,7 +276,7 @@ TEST_F(MatrixRunTest, MatricesThatCannotBeAllocatedEndTheRunInOrder) {
 }
 
 TEST_F(MatrixRunTest, ATimerThatCannotStartFailsTheRunAndClosesTheDialog) {
-    MatrixMultiplyRun run(Precision::Single, small_sizes());
+    MatrixController run(Precision::Single, small_sizes());
     run.auto_start = 1;
     run.close_when_done = 1;
     app::HeadlessRunner runner;

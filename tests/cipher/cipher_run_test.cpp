@@ -18,7 +18,7 @@ void register_cipher_runs(app::RunRegistry& registry);
 
 namespace {
 
-using cipher::CipherRun;
+using cipher::CipherController;
 
 std::string console_lines() {
     std::string out;
@@ -36,10 +36,10 @@ std::string console_lines() {
 
 // Four passes of 256 KiB; the dialog's first four ticks each move the fake counter on by half
 // a second, and the worker's last pass waits for them, so the measured time is exactly 2 s.
-class TimedCipherRun : public CipherRun {
+class TimedCipherRun : public CipherController {
   public:
     TimedCipherRun(testing_support::FakeCounter& counter, cipher::CipherRunConfig config)
-        : CipherRun(with_gate(std::move(config))), counter_(counter) {}
+        : CipherController(with_gate(std::move(config))), counter_(counter) {}
     bool press_buttons = false;
 
     void on_timer(int id) override {
@@ -52,7 +52,7 @@ class TimedCipherRun : public CipherRun {
             on_command(cipher::kIdEvaluate);
             on_cancel();
         }
-        CipherRun::on_timer(id);
+        CipherController::on_timer(id);
     }
 
   private:
@@ -82,7 +82,7 @@ cipher::CipherRunConfig small_config() {
 class CipherRunTest : public ::testing::Test {
   protected:
     void SetUp() override { app::console().reset(); }
-    static int run_unattended(CipherRun& run) {
+    static int run_unattended(CipherController& run) {
         run.auto_run_request = 1;
         run.close_when_done = 1;
         app::HeadlessRunner runner;
@@ -137,7 +137,7 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
     config.allocate = [calls = 0](std::size_t n) mutable -> void* {
         return ++calls == 3 ? nullptr : std::calloc(n, 1);
     };
-    CipherRun run(config);
+    CipherController run(config);
     EXPECT_EQ(run_unattended(run), app::kIdOk);
     EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
     EXPECT_NE(
@@ -149,7 +149,7 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
 }
 
 TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
-    CipherRun run(small_config());
+    CipherController run(small_config());
     run.auto_run_request = 1;
     run.close_when_done = 1;
     app::HeadlessRunner runner;
@@ -161,7 +161,7 @@ TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
 }
 
 TEST_F(CipherRunTest, AMenuOpenedDialogWaitsForEvaluate) {
-    CipherRun run(small_config());
+    CipherController run(small_config());
     app::HeadlessRunner runner;
     runner.time_limit = std::chrono::milliseconds(50);
     EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
@@ -175,7 +175,7 @@ TEST_F(CipherRunTest, TheRunEntryAsksForAnUnattendedRun) {
     const app::RunEntry* entry = registry.find(4);
     ASSERT_NE(entry, nullptr);
     auto controller = entry->make(app::RunRequest{});
-    auto* run = dynamic_cast<CipherRun*>(controller.get());
+    auto* run = dynamic_cast<CipherController*>(controller.get());
     ASSERT_NE(run, nullptr);
     EXPECT_EQ(run->auto_run_request, 1);
     EXPECT_EQ(run->close_when_done, 1);

@@ -105,7 +105,7 @@ TEST(ResultsFile, SuiteRunWritesOneFileStampedWithItsStart) {
         app::RunStatus::Completed, 3924.38, {{"latency_ns", 87.3}, {"caches", {{"levels", 2}}}}};
     runs.scripts[4] = {app::RunStatus::Stopped, 0.0, {}, "stopped by the user"};
     app::HeadlessRunner runner;
-    suite::CSuiteDlg dlg(runs.registry);
+    suite::SuiteController dlg(runs.registry);
     dlg.set_clock([] { return utc(2026, 2, 3, 4, 5, 6); });
     dlg.inputs().queue = {4, 2, 1};
     dlg.inputs().automatic_run_requested = dlg.inputs().close_when_finished = true;

@@ -13,7 +13,7 @@
 namespace {
 
 using app::with_cursor;
-using suite::CSuiteDlg;
+using suite::SuiteController;
 using suite::kNotMeasured;
 
 class SuiteRun : public ::testing::Test {
@@ -36,9 +36,9 @@ class SuiteRun : public ::testing::Test {
     void TearDown() override { app::console().set_listener({}); }
 
     // An automatic run of `queue`, ended by close when finished.
-    std::unique_ptr<CSuiteDlg> run_queue(std::vector<int> queue, std::string md_deck = "",
+    std::unique_ptr<SuiteController> run_queue(std::vector<int> queue, std::string md_deck = "",
                                          std::string orbitra_deck = "") {
-        auto dlg = std::make_unique<CSuiteDlg>(runs.registry);
+        auto dlg = std::make_unique<SuiteController>(runs.registry);
         dlg->inputs().queue = std::move(queue);
         dlg->inputs().md_deck = std::move(md_deck);
         dlg->inputs().orbitra_deck = std::move(orbitra_deck);
@@ -155,7 +155,7 @@ TEST_F(SuiteRun, FailedStoppedAndFigurelessRunsNeverScore) {
 TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
     suite_test::make_reference_decks();
     suite_test::ManualHost host;
-    CSuiteDlg dlg(runs.registry);
+    SuiteController dlg(runs.registry);
     dlg.inputs().md_deck = "Helium";  // ignored without an automatic run
     dlg.attach(&host);
     dlg.on_paint();

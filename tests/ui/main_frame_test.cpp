@@ -30,7 +30,7 @@ class ScriptedRunner : public app::ModalRunner {
   public:
     int run_modal(app::RunController& c) override {
         titles.push_back(c.title());
-        if (auto* s = dynamic_cast<suite::CSuiteDlg*>(&c))
+        if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
             automatic = s->inputs().automatic_run_requested;
         return result;
     }

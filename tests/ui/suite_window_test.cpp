@@ -67,7 +67,7 @@ class SuiteWindowTest : public ::testing::Test {
     ScopedCwd cwd{dir.path()};
     InstantRuns runs;
     RunnerScope scope{&runs};
-    suite::CSuiteDlg controller{app::run_registry()};
+    suite::SuiteController controller{app::run_registry()};
 };
 
 TEST_F(SuiteWindowTest, CheckBoxesToggleTheSelections) {

@@ -7,9 +7,9 @@
 
 namespace {
 
-app::RunEntry matrix_entry(int code, const char* name, blas::MatrixMultiplyRun::Precision p) {
+app::RunEntry matrix_entry(int code, const char* name, blas::MatrixController::Precision p) {
     return {code, name, [p](const app::RunRequest& request) -> std::unique_ptr<app::RunController> {
-                auto run = std::make_unique<blas::MatrixMultiplyRun>(p);
+                auto run = std::make_unique<blas::MatrixController>(p);
                 run->auto_start = request.auto_start ? 1 : 0;
                 run->close_when_done = request.close_when_done ? 1 : 0;
                 if (!request.kernel.empty())
@@ -22,7 +22,7 @@ app::RunEntry matrix_entry(int code, const char* name, blas::MatrixMultiplyRun::
 
 void register_blas_runs(app::RunRegistry& registry) {
     registry.add(
-        matrix_entry(app::kCodeDgemm, "DGEMM", blas::MatrixMultiplyRun::Precision::Double));
+        matrix_entry(app::kCodeDgemm, "DGEMM", blas::MatrixController::Precision::Double));
     registry.add(
-        matrix_entry(app::kCodeSgemm, "SGEMM", blas::MatrixMultiplyRun::Precision::Single));
+        matrix_entry(app::kCodeSgemm, "SGEMM", blas::MatrixController::Precision::Single));
 }

@@ -8,7 +8,7 @@
 void register_cipher_runs(app::RunRegistry& registry) {
     registry.add({app::kCodeCipher, "Cipher Bench",
                   [](const app::RunRequest& request) -> std::unique_ptr<app::RunController> {
-                      auto run = std::make_unique<cipher::CipherRun>();
+                      auto run = std::make_unique<cipher::CipherController>();
                       run->auto_run_request = request.auto_start ? 1 : 0;
                       run->close_when_done = request.close_when_done ? 1 : 0;
                       return run;
