@@ -11,7 +11,7 @@
 
 namespace ui {
 
-CCipherDlg::CCipherDlg(cipher::CipherRun& controller, QWidget* parent)
+CCipherDlg::CCipherDlg(cipher::CipherController& controller, QWidget* parent)
     : DialogWindow(controller, parent), run_(controller) {
     auto* main = new QVBoxLayout(this);
 
@@ -66,7 +66,7 @@ void register_cipher_window() {
     registered = true;
     gui_modal_runner().add_factory(
         [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* r = dynamic_cast<cipher::CipherRun*>(&c))
+            if (auto* r = dynamic_cast<cipher::CipherController*>(&c))
                 return std::make_unique<CCipherDlg>(*r, parent);
             return nullptr;
         });

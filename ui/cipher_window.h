@@ -15,7 +15,7 @@ namespace ui {
 class CCipherDlg : public DialogWindow {
     Q_OBJECT
   public:
-    CCipherDlg(cipher::CipherRun& controller, QWidget* parent);
+    CCipherDlg(cipher::CipherController& controller, QWidget* parent);
 
     QPushButton* evaluate_button() const { return evaluate_; }
     QPushButton* cancel_button() const { return cancel_; }
@@ -27,7 +27,7 @@ class CCipherDlg : public DialogWindow {
     void update_display() override;
 
   private:
-    cipher::CipherRun& run_;
+    cipher::CipherController& run_;
     QComboBox* list_ = nullptr;
     QPushButton* evaluate_ = nullptr;
     QPushButton* cancel_ = nullptr;

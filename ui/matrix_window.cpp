@@ -156,7 +156,7 @@ void MatrixGraphView::paintEvent(QPaintEvent*) {
     }
 }
 
-CMatrixDlg::CMatrixDlg(blas::MatrixMultiplyRun& controller, QWidget* parent)
+CMatrixDlg::CMatrixDlg(blas::MatrixController& controller, QWidget* parent)
     : DialogWindow(controller, parent), run_(controller) {
     using namespace blas;
     const bool single = run_.single_precision != 0;
@@ -311,7 +311,7 @@ void register_matrix_window() {
     registered = true;
     gui_modal_runner().add_factory(
         [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* m = dynamic_cast<blas::MatrixMultiplyRun*>(&c))
+            if (auto* m = dynamic_cast<blas::MatrixController*>(&c))
                 return std::make_unique<CMatrixDlg>(*m, parent);
             return nullptr;
         });

@@ -42,7 +42,7 @@ class MatrixGraphView : public QWidget {
 class CMatrixDlg : public DialogWindow {
     Q_OBJECT
   public:
-    CMatrixDlg(blas::MatrixMultiplyRun& controller, QWidget* parent);
+    CMatrixDlg(blas::MatrixController& controller, QWidget* parent);
 
     QPushButton* analyze_button() const { return analyze_; }
     QPushButton* cancel_button() const { return cancel_; }
@@ -58,7 +58,7 @@ class CMatrixDlg : public DialogWindow {
     void update_display() override;
 
   private:
-    blas::MatrixMultiplyRun& run_;
+    blas::MatrixController& run_;
     std::map<int, QRadioButton*> radios_;
     QPushButton* analyze_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -121,7 +121,7 @@ TEST_F(MatrixRunTest, TheRecordCarriesTheIsaPeakOrNullWhenUnknown) {
     info.family = 6;
     info.model = 0x3c;
     info.clock_rate_wide = 1000.0;  // 16 DP FLOP per cycle: 16000 MFLOPS
-    MatrixMultiplyRun dgemm(Precision::Double, small_sizes());
+    MatrixController dgemm(Precision::Double, small_sizes());
     run_unattended(dgemm);
     auto figures = dgemm.record().figures();
     EXPECT_DOUBLE_EQ(figures["isa_peak_mflops"].get<double>(), 16000.0);
@@ -129,7 +129,7 @@ TEST_F(MatrixRunTest, TheRecordCarriesTheIsaPeakOrNullWhenUnknown) {
                      figures["peak_mflops"].get<double>() / 160.0);
 
     std::memcpy(info.vendor, "CentaurHauls", 12);
-    MatrixMultiplyRun unknown(Precision::Double, small_sizes());
+    MatrixController unknown(Precision::Double, small_sizes());
     run_unattended(unknown);
     figures = unknown.record().figures();
     app::processor_info() = saved;

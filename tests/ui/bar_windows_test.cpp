@@ -114,7 +114,8 @@ membench::MemoryRunSizes small_memory_run() {
 
 stream::StreamSizes small_stream_run() {
     stream::StreamSizes s;
-    s.n = 512 * 8 + 21;
+    // Long enough (a few milliseconds) for the progress box to be seen.
+    s.n = 200000 + 21;
     s.iterations = 6;
     s.threads = 1;
     return s;
@@ -165,7 +166,8 @@ TEST_F(BarWindows, MemoryWindowRunsShowsBarsAndSwitchesOnlyTheMethodBars) {
             w.reject();                   // nor does closing the window
             refused_close = !w.ended();
             one_box = w.modal_box() == box;
-        } else if (step == 2 && c.results_shown() && !c.analysis_active()) {
+        } else if (step >= 1 && step < 3 && c.results_shown() && !c.analysis_active()) {
+            // Also when the box was missed: the expectations then fail instead of hanging.
             step = 3;
             QApplication::processEvents();
             for (int a = 0; a < membench::kMemoryAreaCount; ++a) before[a] = w.area(a)->bars();
@@ -181,7 +183,9 @@ TEST_F(BarWindows, MemoryWindowRunsShowsBarsAndSwitchesOnlyTheMethodBars) {
             w.ok_button()->click();
         }
     });
-    poll.start(5);
+    poll.start(0);
+    // A run that never ends fails the test instead of hanging it.
+    QTimer::singleShot(120000, &w, [&] { w.end_dialog(-1); });
     EXPECT_EQ(w.run(), app::kIdOk);
     EXPECT_TRUE(box_seen);
     EXPECT_TRUE(refused_close);
@@ -205,7 +209,7 @@ TEST_F(BarWindows, StreamWindowDrawsItsLongestBarAt360Pixels) {
     c.attach(&w);
     EXPECT_TRUE(w.bar_area()->bars().empty());
     EXPECT_TRUE(w.analyze_button()->isDefault());
-    bool refused_cancel = false;
+    bool refused_cancel = false, box_seen = false;
     std::vector<app::GradientBar> bars;
     QColor last_column, past_end;
     int longest = -1;
@@ -215,9 +219,10 @@ TEST_F(BarWindows, StreamWindowDrawsItsLongestBarAt360Pixels) {
     QObject::connect(&poll, &QTimer::timeout, &w, [&] {
         if (step == 1 && w.modal_box()) {
             step = 2;
+            box_seen = true;
             w.cancel_button()->click();
             refused_cancel = !w.ended();
-        } else if (step == 2 && c.results_shown() && !c.analysis_active()) {
+        } else if (step >= 1 && step < 3 && c.results_shown() && !c.analysis_active()) {
             step = 3;
             QApplication::processEvents();
             bars = w.bar_area()->bars();
@@ -231,8 +236,11 @@ TEST_F(BarWindows, StreamWindowDrawsItsLongestBarAt360Pixels) {
             w.cancel_button()->click();
         }
     });
-    poll.start(5);
+    poll.start(0);
+    // A run that never ends fails the test instead of hanging it.
+    QTimer::singleShot(120000, &w, [&] { w.end_dialog(-1); });
     EXPECT_EQ(w.run(), app::kIdCancel);
+    EXPECT_TRUE(box_seen);
     EXPECT_TRUE(refused_cancel);
     ASSERT_EQ(bars.size(), 8u);
     ASSERT_GE(longest, 0);

@@ -78,7 +78,7 @@ blas::MatrixRunSizes small_sizes() {
 
 TEST(MatrixWindow, RunsShowsBarsAndResultsAndIgnoresCancelWhileRunning) {
     app::console().reset();
-    blas::MatrixMultiplyRun run(blas::MatrixMultiplyRun::Precision::Double, small_sizes());
+    blas::MatrixController run(blas::MatrixController::Precision::Double, small_sizes());
     ui::CMatrixDlg w(run, nullptr);
     run.attach(&w);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("DGEMM (Double Precision Matrix Multiply)"));
@@ -122,7 +122,7 @@ TEST(CipherWindow, FieldsFollowTheRunAndCancelWaitsForItsEnd) {
         if (pass == 2)
             while (!release.load()) QThread::msleep(1);
     };
-    cipher::CipherRun run(config);
+    cipher::CipherController run(config);
     ui::CCipherDlg w(run, nullptr);
     run.attach(&w);
     EXPECT_EQ(w.cipher_list()->currentText(), QStringLiteral("AES"));
