@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
-#include "app/benchmark_codes.h"
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 
@@ -44,13 +45,16 @@ class Tokenizer {
         while (pos_ < line_.size() && delimiters.find(line_[pos_]) == std::string_view::npos)
             ++pos_;
         std::string token(line_.substr(start, pos_ - start));
+        last_start_ = start;
         if (pos_ < line_.size()) ++pos_;
         return token;
     }
+    std::size_t last_start() const { return last_start_; }
 
   private:
     std::string_view line_;
     std::size_t pos_ = 0;
+    std::size_t last_start_ = 0;
 };
 
 void log_marked(const std::string& line) {
@@ -64,14 +68,15 @@ void log_ready() {
 }
 
 struct Parser {
-    const std::string line;  // the upper-cased command line (the search copy is the same)
+    const std::string original;  // as typed (deck names are reported the way the user wrote them)
+    const std::string line;      // the upper-cased command line (the search copy is the same)
     Tokenizer tokens{line};
     std::size_t search_pos = 0;
     CommandLine out;
-    int automate = 0, cipher = 0, dgemm = 0, help = 0, memory = 0, md = 0, orbitra = 0, run_all = 0,
-        sgemm = 0;
+    int automate = 0, help = 0, run_all = 0;
+    std::array<int, kBenchmarkCount> given{};  // per row of the benchmark table
 
-    explicit Parser(std::string upper) : line(std::move(upper)) {}
+    explicit Parser(std::string_view typed) : original(typed), line(ascii_upper(typed)) {}
 
     // Looks for the switch with and without its colon from the search position. True when the
     // colon form is there: a name follows it. Otherwise the default applies and the search
@@ -88,13 +93,16 @@ struct Parser {
         return false;
     }
 
-    void deck_rule(std::string_view bare, std::string_view fallback, std::string& deck) {
+    void deck_rule(std::string_view bare, std::string_view fallback, std::string& deck,
+                   std::string& typed) {
         if (!named_form_follows(bare)) {
             deck = fallback;
+            typed.clear();
             return;
         }
         if (auto name = tokens.next(kDelimiters)) {
             deck = *name;
+            typed = original.substr(tokens.last_start(), name->size());
             return;
         }
         // "-MOLDYN:" closing the line: there is no deck to run.
@@ -124,30 +132,41 @@ struct Parser {
                        " benchmark, no kernel was given after " + std::string(bare) + ":.");
     }
 
+    // The argument of a benchmark's switch.
+    void argument(const BenchmarkInfo& b, int& counter) {
+        switch (b.argument) {
+            case SwitchArgument::None:
+                break;
+            case SwitchArgument::Deck:
+                if (b.code == kCodeMolDyn)
+                    deck_rule(b.cli_switch, kDefaultMdDeck, out.md_deck, out.md_deck_typed);
+                else
+                    deck_rule(b.cli_switch, kDefaultOrbitraDeck, out.orbitra_deck,
+                              out.orbitra_deck_typed);
+                break;
+            case SwitchArgument::Kernel:
+                // The SGEMM kernel name ends only at a blank: "-SGEMM:A:B" names "A:B".
+                if (b.code == kCodeSgemm)
+                    kernel_rule(b.cli_switch, b.name, kSgemmKernelDelimiters, counter,
+                                out.sgemm_kernel);
+                else
+                    kernel_rule(b.cli_switch, b.name, kDelimiters, counter, out.dgemm_kernel);
+                break;
+        }
+    }
+
     void token(const std::string& t) {
         ++out.tokens;
         if (t == "-AUTOMATE") {
             ++automate;
-        } else if (t == "-CIPHERBENCH") {
-            ++cipher;
-        } else if (t == "-DGEMM") {
-            ++dgemm;
-            kernel_rule("-DGEMM", "DGEMM", kDelimiters, dgemm, out.dgemm_kernel);
         } else if (t == "-HELP") {
             ++help;
-        } else if (t == "-MEMBENCH") {
-            ++memory;
-        } else if (t == "-MOLDYN") {
-            ++md;
-            deck_rule("-MOLDYN", kDefaultMdDeck, out.md_deck);
-        } else if (t == "-ORBITRA") {
-            ++orbitra;
-            deck_rule("-ORBITRA", kDefaultOrbitraDeck, out.orbitra_deck);
-        } else if (t == "-RUNALLBENCH") {
+        } else if (t == run_all_row().cli_switch) {
             ++run_all;
-        } else if (t == "-SGEMM") {
-            ++sgemm;
-            kernel_rule("-SGEMM", "SGEMM", kSgemmKernelDelimiters, sgemm, out.sgemm_kernel);
+        } else if (const BenchmarkInfo* b = find_benchmark_by_switch(t)) {
+            int& counter = given[static_cast<std::size_t>(b - benchmarks().data())];
+            ++counter;
+            argument(*b, counter);
         } else {
             ++out.errors;
             log_marked("Error Parsing Command Line: Did not recognize " + t +
@@ -155,50 +174,35 @@ struct Parser {
         }
     }
 
+    // The benchmarks with a switch, in the order the parser checks and queues them.
+    static std::vector<const BenchmarkInfo*> queue_order() {
+        std::vector<const BenchmarkInfo*> rows;
+        for (const BenchmarkInfo& b : benchmarks())
+            if (!b.cli_switch.empty()) rows.push_back(&b);
+        std::sort(rows.begin(), rows.end(), [](const BenchmarkInfo* a, const BenchmarkInfo* b) {
+            return a->queue_rank < b->queue_rank;
+        });
+        return rows;
+    }
+
+    int given_count(const BenchmarkInfo& b) const {
+        return given[static_cast<std::size_t>(&b - benchmarks().data())];
+    }
+
     void repeat_checks() {
-        auto report = [this](std::initializer_list<std::string_view> first_and_more,
-                             bool first_marked) {
+        for (const BenchmarkInfo* b : queue_order()) {
+            if (given_count(*b) <= 1 || b->repeat_error[0].empty()) continue;
             ++out.errors;
             bool first = true;
-            for (std::string_view l : first_and_more) {
-                if (first && first_marked)
+            for (std::string_view l : b->repeat_error) {
+                if (first && b->repeat_first_marked)
                     log_marked(std::string(l));
                 else
                     log_line(l);
                 first = false;
             }
             log_ready();
-        };
-        if (dgemm > 1)
-            report({"Error Parsing Command Line: Not able to execute multiple instances of the "
-                    "DGEMM benchmark.",
-                    "Tip: - If you want to execute 2 different DGEMM benchmarks, execute them in "
-                    "this fashion:",
-                    "     lumetra2 -automate -sgemm:sse2s", "     lumetra2 -automate -sgemm:sse2v"},
-                   false);
-        if (md > 1)
-            report({"Error Parsing Command Line: Not able to execute multiple instances of the "
-                    "Molecular Dynamics benchmark.",
-                    "Tip: - If you want to execute 2 different Molecular Dynamics simulations, "
-                    "execute them in this fashion:",
-                    "     lumetra2 -automate -moldyn:Argon-Helium.in",
-                    "     lumetra2 -automate -moldyn:Helium.in"},
-                   false);
-        if (orbitra > 1)
-            report({"Error Parsing Command Line: Not able to execute multiple instances of the "
-                    "Orbitra benchmark.",
-                    "Tip: - If you want to execute 2 different Orbitra simulations, execute them "
-                    "in this fashion:",
-                    "     lumetra2 -automate -orbitra:ag.in",
-                    "     lumetra2 -automate -orbitra:hg.in"},
-                   true);
-        if (sgemm > 1)
-            report({"Error Parsing Command Line: Not able to execute multiple instances of the "
-                    "SGEMM benchmark.",
-                    "Tip: - If you want to execute 2 different SGEMM benchmarks, execute them in "
-                    "this fashion:",
-                    "     lumetra2 -automate -sgemm:sse", "     lumetra2 -automate -sgemm:3dnow"},
-                   true);
+        }
     }
 
     void show_help() {
@@ -218,12 +222,8 @@ struct Parser {
         if (run_all != 0) {
             push(kCodeAll);
         } else {
-            if (cipher != 0) push(kCodeCipher);
-            if (dgemm != 0) push(kCodeDgemm);
-            if (memory != 0) push(kCodeMemory);
-            if (md != 0) push(kCodeMolDyn);
-            if (orbitra != 0) push(kCodeOrbitra);
-            if (sgemm != 0) push(kCodeSgemm);
+            for (const BenchmarkInfo* b : queue_order())
+                if (given_count(*b) != 0) push(b->code);
         }
         out.start_pending = true;
     }
@@ -243,7 +243,7 @@ std::string command_line_text(int argc, const char* const* argv) {
 CommandLine parse_command_line(std::string_view cmdline) {
     // The platform hands the line over as a C string: it ends at the first zero byte.
     cmdline = cmdline.substr(0, cmdline.find('\0'));
-    Parser p(ascii_upper(cmdline));
+    Parser p(cmdline);
     std::optional<std::string> t = p.tokens.next(kDelimiters);
     if (!t) return p.out;
     ConsoleLog("\r\nFound command line arguments, parsing..." + std::string(kCursorMarker) +

@@ -25,7 +25,10 @@ struct CommandLine {
     std::string dgemm_kernel{kDefaultKernel};
     std::string md_deck{kDefaultMdDeck};            // file name in MD/, upper-cased if given
     std::string orbitra_deck{kDefaultOrbitraDeck};  // file name in "Input Files/"
-    int tokens = 0;                                 // tokens found on the line
+    // The deck names as the user typed them (case kept); empty when none was typed.
+    std::string md_deck_typed;
+    std::string orbitra_deck_typed;
+    int tokens = 0;           // tokens found on the line
     int errors = 0;           // unknown switches, bad kernels, repeats, missing names
     bool help_shown = false;  // "-HELP" printed the option list (nothing is queued)
 };

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/console.h"
+#include "app/format.h"
 #include "app/message_sink.h"
 
 namespace app {
@@ -89,11 +91,13 @@ int HeadlessHost::run() {
     loop.dialogs.push_back(this);
     controller_.attach(this);
     controller_.on_init();
-    started_ = Clock::now();
+    started_ = progress_at_ = Clock::now();
     repaint_requested_ = true;  // the first paint
     while (!ended_) {
+        const auto dispatched_at = Clock::now();
         const auto next = dispatch_once();
         if (ended_) break;
+        watch(dispatched_at);
         if (out_of_time()) break;
         sleep_until(next);
     }
@@ -102,9 +106,38 @@ int HeadlessHost::run() {
     return result_;
 }
 
+void HeadlessHost::watch(Clock::time_point dispatched_at) {
+    const Clock::time_point now = Clock::now();
+    const RunRecord& r = controller_.record();
+    const RunProgress p = r.progress();
+    std::string seen = std::string(run_status_name(r.status())) + '\n' + p.phase + '\n' +
+                       std::to_string(p.position) + '/' + std::to_string(p.range);
+    if (seen != progress_seen_ || now - dispatched_at > std::chrono::seconds(1)) {
+        progress_seen_ = std::move(seen);
+        progress_at_ = now;
+    }
+}
+
 bool HeadlessHost::out_of_time() {
-    if (runner_.time_limit.count() <= 0 || Clock::now() - started_ <= runner_.time_limit)
-        return false;
+    const Clock::time_point now = Clock::now();
+    if (runner_.watchdog.count() > 0 && now - progress_at_ > runner_.watchdog &&
+        controller_.record().status() == RunStatus::Running) {
+        const long minutes =
+            std::chrono::duration_cast<std::chrono::minutes>(runner_.watchdog).count();
+        const std::string line =
+            minutes >= 1
+                ? strprintf("Error: %s made no progress for %ld minutes; the run is abandoned.",
+                            controller_.title().c_str(), minutes)
+                : strprintf("Error: %s made no progress for %ld ms; the run is abandoned.",
+                            controller_.title().c_str(),
+                            static_cast<long>(runner_.watchdog.count()));
+        ConsoleLog(with_cursor(line));
+        controller_.record().fail(line);
+        ended_ = true;
+        result_ = HeadlessRunner::kRunTimedOut;
+        return true;
+    }
+    if (runner_.time_limit.count() <= 0 || now - started_ <= runner_.time_limit) return false;
     ended_ = true;
     result_ = HeadlessRunner::kRunTimedOut;
     return true;
@@ -159,7 +192,12 @@ int HeadlessHost::run_modal_box(const ModalBoxText& box) {
     // Each box waits for its own end: ending an inner box never closes an outer one.
     const std::size_t depth = boxes_.size();
     boxes_.push_back({false, 0});
-    while (!boxes_[depth].ended && !ended_ && !out_of_time()) sleep_until(dispatch_once());
+    while (!boxes_[depth].ended && !ended_ && !out_of_time()) {
+        const auto dispatched_at = Clock::now();
+        const auto next = dispatch_once();
+        watch(dispatched_at);
+        sleep_until(next);
+    }
     const int result = boxes_[depth].result;
     boxes_.resize(depth);
     return result;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/dialog_host.h"
@@ -21,6 +22,10 @@ class HeadlessRunner : public ModalRunner {
     std::set<int> failing_timers;
     std::chrono::milliseconds time_limit{0};
     static constexpr int kRunTimedOut = -1;
+
+    // An unattended run whose record shows no progress for this long is ended as failed: a
+    // worker whose end is never seen must not hold the whole queue for ever.
+    std::chrono::milliseconds watchdog{std::chrono::minutes(10)};
 };
 
 class HeadlessHost final : public DialogHost {
@@ -53,8 +58,13 @@ class HeadlessHost final : public DialogHost {
     bool ended_ = false;
     int result_ = kIdCancel;
     bool repaint_requested_ = false;
-    // The test hook's limit: ends the dialog (and any box it shows) once it has passed.
+    // The test hook's limit and the watchdog: end the dialog (and any box it shows).
     bool out_of_time();
+    // Notes the record's progress; a handler that ran long (a nested run) counts as progress.
+    void watch(std::chrono::steady_clock::time_point dispatched_at);
+
+    std::string progress_seen_;
+    std::chrono::steady_clock::time_point progress_at_{};
 
     std::chrono::steady_clock::time_point started_{};
     struct Box {

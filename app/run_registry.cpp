@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "app/benchmarks.h"
+
 namespace app {
+
+void RunRegistry::add(int code, RunFactory make) {
+    const BenchmarkInfo* row = find_benchmark(code);
+    add({code, row ? std::string(row->name) : std::string(), std::move(make)});
+}
 
 void RunRegistry::add(RunEntry entry) {
     auto it = std::find_if(entries_.begin(), entries_.end(),

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/benchmark_codes.h"
 #include "app/dialog_host.h"
 
 namespace app {
@@ -15,18 +16,25 @@ namespace app {
 struct RunRequest {
     bool auto_start = true;       // start at the first paint
     bool close_when_done = true;  // end the dialog when the run is over
-    std::string deck;             // deck base name, no extension (MD, Orbitra); may be empty
-    std::string kernel;           // matrix-multiply kernel name ("COMPILER", ...); empty = default
+    // The deck (MD, Orbitra): its base name as found on disk, or, when the user named a deck
+    // that was not found, the name as typed (the run refuses it); empty: the default deck.
+    std::string deck;
+    bool deck_typed = false;  // the user named the deck (it is never swapped for another)
+    std::string kernel;       // matrix-multiply kernel name ("COMPILER", ...); empty = default
 };
+
+using RunFactory = std::function<std::unique_ptr<RunController>(const RunRequest&)>;
 
 struct RunEntry {
     int code = 0;
-    std::string name;  // "Molecular Dynamics", ...
-    std::function<std::unique_ptr<RunController>(const RunRequest&)> make;
+    std::string name;  // from the benchmark table: "Molecular Dynamics", ...
+    RunFactory make;
 };
 
 class RunRegistry {
   public:
+    // Adds (or replaces) the run of a benchmark of the table.
+    void add(int code, RunFactory make);
     void add(RunEntry entry);  // replaces an entry of the same code
     const RunEntry* find(int code) const;
     std::vector<int> codes() const;

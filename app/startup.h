@@ -33,14 +33,14 @@ inline constexpr std::string_view kAuthorCredits[3] = {
 inline constexpr std::string_view kAcknowledgement =
     "   Everyone who ran the beta builds and sent in their results";
 
-// Steps 1-5: queries the processor count, empties the console and writes the banner.
+// Queries the processor count, empties the console and writes the banner.
 void startup_banner();
-// Steps 7-8: stores the processor count in processor_info() and appends the detecting line.
+// Stores the processor count in processor_info() and appends the detecting line.
 void startup_detecting_line();
-// Step 10: processor detection on the real processor (app/processor_detect.h), its report
+// Processor detection on the real processor (app/processor_detect.h), its report
 // and the instruction-set lines.
 void startup_detect_processors();
-// Steps 11-12: appends "Ready to execute." with the cursor marker, creates the console log
+// Appends "Ready to execute." with the cursor marker, creates the console log
 // file in `dir` (named from the current UTC time) with the text so far and signals the
 // console-changed event. A file that cannot be created raises the console-file warning through
 // the message sink and start-up goes on; returns the log file path either way.

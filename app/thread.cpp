@@ -137,8 +137,18 @@ Thread::~Thread() {
     join();
 }
 
+namespace {
+std::atomic<int> g_refused_creations{0};
+}  // namespace
+
+void refuse_thread_creations(int count) {
+    g_refused_creations.store(count);
+}
+
 bool Thread::create_suspended(std::function<void()> body, std::size_t stack_size) {
     join();
+    for (int n = g_refused_creations.load(); n > 0;)
+        if (g_refused_creations.compare_exchange_weak(n, n - 1)) return false;
     state_ = std::make_unique<State>();
     state_->body = std::move(body);
     pthread_attr_t attr;

@@ -35,7 +35,7 @@ class Thread {
 
     // Creates the thread; it runs `body` only after resume(). stack_size 0 = default; smaller
     // values are raised to the system minimum. Returns false when no thread could be made.
-    bool create_suspended(std::function<void()> body, std::size_t stack_size = 0);
+    [[nodiscard]] bool create_suspended(std::function<void()> body, std::size_t stack_size = 0);
     // Restricts the thread to allowed processor `index` (bound to that one CPU).
     bool set_affinity(int index);
     // Prefers a processor without restricting it: on Linux the same as a one-CPU affinity
@@ -49,7 +49,7 @@ class Thread {
     bool joinable() const;
 
     // Convenience: create, resume.
-    bool start(std::function<void()> body, std::size_t stack_size = 0) {
+    [[nodiscard]] bool start(std::function<void()> body, std::size_t stack_size = 0) {
         if (!create_suspended(std::move(body), stack_size)) return false;
         resume();
         return true;
@@ -58,6 +58,9 @@ class Thread {
   private:
     std::unique_ptr<State> state_;
 };
+
+// Test hook: the next `count` thread creations fail as if the system refused them.
+void refuse_thread_creations(int count);
 
 // The same for the calling thread.
 bool set_current_thread_priority(Priority p);

@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+
+#include "app/files.h"
 
 namespace atom {
 namespace {
@@ -10,17 +13,55 @@ namespace {
 constexpr const char* kLogFile = "Orbitra.out";
 constexpr const char* kGridFile = "radgridpositions";
 
-// One framed block of "Orbitra.out": the grid block starts the file, every later one appends.
-// Like the other text logs of the program, a file that cannot be opened is skipped.
-void write_block(bool truncate, const std::function<void(std::FILE*)>& title_and_lines) {
-    std::FILE* f = std::fopen(kLogFile, truncate ? "wb" : "ab");
+// A file's text built in memory with the stdio calls that format it, so that the file can be
+// written whole at the end of the setup: a failed write then leaves the previous file intact.
+class TextBuffer {
+  public:
+    TextBuffer() : f_(open_memstream(&data_, &size_)) {}
+    ~TextBuffer() {
+        if (f_) std::fclose(f_);
+        std::free(data_);
+    }
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    std::FILE* file() const { return f_; }
+    // Writes the text so far atomically to `path`; false (and `error`) on any failure.
+    bool write_to(const char* path, std::string& error) {
+        if (!f_ || std::fflush(f_) != 0) {
+            error = std::string("cannot build the text of ") + path;
+            return false;
+        }
+        std::string problem;
+        if (!app::write_file_atomically(path, std::string_view(data_, size_), &problem,
+                                        app::Sync::ToSystem)) {
+            error = problem;
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* f_ = nullptr;
+};
+
+// The setup's two files while they are built.
+struct SetupOutput {
+    TextBuffer log;   // Orbitra.out
+    TextBuffer grid;  // radgridpositions
+};
+
+// One framed block of "Orbitra.out": the grid block starts the file, every later one follows.
+void write_block(SetupOutput& out, const std::function<void(std::FILE*)>& title_and_lines) {
+    std::FILE* f = out.log.file();
     if (!f) return;
     std::fputs(" \n", f);
     std::fputs("=====================================================\n", f);
     title_and_lines(f);
     std::fputs("=====================================================\n", f);
     std::fputs(" \n", f);
-    std::fclose(f);
 }
 
 void grid_lines(std::FILE* f, int points, double rinit, double rfinal, double dlog) {
@@ -32,12 +73,12 @@ void grid_lines(std::FILE* f, int points, double rinit, double rfinal, double dl
 
 constexpr const char* kStars = "*****************************************************\n";
 
-void construct_radgrid(AtomState& st, const AtomDeck& d) {
+void construct_radgrid(AtomState& st, const AtomDeck& d, SetupOutput& out) {
     st.points = d.points;
     st.rinit = d.rinit;
     st.rfinal = d.rfinal;
     st.dlog = std::log(st.rfinal / st.rinit) / st.points;
-    write_block(true, [&](std::FILE* f) {
+    write_block(out, [&](std::FILE* f) {
         std::fputs("CONSTRUCTING RADIAL GRID: \n", f);
         std::fputs("radgrid / construct_radgrid \n", f);
         std::fputs(kStars, f);
@@ -45,11 +86,11 @@ void construct_radgrid(AtomState& st, const AtomDeck& d) {
     });
 }
 
-void adjustforatom_radgrid(AtomState& st) {
+void adjustforatom_radgrid(AtomState& st, SetupOutput& out) {
     st.rinit = st.rinit / st.Z;
     st.rfinal = st.rfinal / std::sqrt(st.Z);
     st.dlog = std::log(st.rfinal / st.rinit) / st.points;
-    write_block(false, [&](std::FILE* f) {
+    write_block(out, [&](std::FILE* f) {
         std::fprintf(f, "ADJUSTING RADIAL GRID FOR ATOM OF NUCLEAR CHARGE %f\n", st.Z);
         std::fputs("radgrid / adjustforatom_radgrid \n", f);
         std::fputs(kStars, f);
@@ -57,7 +98,7 @@ void adjustforatom_radgrid(AtomState& st) {
     });
 }
 
-void grid_points(AtomState& st) {
+void grid_points(AtomState& st, SetupOutput& out) {
     radgrid header;
     header.points = st.points;
     header.rinit = st.rinit;
@@ -74,13 +115,12 @@ void grid_points(AtomState& st) {
         r[i] = x;
         dr[i] = r[i] * (1.0 - 1.0 / q);
     }
-    std::FILE* f = std::fopen(kGridFile, "wb");
+    std::FILE* f = out.grid.file();
     if (!f) return;
     for (int i = 0; i < st.points; ++i) std::fprintf(f, "%f10    %f10 \n", r[i], dr[i]);
-    std::fclose(f);
 }
 
-void construct_wavefunct(AtomState& st, const AtomDeck& d) {
+void construct_wavefunct(AtomState& st, const AtomDeck& d, SetupOutput& out) {
     wavefunct& wf = st.wf;
     wf.K = static_cast<int>(d.orbitals.size());
     const auto K = static_cast<std::size_t>(wf.K);
@@ -98,7 +138,7 @@ void construct_wavefunct(AtomState& st, const AtomDeck& d) {
         wf.occ[k] = d.orbitals[k].occ;
         wf.u[k].shape_like(st.r);
     }
-    write_block(false, [&](std::FILE* f) {
+    write_block(out, [&](std::FILE* f) {
         std::fputs("CONSTRUCTING WAVEFUNCTION: \n", f);
         std::fputs("wavefunct / construct_wavefunct \n", f);
         std::fputs(kStars, f);
@@ -115,11 +155,11 @@ void construct_wavefunct(AtomState& st, const AtomDeck& d) {
     });
 }
 
-void construct_potential(potential& p, int K, const radgrid& grid) {
+void construct_potential(potential& p, int K, const radgrid& grid, SetupOutput& out) {
     p.K = K;
     p.v.assign(static_cast<std::size_t>(K), radgrid{});
     for (radgrid& g : p.v) g.shape_like(grid);
-    write_block(false, [&](std::FILE* f) {
+    write_block(out, [&](std::FILE* f) {
         std::fputs("CONSTRUCTING POTENTIAL: \n", f);
         std::fputs("potential / construct_potential \n", f);
         std::fputs(kStars, f);
@@ -127,7 +167,7 @@ void construct_potential(potential& p, int K, const radgrid& grid) {
     });
 }
 
-void construct_scf(scf& s, int K, const AtomDeck& d) {
+void construct_scf(scf& s, int K, const AtomDeck& d, SetupOutput& out) {
     s.loops = d.loops;
     s.tolerance = d.tolerance;
     s.mixing = d.mixing;
@@ -137,7 +177,7 @@ void construct_scf(scf& s, int K, const AtomDeck& d) {
         row->assign(L, 0.0);
     for (std::vector<double>* row : {&s.orbital_kinetic, &s.orbital_potential, &s.eigenvalue})
         row->assign(L * static_cast<std::size_t>(K), 0.0);
-    write_block(false, [&](std::FILE* f) {
+    write_block(out, [&](std::FILE* f) {
         std::fputs("CONSTRUCTING SELF-CONSISTENT FIELD (SCF): \n", f);
         std::fputs("scf / construct_scf \n", f);
         std::fputs(kStars, f);
@@ -153,6 +193,7 @@ void construct_scf(scf& s, int K, const AtomDeck& d) {
 bool atom_setup(AtomState& st, const std::filesystem::path& path, const GridOverride& grid,
                 int iterations, std::string& error) {
     atom_teardown(st);
+    st.output_error.clear();
     std::string text;
     AtomDeck deck;
     if (!read_text_file(path, text, error)) return false;
@@ -163,6 +204,9 @@ bool atom_setup(AtomState& st, const std::filesystem::path& path, const GridOver
 bool atom_setup_from_deck(AtomState& st, AtomDeck deck, const GridOverride& grid, int iterations,
                           std::string& error) {
     atom_teardown(st);
+    st.outcome = IterationOutcome::Done;
+    st.failed_orbital = -1;
+    st.output_error.clear();
     if (grid.active) {
         deck.points = grid.points;
         deck.rinit = grid.rinit;
@@ -175,14 +219,22 @@ bool atom_setup_from_deck(AtomState& st, AtomDeck deck, const GridOverride& grid
     st.progress.exchange_in_progress.store(0);
     st.converged = 0;
     st.Z = deck.Z;
-    construct_radgrid(st, deck);
-    adjustforatom_radgrid(st);
-    grid_points(st);
-    construct_wavefunct(st, deck);
+    SetupOutput out;
+    construct_radgrid(st, deck, out);
+    adjustforatom_radgrid(st, out);
+    grid_points(st, out);
+    construct_wavefunct(st, deck, out);
     const int K = st.wf.K;
     for (potential* p : {&st.vtot, &st.wx, &st.vnuc, &st.vh, &st.vx})
-        construct_potential(*p, K, st.r);
-    construct_scf(st.scf, K, deck);
+        construct_potential(*p, K, st.r, out);
+    construct_scf(st.scf, K, deck, out);
+    // The log first: a grid listing is never newer than the log that describes it.
+    if (!out.log.write_to(kLogFile, st.output_error) ||
+        !out.grid.write_to(kGridFile, st.output_error)) {
+        error = st.output_error;
+        atom_teardown(st);
+        return false;
+    }
 
     st.solver_ws = std::make_unique<SolverWorkspace>();
     st.solver_ws->resize(st.points);

@@ -4,9 +4,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "app/files.h"
 #include "app/format.h"
 
 namespace atom {
@@ -47,7 +46,8 @@ class PairReader {
         char* end = nullptr;
         const double d = std::strtod(v.c_str(), &end);
         if (end == v.c_str() || *end != '\0' || !std::isfinite(d)) {
-            error = app::strprintf("%s \"%s\" is not a number", what, v.c_str());
+            error =
+                app::strprintf("%s \"%s\" is not a number", what, app::printable_token(v).c_str());
             return false;
         }
         out = d;
@@ -61,7 +61,8 @@ class PairReader {
         char* end = nullptr;
         const long x = std::strtol(v.c_str(), &end, 10);
         if (end == v.c_str() || *end != '\0' || errno == ERANGE || x < INT_MIN || x > INT_MAX) {
-            error = app::strprintf("%s \"%s\" is not an integer", what, v.c_str());
+            error = app::strprintf("%s \"%s\" is not an integer", what,
+                                   app::printable_token(v).c_str());
             return false;
         }
         out = static_cast<int>(x);
@@ -132,6 +133,11 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
         error = app::strprintf("nuclear charge %g is not positive", d.Z);
         return false;
     }
+    if (!(d.Z >= kMinCharge && d.Z <= kMaxCharge)) {
+        error =
+            app::strprintf("nuclear charge %g is outside %g to %g", d.Z, kMinCharge, kMaxCharge);
+        return false;
+    }
     if (d.points < kMinPoints || d.points > kMaxPoints) {
         error =
             app::strprintf("grid points %d are outside %d to %d", d.points, kMinPoints, kMaxPoints);
@@ -168,6 +174,13 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
             return false;
         }
     }
+    // Every sum of occupations the calculation makes must fit its integer.
+    long long electrons = 0;
+    for (const OrbitalSpec& o : d.orbitals) electrons += o.occ;
+    if (electrons > INT_MAX) {
+        error = app::strprintf("the occupations add up to %lld, more than %d", electrons, INT_MAX);
+        return false;
+    }
     // Shells (runs of equal n and l) are averaged by occupation.
     for (std::size_t a = 0; a < d.orbitals.size();) {
         std::size_t b = a;
@@ -202,19 +215,7 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
 }
 
 bool read_text_file(const std::filesystem::path& path, std::string& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot be opened";
-        return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot be read";
-        return false;
-    }
-    text = ss.str();
-    return true;
+    return app::read_input_file(path, text, error, "deck");
 }
 
 }  // namespace atom

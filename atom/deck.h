@@ -26,7 +26,11 @@ struct AtomDeck {
     std::string type;  // at most 15 characters; longer words are cut
 };
 
-// Limits beyond which a deck is refused.
+// Limits beyond which a deck is refused. The charge runs over the periodic table: the grid is
+// scaled by 1/Z and 1/sqrt(Z) and the eigenvalue search starts at -Z^2, both sized for real
+// atoms, and far larger charges leave the search no room to close.
+inline constexpr double kMinCharge = 1.0;
+inline constexpr double kMaxCharge = 118.0;
 inline constexpr int kMinPoints = 5;
 inline constexpr int kMaxPoints = 100000;
 inline constexpr int kMaxOrbitals = 512;
@@ -44,7 +48,8 @@ bool parse_atom_deck_grid(std::string_view text, AtomDeck& deck, std::string& er
 // makes (the deck's loop count sizes the per-iteration rows).
 bool validate_atom_deck(const AtomDeck& deck, int iterations, std::string& error);
 
-// File helpers: false with a reason when the file cannot be opened or read.
+// Reads a deck file (a regular file of at most 1 MiB, see app::read_input_file): false with a
+// reason when it is refused or cannot be read.
 bool read_text_file(const std::filesystem::path& path, std::string& text, std::string& error);
 
 }  // namespace atom

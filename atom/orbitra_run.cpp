@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
@@ -25,15 +26,42 @@ double list_value(const std::vector<std::string>& list, const std::string& text,
     return other;
 }
 
+// The error line of an SCF iteration that did not complete; empty for a stop.
+std::string iteration_error(const AtomState& st, const ComputeRequest& rq, int j) {
+    switch (st.outcome) {
+        case IterationOutcome::ExchangeFailed:
+            return app::strprintf(
+                "Error: Orbitra calculation of %s failed in MakeRadLocPot (no split point on "
+                "the grid) in SCF iteration %d.",
+                rq.deck_label.c_str(), j);
+        case IterationOutcome::NoEigenvalue: {
+            const auto k = static_cast<std::size_t>(std::max(st.failed_orbital, 0));
+            const bool known = k < st.wf.n.size();
+            return app::strprintf(
+                "Error: Orbitra calculation of %s failed: the eigenvalue of orbital %d (n = %d, "
+                "l = %d) was not found within the bisection step limit in SCF iteration %d.",
+                rq.deck_label.c_str(), static_cast<int>(k) + 1, known ? st.wf.n[k] : 0,
+                known ? st.wf.l[k] : 0, j);
+        }
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
     AtomState& st = sh.atom;
+    st.progress.stop = &sh.stop_request;
     std::string problem;
     if (!atom_setup(st, rq.deck_path, rq.grid, rq.max_iterations, problem)) {
         std::lock_guard lock(sh.mutex);
-        sh.error = app::strprintf("Error: Orbitra deck %s refused: %s.", rq.deck_label.c_str(),
-                                  problem.c_str());
+        if (!st.output_error.empty())
+            sh.error = app::strprintf("Error: Orbitra run of %s failed: %s.", rq.deck_label.c_str(),
+                                      st.output_error.c_str());
+        else
+            sh.error = app::strprintf("Error: Orbitra deck %s refused: %s.", rq.deck_label.c_str(),
+                                      problem.c_str());
         sh.run_finished.set();
         return;
     }
@@ -59,12 +87,11 @@ void orbitra_compute(OrbitraShared& sh, const ComputeRequest& rq) {
         }
         sh.iteration.store(j, std::memory_order_relaxed);
         if (!scf_iteration(st, j)) {
+            // A stop leaves the error empty: the end of the run reports the interruption.
+            std::string line = iteration_error(st, rq, j);
             atom_teardown(st);
             std::lock_guard lock(sh.mutex);
-            sh.error = app::strprintf(
-                "Error: Orbitra calculation of %s failed in MakeRadLocPot (no split point on "
-                "the grid) in SCF iteration %d.",
-                rq.deck_label.c_str(), j);
+            sh.error = std::move(line);
             sh.run_finished.set();
             return;
         }
@@ -120,7 +147,9 @@ OrbitraController::~OrbitraController() {
 
 void OrbitraController::fill_lists() {
     atoms.clear();
-    for (const auto& p : app::list_files_nocase(deck_folder, ".in"))
+    // Entries that are not regular files are listed too: running one says what is wrong
+    // with it instead of running another deck.
+    for (const auto& p : app::list_files_nocase(deck_folder, ".in", false))
         atoms.push_back({app::base_name(p), p});
     std::stable_sort(atoms.begin(), atoms.end(), [](const AtomEntry& a, const AtomEntry& b) {
         return app::iless(a.name, b.name);
@@ -159,34 +188,41 @@ void OrbitraController::select_user_defined() {
     default_mode = false;
 }
 
-void OrbitraController::on_paint() {
-    if (first_paint_done_) return;
-    first_paint_done_ = true;
-    fill_lists();
-    if (auto_run_request) automatic_start();
+std::string OrbitraController::title() const {
+    return std::string(app::find_benchmark(app::kCodeOrbitra)->title);
 }
 
-void OrbitraController::automatic_start() {
-    auto_run_request = false;
-    auto_run_active = true;
+void OrbitraController::paint_dialog(bool first) {
+    if (first) fill_lists();
+}
+
+void OrbitraController::start_automatic_run() {
     const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
         return app::iequals(a.name, deck_name);
     });
-    if (it == atoms.end()) {
+    if (it != atoms.end()) {
+        select_atom(static_cast<int>(it - atoms.begin()));
+    } else if (deck_typed) {
+        // The user named this deck: running another one in its place would be scored as it.
+        record().begin();
+        record().set_figure("deck", deck_name);
+        const std::string& file = deck_file.empty() ? deck_name : deck_file;
+        fail_before_start(app::strprintf("Error: Orbitra deck %s/%s cannot be opened.",
+                                         deck_folder.string().c_str(), file.c_str()));
+        return;
+    } else {
+        // The default deck is missing: the first deck of the list runs, and says so.
         host().message_box("Can't execute batch run script", "Can't find file");
         select_atom(0);
-    } else {
-        select_atom(static_cast<int>(it - atoms.begin()));
+        deck_fallback_ = true;
     }
     run();
 }
 
 void OrbitraController::fail_before_start(const std::string& line) {
-    app::ConsoleLog(app::with_cursor(line));
-    record().begin();
-    record().fail(line);
+    if (record().status() != app::RunStatus::Running) record().begin();
     status = "Status: Idle";
-    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    give_up(line);
 }
 
 void OrbitraController::run() {
@@ -233,33 +269,22 @@ void OrbitraController::run() {
     shared_.keep_data.store(view_sim);
 
     if (view_sim && open_view) open_view();
-    if (!host().start_timer(kTimerStatus, 100)) {
+    if (!start_timer_or_report(kTimerStatus, 100)) {
         running = false;
-        host().message_box("Timer Error", "Could not create timer!");
         fail_before_start("Error: Could not create Timer in OnRunSimulation().");
         return;
     }
     app::lap_restart();
     auto body = [this, rq] { orbitra_compute(shared_, rq); };
-    bool started = false;
-    if (app::processor_count() >= 2) {
-        // The compute thread on the second processor, the exchange thread on the first.
-        if (compute_.create_suspended(body)) {
-            compute_.set_affinity(1);
-            compute_.resume();
-            started = true;
-        }
-    } else {
-        started = compute_.start(body);
-    }
-    if (!started) {
+    // The compute thread on the second processor, the exchange thread on the first.
+    const int processor = app::processor_count() >= 2 ? 1 : -1;
+    if (!start_worker(compute_, body, {processor, app::Priority::Normal})) {
         host().kill_timer(kTimerStatus);
         running = false;
         fail_before_start("Error: Could not create the Orbitra compute thread.");
         return;
     }
-    if (!host().start_timer(kTimerClock, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
+    if (!start_timer_or_report(kTimerClock, 1)) {
         shared_.stop_request.set();
         compute_.join();
         host().kill_timer(kTimerStatus);
@@ -390,6 +415,8 @@ void OrbitraController::end_of_run() {
             {"virial", virial},
             {"eigenvalues", eigenvalues},
         };
+        // Not the deck that was asked for: a suite must not score it as the reference.
+        if (deck_fallback_) figures["deck_fallback"] = true;
         record().merge_figures(figures);
         record().set_headline("time_s", simulation_time);
         record().set_progress("Iteration", max_iterations, max_iterations);
@@ -402,7 +429,7 @@ void OrbitraController::end_of_run() {
     }
     host().request_repaint();
     if (view_run_ended) view_run_ended();
-    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    close_if_automatic();
 }
 
 std::vector<double> OrbitraController::virial_history() const {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/event.h"
 #include "app/thread.h"
 #include "atom/atomstate.h"
@@ -58,16 +58,16 @@ struct OrbitraShared {
     std::string error;                // set when the run failed
 };
 
-class OrbitraController : public app::RunController {
+class OrbitraController : public app::BenchmarkController {
   public:
     OrbitraController();
     ~OrbitraController() override;
 
-    // Run fields.
-    bool auto_run_request = false;
-    bool auto_run_active = false;
-    bool close_when_done = false;
-    std::string deck_name;  // looked up in the atom list on an automatic start
+    // Run fields besides the automatic start: the deck an automatic start looks up in the atom
+    // list, and whether the user named it (a typed name is never swapped for another deck).
+    std::string deck_name;
+    bool deck_typed = false;
+    std::string deck_file;  // the deck's file name as the caller gave it, for messages
     bool running = false;
     float result = 0.0f;  // seconds of the last run that finished without a stop
     // Display figures.
@@ -97,8 +97,7 @@ class OrbitraController : public app::RunController {
     // Hooks for the window's orbital view; empty in the core.
     std::function<void()> open_view, close_view, view_run_ended;
 
-    std::string title() const override { return "Orbitra"; }
-    void on_paint() override;
+    std::string title() const override;
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
@@ -117,16 +116,20 @@ class OrbitraController : public app::RunController {
     // The virial entries the graph shows: the first `scf_iteration_shown` of them.
     std::vector<double> virial_history() const;
 
+  protected:
+    void paint_dialog(bool first) override;
+    void start_automatic_run() override;
+    int automatic_close_result() const override { return app::kIdOk; }
+
   private:
     void fill_lists();
     void read_grid_values();
-    void automatic_start();
     void end_of_run();
     void fail_before_start(const std::string& line);
 
     OrbitraShared shared_;
     app::Thread compute_;
-    bool first_paint_done_ = false;
+    bool deck_fallback_ = false;  // the automatic start ran the first deck in place of the default
 };
 
 // The compute thread's body: setup, SCF loop, publication, teardown.

@@ -29,7 +29,7 @@ void set_radlocpot_failure_for_testing(bool fail) {
     g_force_radlocpot_failure.store(fail);
 }
 
-void hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& target,
+bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& target,
                         double* energy, InteractionWorkspace& ws, EvaluationProgress& progress) {
     const int K = wf.K;
     const int N = r.points;
@@ -51,6 +51,10 @@ void hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
         const double* u1 = wf.u[k1].data();
         double* H1 = target.v[k1].data();
         for (int k2 = k1; k2 < K; ++k2) {
+            if (progress.stop_requested()) {
+                progress.hartree_in_progress.store(0, std::memory_order_relaxed);
+                return false;
+            }
             const int l2 = wf.l[k2], m2 = wf.m[k2];
             const double occ2 = wf.occ[k2];
             const double* u2 = wf.u[k2].data();
@@ -82,6 +86,7 @@ void hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
     progress.hartree_in_progress.store(0, std::memory_order_relaxed);
     *energy = E;
     shell_average(target, wf, ws.accum.data());
+    return true;
 }
 
 bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& wx,
@@ -104,6 +109,10 @@ bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& w
         const double occ1 = wf.occ[k1];
         const double* u1 = wf.u[k1].data();
         for (int k2 = k1; k2 < K; ++k2) {
+            if (progress.stop_requested()) {
+                progress.exchange_in_progress.store(0, std::memory_order_relaxed);
+                return false;
+            }
             if (wf.s[k2] != wf.s[k1]) continue;
             const int l2 = wf.l[k2], m2 = wf.m[k2];
             const double occ2 = wf.occ[k2];

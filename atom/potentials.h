@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "app/event.h"
 #include "atom/aligned.h"
 #include "atom/integrate.h"
 #include "atom/records.h"
@@ -26,21 +27,27 @@ struct alignas(kCacheLine) InteractionWorkspace {
 };
 
 // Progress words the dialog reads while an evaluation runs. Written rarely (once per outer
-// orbital), kept on a line of their own.
+// orbital), kept on a line of their own. `stop`, when set, is the run's stop request: the
+// evaluations look at it between orbital pairs so that a stop never waits for a whole one.
 struct alignas(kCacheLine) EvaluationProgress {
     std::atomic<int> hartree_in_progress{0};
     std::atomic<int> exchange_in_progress{0};
     std::atomic<int> low{0};
     std::atomic<int> high{0};
     std::atomic<int> position{0};
+    const app::Event* stop = nullptr;
+
+    bool stop_requested() const { return stop && stop->is_set(); }
 };
 
 // New Hartree potential of every orbital into `target` (zeroed first), energy into *energy.
-void hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& target,
+// False when the stop request ended it early (the potential is then incomplete).
+bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& target,
                         double* energy, InteractionWorkspace& ws, EvaluationProgress& progress);
 
 // New exchange potential of every orbital into `wx` (zeroed first), energy into *energy.
-// False when MakeRadLocPot finds no split point: the evaluation stops and the run fails.
+// False when MakeRadLocPot finds no split point (the evaluation stops and the run fails) or
+// when the stop request ended it early.
 bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& wx,
                          double* energy, InteractionWorkspace& ws, EvaluationProgress& progress);
 

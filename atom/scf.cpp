@@ -42,7 +42,16 @@ bool scf_iteration(AtomState& st, int j) {
     const auto row = static_cast<std::size_t>(j);
     const std::size_t K = static_cast<std::size_t>(st.wf.K);
     st.converged = 0;
-    eigen_solve(st.Z, st.vtot, st.r, st.dr, st.wf, &st.scf.eigenvalue[row * K], *st.solver_ws);
+    st.outcome = IterationOutcome::Done;
+    st.failed_orbital = -1;
+    const SolveStatus solved =
+        eigen_solve(st.Z, st.vtot, st.r, st.dr, st.wf, &st.scf.eigenvalue[row * K], *st.solver_ws,
+                    st.progress.stop, &st.failed_orbital);
+    if (solved != SolveStatus::Solved) {
+        st.outcome = solved == SolveStatus::Stopped ? IterationOutcome::Stopped
+                                                    : IterationOutcome::NoEigenvalue;
+        return false;
+    }
     energies(j, st.vnuc, st.vtot, st.dr, st.wf, st.scf, *st.solver_ws);
 
     st.exchange_done.reset();
@@ -65,13 +74,21 @@ bool scf_iteration(AtomState& st, int j) {
         exchange_work(st, j);
     }
 
-    hartree_evaluation(st.r, st.dr, st.wf, st.vtot, &st.scf.hartree[row], *st.hartree_ws,
-                       st.progress);
-    mix(st.vh, st.vtot, st.scf.mixing);
+    const bool hartree_done = hartree_evaluation(st.r, st.dr, st.wf, st.vtot, &st.scf.hartree[row],
+                                                 *st.hartree_ws, st.progress);
+    if (hartree_done) mix(st.vh, st.vtot, st.scf.mixing);
 
+    // The exchange evaluation also looks at the stop request, so this wait stays short.
     st.exchange_done.wait();
     if (exchange_thread.joinable()) exchange_thread.join();
-    if (st.exchange_failed.load()) return false;
+    if (!hartree_done || st.progress.stop_requested()) {
+        st.outcome = IterationOutcome::Stopped;
+        return false;
+    }
+    if (st.exchange_failed.load()) {
+        st.outcome = IterationOutcome::ExchangeFailed;
+        return false;
+    }
 
     for (std::size_t k = 0; k < K; ++k) {
         double* vt = st.vtot.v[k].data();

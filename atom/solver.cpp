@@ -1,11 +1,21 @@
 #include "atom/solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "atom/integrate.h"
 
 namespace atom {
+namespace {
+
+std::atomic<int> g_bisection_cap{kMaxBisectionSteps};
+
+}  // namespace
+
+void set_bisection_cap_for_testing(int steps) {
+    g_bisection_cap.store(steps > 0 ? steps : kMaxBisectionSteps);
+}
 
 void SolverWorkspace::resize(int points) {
     const auto n = static_cast<std::size_t>(points);
@@ -91,12 +101,23 @@ RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, c
 }
 
 double eigen_solve_orbital(double Z, int n, int l, const radgrid& r, const radgrid& dr,
-                           const radgrid& V, radgrid& u, SolverWorkspace& ws) {
+                           const radgrid& V, radgrid& u, SolverWorkspace& ws,
+                           const app::Event* stop, SolveStatus* status) {
     double lo = -Z * Z / static_cast<double>(n * n);
     double hi = 0.0;
     double E = 0.0;
     const int node_limit = n - l - 1;
+    const int cap = g_bisection_cap.load(std::memory_order_relaxed);
+    int steps = 0;
     do {
+        if (stop && stop->is_set()) {
+            if (status) *status = SolveStatus::Stopped;
+            return E;
+        }
+        if (steps++ == cap) {
+            if (status) *status = SolveStatus::NotConverged;
+            return E;
+        }
         E = (lo + hi) * 0.5;
         const RadialOutcome o = radial_solve(Z, n, l, E, r, V, ws);
         if (o.nodes < node_limit) {
@@ -120,13 +141,23 @@ double eigen_solve_orbital(double Z, int n, int l, const radgrid& r, const radgr
     const double scale = std::sqrt(norm);
     double* out = u.data();
     for (int i = 0; i < N; ++i) out[i] = psi[i] / scale;
+    if (status) *status = SolveStatus::Solved;
     return E;
 }
 
-void eigen_solve(double Z, const potential& vtot, const radgrid& r, const radgrid& dr,
-                 wavefunct& wf, double* eigenvalues, SolverWorkspace& ws) {
-    for (int k = 0; k < wf.K; ++k)
-        eigenvalues[k] = eigen_solve_orbital(Z, wf.n[k], wf.l[k], r, dr, vtot.v[k], wf.u[k], ws);
+SolveStatus eigen_solve(double Z, const potential& vtot, const radgrid& r, const radgrid& dr,
+                        wavefunct& wf, double* eigenvalues, SolverWorkspace& ws,
+                        const app::Event* stop, int* failed_orbital) {
+    for (int k = 0; k < wf.K; ++k) {
+        SolveStatus status = SolveStatus::Solved;
+        eigenvalues[k] =
+            eigen_solve_orbital(Z, wf.n[k], wf.l[k], r, dr, vtot.v[k], wf.u[k], ws, stop, &status);
+        if (status != SolveStatus::Solved) {
+            if (failed_orbital) *failed_orbital = k;
+            return status;
+        }
+    }
+    return SolveStatus::Solved;
 }
 
 void energies(int j, const potential& vnuc, const potential& vtot, const radgrid& dr,

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
@@ -57,8 +58,8 @@ MatrixController::~MatrixController() {
 }
 
 std::string MatrixController::title() const {
-    return single_precision ? "SGEMM (Single Precision Matrix Multiply)"
-                            : "DGEMM (Double Precision Matrix Multiply)";
+    return std::string(
+        app::find_benchmark(single_precision ? app::kCodeSgemm : app::kCodeDgemm)->title);
 }
 
 MatrixTables MatrixController::tables() const {
@@ -66,20 +67,16 @@ MatrixTables MatrixController::tables() const {
     return g_tables;
 }
 
-void MatrixController::on_paint() {
-    if (!first_paint_done_) {
-        first_paint_done_ = true;
-        // A user's dialog starts on "Compiler"; an unattended one keeps what it was given.
-        if (!auto_start) method = kMethodCompiler;
-    }
+void MatrixController::paint_dialog(bool first) {
+    // A user's dialog starts on "Compiler"; an unattended one keeps what it was given.
+    if (first && !auto_start) method = kMethodCompiler;
     if (run_started_) result_ = static_cast<float>(tables().peak());
-    if (auto_start) {
-        auto_start = 0;
-        auto_started = 1;
-        // "MKL" and "ACML" have no library behind them: they run as "Compiler".
-        if (method == 0 || method == kMethodMkl || method == kMethodAcml) method = kMethodCompiler;
-        analyze();
-    }
+}
+
+void MatrixController::start_automatic_run() {
+    // "MKL" and "ACML" have no library behind them: they run as "Compiler".
+    if (method == 0 || method == kMethodMkl || method == kMethodAcml) method = kMethodCompiler;
+    analyze();
 }
 
 void MatrixController::on_command(int id) {
@@ -126,20 +123,17 @@ void MatrixController::analyze() {
     blas_finished_event().reset();
     blas_progress_event().reset();
     record().begin();
-    if (!host().start_timer(kBlasTimer, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
-        record().fail("Could not create timer");
-        if (auto_started && close_when_done) host().end_dialog(app::kIdCancel);
+    if (!start_timer_or_report(kBlasTimer, 1)) {
+        give_up("Error: Could not create Timer in OnAnalyze().", "Could not create timer");
         return;
     }
     running_ = 1;
     run_started_ = true;
-    if (!thread_.start([this] { worker(); })) {
+    if (!start_worker(thread_, [this] { worker(); })) {
         host().kill_timer(kBlasTimer);
         running_ = 0;
-        app::ConsoleLog(app::with_cursor("Error: Could not create the matrix multiply thread."));
-        record().fail("Could not create the matrix multiply thread");
-        if (auto_started && close_when_done) host().end_dialog(app::kIdCancel);
+        give_up("Error: Could not create the matrix multiply thread.",
+                "Could not create the matrix multiply thread");
     }
 }
 
@@ -153,7 +147,9 @@ void MatrixController::worker() {
         run_method = g_tables.method;
         single = g_tables.single_precision != 0;
     }
-    const char* name = single ? "SGEMM" : "DGEMM";
+    const std::string name_text(
+        app::find_benchmark(single ? app::kCodeSgemm : app::kCodeDgemm)->name);
+    const char* name = name_text.c_str();
     const int count = std::clamp(sizes_.size_count, 0, 100);
     const int step = single ? sizes_.single_step : sizes_.double_step;
     const int peak_size = single ? sizes_.single_peak : sizes_.double_peak;
@@ -258,7 +254,7 @@ void MatrixController::finish() {
         app::ConsoleLog(app::with_cursor("\r\nBenchmark complete."));
         record().complete();
     }
-    if (auto_started && close_when_done) on_cancel();
+    close_if_automatic();
 }
 
 void MatrixController::on_timer(int id) {

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/event.h"
 #include "app/thread.h"
 
@@ -66,7 +66,7 @@ struct MatrixRunSizes {
     std::string kernel = "C";  // the dispatcher's kernel name
 };
 
-class MatrixController : public app::RunController {
+class MatrixController : public app::BenchmarkController {
   public:
     enum class Precision { Single, Double };
     explicit MatrixController(Precision precision = Precision::Double, MatrixRunSizes sizes = {});
@@ -76,12 +76,8 @@ class MatrixController : public app::RunController {
     int single_precision = 0;
     int double_precision = 1;
     int method = 0;
-    int auto_start = 0;
-    int auto_started = 0;
-    int close_when_done = 0;
 
     std::string title() const override;
-    void on_paint() override;
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
@@ -95,6 +91,10 @@ class MatrixController : public app::RunController {
     // A copy of the tables for painting.
     MatrixTables tables() const;
 
+  protected:
+    void paint_dialog(bool first) override;
+    void start_automatic_run() override;
+
   private:
     void analyze();
     void worker();
@@ -102,7 +102,6 @@ class MatrixController : public app::RunController {
 
     MatrixRunSizes sizes_;
     int running_ = 0;
-    bool first_paint_done_ = false;
     bool run_started_ = false;
     float result_ = 0.0f;
     app::Thread thread_;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/format.h"
 #include "app/lap_timer.h"
@@ -90,15 +91,12 @@ CipherController::~CipherController() {
     thread_.join();
 }
 
-void CipherController::on_paint() {
-    if (first_paint_done_) return;
-    first_paint_done_ = true;
-    progress_position_ = 0;
-    if (auto_run_request == 1) {
-        auto_run_request = 0;
-        auto_run_active = 1;
-        evaluate();
-    }
+std::string CipherController::title() const {
+    return std::string(app::find_benchmark(app::kCodeCipher)->title);
+}
+
+void CipherController::paint_dialog(bool first) {
+    if (first) progress_position_ = 0;
 }
 
 void CipherController::on_command(int id) {
@@ -115,11 +113,9 @@ void CipherController::evaluate() {
     running_ = 1;
     cipher_done_event().reset();
     record().begin();
-    if (!host().start_timer(kCipherTimer, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
+    if (!start_timer_or_report(kCipherTimer, 1)) {
         running_ = 0;
-        record().fail("Could not create timer");
-        if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+        give_up("Error: Could not create Timer in OnEvaluate().", "Could not create timer");
         return;
     }
     app::lap_restart();
@@ -127,12 +123,10 @@ void CipherController::evaluate() {
     failed_ = false;
     error_.clear();
     pass_index_ = 0;
-    if (!thread_.start([this] { worker(); })) {
+    if (!start_worker(thread_, [this] { worker(); })) {
         host().kill_timer(kCipherTimer);
         running_ = 0;
-        app::ConsoleLog(app::with_cursor("Error: Could not create the cipher thread."));
-        record().fail("Could not create the cipher thread");
-        if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+        give_up("Error: Could not create the cipher thread.", "Could not create the cipher thread");
     }
 }
 
@@ -182,7 +176,7 @@ void CipherController::on_timer(int id) {
         record().set_headline("MB/s", rate);
         record().complete();
     }
-    if (auto_run_active && close_when_done) host().end_dialog(app::kIdOk);
+    close_if_automatic();
 }
 
 }  // namespace cipher

@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/event.h"
 #include "app/thread.h"
 
@@ -51,18 +51,12 @@ struct CipherRunConfig {
     std::function<void(int pass)> after_pass;  // called on the worker after each pass
 };
 
-class CipherController : public app::RunController {
+class CipherController : public app::BenchmarkController {
   public:
     explicit CipherController(CipherRunConfig config = {});
     ~CipherController() override;
 
-    // Dialog run fields.
-    int auto_run_request = 0;
-    int auto_run_active = 0;
-    int close_when_done = 0;
-
-    std::string title() const override { return "Cipher Bench"; }
-    void on_paint() override;
+    std::string title() const override;
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
@@ -78,13 +72,17 @@ class CipherController : public app::RunController {
     int progress_range() const { return config_.passes; }
     std::string cipher_name() const { return "AES"; }
 
+  protected:
+    void paint_dialog(bool first) override;
+    void start_automatic_run() override { evaluate(); }
+    int automatic_close_result() const override { return app::kIdOk; }
+
   private:
     void evaluate();
     void worker();
 
     CipherRunConfig config_;
     int running_ = 0;
-    bool first_paint_done_ = false;
     float result_ = 0.0f;
     float accumulated_ = 0.0f;
     std::string time_text_;

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <vector>
@@ -82,13 +81,9 @@ std::optional<std::string> check_settings(const SimulationSettings& s, double me
 
 DeckReading read_deck(const std::filesystem::path& path) {
     DeckReading r;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        r.problem = "cannot be opened";
-        return r;
-    }
-    std::stringstream buffer;
-    buffer << in.rdbuf();
+    std::string content;
+    if (!app::read_input_file(path, content, r.problem, "deck")) return r;
+    std::istringstream buffer(content);
     std::vector<std::string> tokens;
     std::string token;
     while (buffer >> token) tokens.push_back(token);
@@ -108,14 +103,16 @@ DeckReading read_deck(const std::filesystem::path& path) {
         std::string text;
         if (!value(what, &text)) return false;
         if (parse_int(text, out)) return true;
-        r.problem = app::strprintf("the %s \"%s\" is not an integer", what, text.c_str());
+        r.problem = app::strprintf("the %s \"%s\" is not an integer", what,
+                                   app::printable_token(text).c_str());
         return false;
     };
     auto real_value = [&](const char* what, double* out) -> bool {
         std::string text;
         if (!value(what, &text)) return false;
         if (parse_real(text, out)) return true;
-        r.problem = app::strprintf("the %s \"%s\" is not a number", what, text.c_str());
+        r.problem = app::strprintf("the %s \"%s\" is not a number", what,
+                                   app::printable_token(text).c_str());
         return false;
     };
 
@@ -158,10 +155,11 @@ double physical_memory_bytes() {
 }
 
 void construct_from_settings(mdsimstate& s, const SimulationSettings& settings) {
-    construct_unitcell(s.cell, settings.lattice_type);
+    std::string first_error = construct_unitcell(s.cell, settings.lattice_type);
     for (int k = 0; k < s.cell.atoms_per_cell; ++k) s.cell.species[k] = settings.species[k];
     construct_mdsimstate(s, settings.cells_per_side, settings.time_step, settings.temperature,
                          settings.steps);
+    if (!first_error.empty()) s.output_error = std::move(first_error);
 }
 
 bool construct_mdsimstate(mdsimstate& s, const std::filesystem::path& deck, std::string* problem) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
@@ -47,13 +48,8 @@ void MdController::set_cube_type(int lattice_type) {
     user.species = {0, 0, 0, 0};  // helium at every position
 }
 
-void MdController::on_paint() {
-    first_paint_done_ = true;
-    if (auto_start) {
-        auto_start = 0;
-        auto_started = 1;
-        OnMoldynRunbenchmark();
-    }
+std::string MdController::title() const {
+    return std::string(app::find_benchmark(app::kCodeMolDyn)->title);
 }
 
 void MdController::on_command(int id) {
@@ -122,15 +118,20 @@ void MdController::refuse(const std::string& line, const std::string& problem) {
     run_state_ = kStateIdle;
     status = "Status: Idle";
     // An unattended suite goes on with its next benchmark.
-    if (auto_started && close_when_done) on_cancel();
+    close_if_automatic();
 }
 
 bool MdController::start_timer_or_fail(int id, int period_ms, const char* where) {
-    if (host().start_timer(id, period_ms)) return true;
-    host().message_box("Timer Error", "Could not create timer!");
+    if (start_timer_or_report(id, period_ms)) return true;
     app::ConsoleLog(
         app::with_cursor(app::strprintf("Error: Could not create Timer in %s.", where)));
     return false;
+}
+
+void MdController::kill_run_timers() {
+    host().kill_timer(kTimerCompletion);
+    host().kill_timer(kTimerElapsed);
+    host().kill_timer(kTimerDisplay);
 }
 
 void MdController::copy_energies() {
@@ -202,9 +203,7 @@ void MdController::OnMoldynRunbenchmark() {
     if (!start_timer_or_fail(kTimerCompletion, 100, where) ||
         !start_timer_or_fail(kTimerElapsed, 1, where) ||
         !start_timer_or_fail(kTimerDisplay, 500, where)) {
-        host().kill_timer(kTimerCompletion);
-        host().kill_timer(kTimerElapsed);
-        host().kill_timer(kTimerDisplay);
+        kill_run_timers();
         record().fail("Could not create timer!");
         host().end_dialog(app::kIdOk);
         return;
@@ -213,9 +212,7 @@ void MdController::OnMoldynRunbenchmark() {
     try {
         construct_from_settings(run_.sim, settings);
     } catch (const std::bad_alloc&) {
-        host().kill_timer(kTimerCompletion);
-        host().kill_timer(kTimerElapsed);
-        host().kill_timer(kTimerDisplay);
+        kill_run_timers();
         free_run();
         refuse(app::strprintf("Error: Molecular Dynamics deck %s: %d atoms cannot be allocated.",
                               deck_label_.c_str(), atoms),
@@ -224,6 +221,17 @@ void MdController::OnMoldynRunbenchmark() {
     }
     place_atoms(run_.sim);
     init_atomvelocities(run_.sim);
+    if (!run_.sim.output_error.empty()) {
+        const std::string problem = run_.sim.output_error;
+        host().kill_timer(kTimerCompletion);
+        host().kill_timer(kTimerElapsed);
+        host().kill_timer(kTimerDisplay);
+        free_run();
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), problem.c_str()),
+               problem);
+        return;
+    }
     compute_forces(run_.sim);
     run_.replay_species = run_.sim.species;
 
@@ -247,17 +255,35 @@ void MdController::OnMoldynRunbenchmark() {
 
     if (view_enabled) open_view(sink_);
     FrameSink* view = view_open_ ? open_sink_ : nullptr;
-    worker_.create_suspended([this, view] { run_worker(run_, view); });
-    if (app::processor_count() >= 2) worker_.set_affinity(0);
-    worker_.resume();
+    const int processor = app::processor_count() >= 2 ? 0 : -1;
+    if (!start_worker(worker_, [this, view] { run_worker(run_, view); }, {processor})) {
+        // Nothing would ever signal the end: the run ends here, in order.
+        kill_run_timers();
+        close_view();
+        free_run();
+        run_state_ = kStateIdle;
+        status = "Status: Idle";
+        run_button = "Run simulation";
+        cancel_button = "Cancel simulation";
+        give_up("Error: Could not create the Molecular Dynamics thread.");
+        return;
+    }
     app::ConsoleLog(app::with_cursor("Created thread to run benchmark."));
 }
 
 void MdController::finish_run() {
-    host().kill_timer(kTimerCompletion);
-    host().kill_timer(kTimerDisplay);
-    host().kill_timer(kTimerElapsed);
+    kill_run_timers();
     worker_.join();
+    if (!run_.output_error.empty()) {
+        run_button = "Run Benchmark";
+        cancel_button = "Cancel simulation";
+        close_view();
+        if (run_.sim.constructed) free_mdsimstate(run_.sim);
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), run_.output_error.c_str()),
+               run_.output_error);
+        return;
+    }
     copy_energies();
     status = "Status: Finished";
     run_button = "Run Benchmark";
@@ -282,7 +308,7 @@ void MdController::finish_run() {
     if (run_.sim.constructed) free_mdsimstate(run_.sim);
     replay_enabled = run_.history_count.load() > 0;
     graphs_dirty = true;
-    if (auto_started && close_when_done) on_cancel();
+    close_if_automatic();
 }
 
 void MdController::OnSingleStep() {
@@ -294,8 +320,12 @@ void MdController::OnSingleStep() {
         host().end_dialog(app::kIdOk);
         return;
     }
+    if (!start_worker(stepper_, [this] { run_single_step(run_); })) {
+        host().kill_timer(kTimerSingleStep);
+        app::ConsoleLog(app::with_cursor("Error: Could not create the single step thread."));
+        return;
+    }
     run_state_ = kStateStepping;
-    stepper_.start([this] { run_single_step(run_); });
 }
 
 void MdController::OnViewReplay() {
@@ -322,7 +352,17 @@ void MdController::OnViewReplay() {
     // Without a window the replay is paced by a sink that asks for every next frame at once.
     open_view(sink_ ? sink_ : &headless_sink_);
     FrameSink* view = open_sink_;
-    replayer_.start([this, view, frames] { run_replay(run_, *view, frames); });
+    if (!start_worker(replayer_, [this, view, frames] { run_replay(run_, *view, frames); })) {
+        host().kill_timer(kTimerReplayEnd);
+        host().kill_timer(kTimerReplayProgress);
+        close_view();
+        run_state_ = kStateIdle;
+        status = "Status: Idle";
+        run_button = "Run simulation";
+        cancel_button = "Cancel simulation";
+        app::ConsoleLog(app::with_cursor("Error: Could not create the replay thread."));
+        return;
+    }
     app::ConsoleLog(app::with_cursor("Created thread to run replay."));
 }
 
@@ -391,9 +431,7 @@ void MdController::on_cancel() {
             if (!host().ask_yes_no("Do you wish to stop the simulation?", "Simulation in Progress"))
                 return;
             const bool stepping = run_state_ == kStateStepping;
-            host().kill_timer(kTimerCompletion);
-            host().kill_timer(kTimerDisplay);
-            host().kill_timer(kTimerElapsed);
+            kill_run_timers();
             if (stepping) host().kill_timer(kTimerSingleStep);
             run_.md_stop_event.set();
             join_threads();

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/thread.h"
 #include "md/deck.h"
 #include "md/frame_sink.h"
@@ -44,15 +44,12 @@ struct UserSimulation {
     double temperature = 140.0;
 };
 
-class MdController : public app::RunController {
+class MdController : public app::BenchmarkController {
   public:
     MdController();
     ~MdController() override;
 
-    // Run fields (set by the suite or the automation before the modal run).
-    int auto_start = 0;
-    int auto_started = 0;
-    int close_when_done = 0;
+    // Run fields besides the automatic start (set by the suite or the automation).
     int use_deck_name = 0;
     std::string deck_name;
     int default_simulation = 1;  // 1: use a deck; 0: the user-specified settings
@@ -96,8 +93,7 @@ class MdController : public app::RunController {
     void OnSingleStep();
     void OnViewReplay();
 
-    std::string title() const override { return "Molecular Dynamics Benchmark"; }
-    void on_paint() override;
+    std::string title() const override;
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
@@ -105,11 +101,17 @@ class MdController : public app::RunController {
     std::string run_command_text() const override { return run_button; }
     std::string status_text() const override { return status; }
 
+  protected:
+    void start_automatic_run() override { OnMoldynRunbenchmark(); }
+    // A dialog that closes itself releases the run as Cancel would.
+    void before_automatic_close() override { free_run(); }
+
   private:
     // The settings of the next run from the deck or the dialog; false when refused.
     bool prepare_settings(SimulationSettings* settings, std::string* deck_label);
     void refuse(const std::string& line, const std::string& problem);
     bool start_timer_or_fail(int id, int period_ms, const char* where);
+    void kill_run_timers();
     void copy_energies();
     void open_view(FrameSink* sink);
     void close_view();
@@ -119,7 +121,6 @@ class MdController : public app::RunController {
 
     MdRunState run_;
     int run_state_ = kStateIdle;
-    bool first_paint_done_ = false;
     FrameSink* sink_ = nullptr;
     FrameSink* open_sink_ = nullptr;
     bool view_open_ = false;

@@ -1,6 +1,8 @@
 #include "md/md_dialog_data.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace md {
@@ -31,6 +33,31 @@ void apply_resolution(ViewSettings& view, std::string_view choice) {
     view.full_width = 640;
     view.full_height = 480;
     view.full_depth = 32;
+}
+
+TemperatureReading parse_temperature(std::string_view text) {
+    TemperatureReading r;
+    std::string t(text);
+    const auto first = t.find_first_not_of(" \t");
+    const auto last = t.find_last_not_of(" \t");
+    t = first == std::string::npos ? std::string() : t.substr(first, last - first + 1);
+    if (t.empty()) {
+        r.problem = "Please enter a temperature in kelvin.";
+        return r;
+    }
+    char* end = nullptr;
+    const double v = std::strtod(t.c_str(), &end);
+    if (end != t.c_str() + t.size() || !std::isfinite(v)) {
+        r.problem = "\"" + t + "\" is not a temperature. Please enter a number of kelvin.";
+        return r;
+    }
+    if (v <= 0 || v > kMaxTemperature) {
+        r.problem = "The temperature must be above 0 K and at most " +
+                    std::to_string(static_cast<int>(kMaxTemperature)) + " K.";
+        return r;
+    }
+    r.kelvin = v;
+    return r;
 }
 
 }  // namespace md

@@ -42,4 +42,15 @@ struct ViewSettings {
 // unreadable choice gives 640 x 480 x 32.
 void apply_resolution(ViewSettings& view, std::string_view choice);
 
+// The temperature edit: a number of kelvin above 0 and at most this. Hotter than this, a
+// noble-gas crystal is long gone and the step sizes of the lists are no longer stable.
+inline constexpr double kMaxTemperature = 10000.0;
+
+struct TemperatureReading {
+    std::optional<double> kelvin;
+    std::string problem;  // why the text was refused, for the user
+};
+// Reads the whole text (surrounding blanks allowed) as a temperature.
+TemperatureReading parse_temperature(std::string_view text);
+
 }  // namespace md

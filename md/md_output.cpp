@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/files.h"
 #include "app/format.h"
 
 namespace md {
@@ -11,11 +12,39 @@ namespace {
 constexpr const char* kEquals = "=====================================================\n";
 constexpr const char* kStars = "*****************************************************\n";
 
-void write_file(const char* name, const char* mode, const std::string& text) {
-    std::FILE* f = std::fopen(name, mode);
-    if (!f) return;  // skipped: the run does not depend on its logs
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+std::string replace_file(const char* name, const std::string& text) {
+    std::string error;
+    app::write_file_atomically(name, text, &error, app::Sync::ToSystem);
+    return error;
+}
+
+// The old content and the block, renamed into place together: the bytes an append gives.
+std::string append_block(const char* name, const std::string& block) {
+    std::string error;
+    app::append_file_atomically(name, block, &error, app::Sync::ToSystem);
+    return error;
+}
+
+// Hands the snapshot text to `put` in pieces of about `chunk` bytes.
+template <typename Put>
+void xmol_pieces(const mdsimstate& s, std::size_t chunk, Put&& put) {
+    std::string t = app::strprintf(" %d\n", s.atom_count + 8);
+    t += "XMOL DATA\n";
+    // The eight corners outline the periodic box for a viewer.
+    for (int c = 0; c < 8; ++c)
+        t += app::strprintf("O %f %f %f\n", static_cast<double>((c >> 2) & 1),
+                            static_cast<double>((c >> 1) & 1), static_cast<double>(c & 1));
+    for (int32_t i = 0; i < s.atom_count; ++i) {
+        const int sp = s.species[i];
+        if (sp < 0 || sp >= kSpeciesCount) continue;
+        const Vec4& p = s.positions[i];
+        t += app::strprintf("%s %f %f %f\n", gas_species(sp).xmol_label, p.x, p.y, p.z);
+        if (t.size() >= chunk) {
+            if (!put(t)) return;
+            t.clear();
+        }
+    }
+    put(t);
 }
 
 std::string block_head(const char* title, const char* source) {
@@ -78,36 +107,38 @@ std::string velocity_block_text(int32_t atom_count, double initial_kinetic_kelvi
     return t;
 }
 
-void write_unitcell_block(const unitcell& cell) {
-    write_file(kLogFile, "wb", unitcell_block_text(cell));
+std::string write_unitcell_block(const unitcell& cell) {
+    return replace_file(kLogFile, unitcell_block_text(cell));
 }
 
-void write_mdsimstate_block(const mdsimstate& s) {
-    write_file(kLogFile, "ab", mdsimstate_block_text(s));
+std::string write_mdsimstate_block(const mdsimstate& s) {
+    return append_block(kLogFile, mdsimstate_block_text(s));
 }
 
-void write_velocity_block(int32_t atom_count, double initial_kinetic_kelvin) {
-    write_file(kLogFile, "ab", velocity_block_text(atom_count, initial_kinetic_kelvin));
+std::string write_velocity_block(int32_t atom_count, double initial_kinetic_kelvin) {
+    return append_block(kLogFile, velocity_block_text(atom_count, initial_kinetic_kelvin));
 }
 
 std::string xmol_text(const mdsimstate& s) {
-    std::string t = app::strprintf(" %d\n", s.atom_count + 8);
-    t += "XMOL DATA\n";
-    // The eight corners outline the periodic box for a viewer.
-    for (int c = 0; c < 8; ++c)
-        t += app::strprintf("O %f %f %f\n", static_cast<double>((c >> 2) & 1),
-                            static_cast<double>((c >> 1) & 1), static_cast<double>(c & 1));
-    for (int32_t i = 0; i < s.atom_count; ++i) {
-        const int sp = s.species[i];
-        if (sp < 0 || sp >= kSpeciesCount) continue;
-        const Vec4& p = s.positions[i];
-        t += app::strprintf("%s %f %f %f\n", gas_species(sp).xmol_label, p.x, p.y, p.z);
-    }
+    std::string t;
+    xmol_pieces(s, std::string::npos, [&](const std::string& piece) {
+        t += piece;
+        return true;
+    });
     return t;
 }
 
-void write_xmol(const mdsimstate& s, const std::string& file) {
-    write_file(file.c_str(), "wb", xmol_text(s));
+std::string write_xmol(const mdsimstate& s, const std::string& file) {
+    app::AtomicFile f;
+    if (f.open(file, app::Sync::ToSystem)) {
+        xmol_pieces(s, 1 << 16, [&](const std::string& piece) { return f.write(piece); });
+        f.commit();
+    }
+    return f.error();
+}
+
+std::string write_empty_file(const std::string& file) {
+    return replace_file(file.c_str(), {});
 }
 
 }  // namespace md

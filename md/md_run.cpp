@@ -41,10 +41,10 @@ void MdRunState::free_buffers() {
 
 void run_worker(MdRunState& r, FrameSink* view) {
     mdsimstate& s = r.sim;
-    // Created empty; MDSim.sca stays open for appending while the worker runs.
-    if (std::FILE* f = std::fopen(kSimScaFile, "wb")) std::fclose(f);
-    if (std::FILE* f = std::fopen(kSimXmolFile, "wb")) std::fclose(f);
-    std::FILE* sca = std::fopen(kSimScaFile, "ab");
+    r.output_error.clear();
+    // Both are created empty; nothing is added to them during the run.
+    std::string failed = write_empty_file(kSimScaFile);
+    if (failed.empty()) failed = write_empty_file(kSimXmolFile);
 
     r.md_newdata_event.reset();
     r.last_lap.store(0.0);
@@ -52,13 +52,18 @@ void run_worker(MdRunState& r, FrameSink* view) {
     r.history_count.store(0);
     // The benchmark time starts here: the lap only resets the shared time base.
     app::lap_restart();
-    write_xmol(s, kMovieFile);
+    if (failed.empty()) failed = write_xmol(s, kMovieFile);
+    if (!failed.empty()) {
+        // A file the run could not write fails it; stepping on would only waste the time.
+        r.output_error = failed;
+        r.md_finished_event.set();
+        return;
+    }
 
     const int32_t n = s.atom_count;
     const size_t frame_size = static_cast<size_t>(n) * 3;
     for (int32_t step = 0; step < s.steps; ++step) {
         if (r.md_stop_event.poll()) {
-            if (sca) std::fclose(sca);
             app::ConsoleLog(app::with_cursor("Stopping Molecular Dynamics simulation."));
             return;
         }
@@ -86,7 +91,6 @@ void run_worker(MdRunState& r, FrameSink* view) {
         r.md_newdata_event.set();
         r.md_frame_event.set();
     }
-    if (sca) std::fclose(sca);
     r.md_finished_event.set();
 }
 

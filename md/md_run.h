@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/event.h"
@@ -36,6 +37,10 @@ struct MdRunState {
     // Seconds of the last single step.
     std::atomic<double> last_lap{0};
 
+    // Set by the worker before md_finished_event when a file of the run could not be written
+    // ("cannot write MDmovie.xmol: ..."); the run then fails.
+    std::string output_error;
+
     app::Event md_finished_event, md_stop_event, md_newdata_event, md_frame_event,
         md_stepdone_event;
     // Set by the view after drawing a replay frame: the replay thread then sends the next.
@@ -47,7 +52,8 @@ struct MdRunState {
 };
 
 // The worker: creates MDSim.sca / MDSim.xmol, writes MDmovie.xmol, restarts the lap timer and
-// steps until done (sets md_finished_event) or stopped (logs the stop line). `view` is null
+// steps until done (sets md_finished_event) or stopped (logs the stop line). A file it cannot
+// write ends it at once with `output_error` set and md_finished_event. `view` is null
 // when no view window is open.
 void run_worker(MdRunState& r, FrameSink* view);
 

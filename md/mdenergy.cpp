@@ -33,7 +33,7 @@ void init_atomvelocities(mdsimstate& s) {
         s.velocities[i].z = c[2];
         s.velocities[i].w = 0.0;
     }
-    write_velocity_block(s.atom_count, kinetic_energy(s) * s.energy_unit);
+    note_output_error(s, write_velocity_block(s.atom_count, kinetic_energy(s) * s.energy_unit));
 }
 
 void compute_forces(mdsimstate& s) {

@@ -42,7 +42,7 @@ int32_t atom_count_for(int32_t cells_per_side, int32_t atoms_per_cell) {
     return static_cast<int32_t>(std::trunc(std::pow(cells_per_side, 3.0))) * atoms_per_cell;
 }
 
-void construct_unitcell(unitcell& cell, int lattice_type) {
+std::string construct_unitcell(unitcell& cell, int lattice_type) {
     cell.constructed = 1;
     cell.lattice_type = lattice_type;
     cell.atoms_per_cell = atoms_per_cell_for(lattice_type);
@@ -61,7 +61,7 @@ void construct_unitcell(unitcell& cell, int lattice_type) {
             break;
     }
     cell.species.assign(cell.atoms_per_cell, 0);
-    write_unitcell_block(cell);
+    return write_unitcell_block(cell);
 }
 
 void construct_mdsimstate(mdsimstate& s, int32_t cells_per_side, double time_step,
@@ -85,7 +85,7 @@ void construct_mdsimstate(mdsimstate& s, int32_t cells_per_side, double time_ste
     s.energy_unit = kEnergyUnit;
     s.box_side = std::pow(n / kNumberDensity, 0.3333333333333333);
     s.seed = kSeedStart;
-    write_mdsimstate_block(s);
+    s.output_error = write_mdsimstate_block(s);
 }
 
 void place_atoms(mdsimstate& s) {
@@ -124,7 +124,7 @@ void place_atoms(mdsimstate& s) {
         }
     }
 
-    write_xmol(s, kStartPositionsFile);
+    note_output_error(s, write_xmol(s, kStartPositionsFile));
 
     const double l2 = s.box_side * s.box_side;
     const double eu2 = s.energy_unit * s.energy_unit;
@@ -145,6 +145,7 @@ void free_mdsimstate(mdsimstate& s) {
     s.inverse_mass = {};
     s.kernel_scratch = {};
     s.cell.species = {};
+    s.output_error.clear();
     s.constructed = 0;
     s.cell.constructed = 0;
 }

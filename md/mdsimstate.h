@@ -65,7 +65,15 @@ struct mdsimstate {
     // Column copies of positions and forces for the vector pair loops, sized at construction
     // so that no step allocates.
     mutable std::vector<double> kernel_scratch;
+    // The first file of the set-up (MD.out, AtomStartPositions.xmol) that could not be
+    // written, with the reason; empty while all went well. A run with one fails.
+    std::string output_error;
 };
+
+// Keeps the first write failure of the set-up.
+inline void note_output_error(mdsimstate& s, std::string error) {
+    if (s.output_error.empty()) s.output_error = std::move(error);
+}
 
 // The uniform generator: seed = seed * 16807 mod 2147483647 with a wrapping 32-bit product
 // and a truncating remainder (so the seed may turn negative); returns |seed| / 2^31.
@@ -82,12 +90,13 @@ int32_t atoms_per_cell_for(int lattice_type);
 // Doubles of kernel scratch a simulation of `atom_count` atoms holds.
 size_t kernel_scratch_size(int32_t atom_count);
 
-// Sets the cell up for lattice type 0-2 and writes block 1 of MD.out (a new file).
-void construct_unitcell(unitcell& cell, int lattice_type);
+// Sets the cell up for lattice type 0-2 and writes block 1 of MD.out (a new file). Returns
+// the write failure, empty when the block was written.
+std::string construct_unitcell(unitcell& cell, int lattice_type);
 
 // The settings form: the cell is constructed and its species filled. Sizes and allocates the
 // arrays, fixes the units and the box, resets the seed and appends block 2 of MD.out. The
-// values are assumed checked (md/deck.h).
+// values are assumed checked (md/deck.h). Starts `output_error` afresh.
 void construct_mdsimstate(mdsimstate& s, int32_t cells_per_side, double time_step,
                           double temperature, int32_t steps);
 

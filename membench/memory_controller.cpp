@@ -1,9 +1,9 @@
 #include "membench/memory_controller.h"
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/message_sink.h"
 #include "app/processor_info.h"
-#include "membench/analysis_progress.h"
 
 namespace membench {
 
@@ -31,13 +31,8 @@ MemBenchController::~MemBenchController() {
     worker_.join();
 }
 
-void MemBenchController::on_paint() {
-    first_paint_done_ = true;
-    if (auto_start && first_paint_done_) {
-        auto_start = false;
-        started_by_autostart_ = true;
-        start_analysis();
-    }
+std::string MemBenchController::title() const {
+    return std::string(app::find_benchmark(app::kCodeMemory)->title);
 }
 
 void MemBenchController::on_command(int id) {
@@ -49,18 +44,12 @@ void MemBenchController::on_timer(int id) {
 }
 
 void MemBenchController::start_analysis() {
-    if (box_active_) return;
+    if (progress_box_active()) return;
     done_.reset();
     record().begin();
     record().set_figure("caches", cache_to_json(caches_));
-    auto give_up = [&](const std::string& error) {
-        app::ConsoleLog(app::with_cursor(error));
-        record().fail(error);
-        if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
-    };
     // Without the completion timer nothing would ever end the progress box.
-    if (!host().start_timer(kCompletionTimer, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
+    if (!start_timer_or_report(kCompletionTimer, 1)) {
         give_up("Error: Could not create Timer in OnAnalyze().");
         return;
     }
@@ -74,22 +63,19 @@ void MemBenchController::start_analysis() {
     input.sizes = sizes_;
     run_mhz_ = input.mhz;
 
-    const bool created = worker_.create_suspended([this, input] {
-        app::pin_current_thread(0);
-        outcome_ = run_memory_benchmark(input, &record());
-        done_.set();
-    });
-    if (!created) {
+    const bool started = start_worker(worker_,
+                                      [this, input] {
+                                          app::pin_current_thread(0);
+                                          outcome_ = run_memory_benchmark(input, &record());
+                                          done_.set();
+                                      },
+                                      {0, app::Priority::AboveNormal});
+    if (!started) {
         host().kill_timer(kCompletionTimer);
         give_up("Error: Could not create the memory benchmark thread.");
         return;
     }
-    worker_.set_affinity(0);
-    worker_.set_priority(app::Priority::AboveNormal);
-    box_active_ = true;
-    worker_.resume();
-    host().run_modal_box(CAnalysisProgressDlg());
-    box_active_ = false;
+    run_progress_box();
     results_shown_ = true;
     host().request_repaint();
 }
@@ -108,8 +94,8 @@ void MemBenchController::completion_poll() {
         record().fail(outcome_.error);
     }
     host().kill_timer(kCompletionTimer);
-    host().end_modal_box(0);
-    if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
+    end_progress_box();
+    close_if_automatic();
 }
 
 }  // namespace membench

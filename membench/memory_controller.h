@@ -7,8 +7,8 @@
 #include <atomic>
 #include <string>
 
+#include "app/benchmark_controller.h"
 #include "app/cpuid.h"
-#include "app/dialog_host.h"
 #include "app/event.h"
 #include "app/thread.h"
 #include "membench/cache_info.h"
@@ -25,26 +25,21 @@ struct CacheDetection {
     const char* vendor = nullptr;       // null: the vendor of the processor report
 };
 
-class MemBenchController : public app::RunController {
+class MemBenchController : public app::BenchmarkController {
   public:
     explicit MemBenchController(const CacheDetection& detection = {}, MemoryRunSizes sizes = {});
     ~MemBenchController() override;
 
-    std::string title() const override { return "Memory Benchmarks"; }
-    void on_paint() override;
+    std::string title() const override;
     void on_timer(int id) override;
     void on_command(int id) override;
     int run_command_id() const override { return kAnalyzeCommand; }
     std::string run_command_text() const override { return "Analyze"; }
 
-    // The dialog's run fields.
-    bool auto_start = false;
-    bool close_when_done = false;
-
     const CacheInfo& caches() const { return caches_; }
     bool cache_detection_failed() const { return !caches_recognised_; }
     bool results_shown() const { return results_shown_; }
-    bool analysis_active() const { return box_active_; }
+    bool analysis_active() const { return progress_box_active(); }
     // The two result fields the suite reads (MB/s, ns).
     float memory_bandwidth() const { return memory_bandwidth_; }
     float memory_latency() const { return memory_latency_; }
@@ -55,16 +50,16 @@ class MemBenchController : public app::RunController {
 
     void start_analysis();
 
+  protected:
+    void start_automatic_run() override { start_analysis(); }
+
   private:
     void completion_poll();
 
     MemoryRunSizes sizes_;
     CacheInfo caches_;
     bool caches_recognised_ = true;
-    bool first_paint_done_ = false;
-    bool started_by_autostart_ = false;
     bool results_shown_ = false;
-    bool box_active_ = false;
     float memory_bandwidth_ = 0;
     float memory_latency_ = 0;
     double run_mhz_ = 0;

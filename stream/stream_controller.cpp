@@ -1,8 +1,8 @@
 #include "stream/stream_controller.h"
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/processor_info.h"
-#include "membench/analysis_progress.h"
 
 namespace stream {
 
@@ -13,13 +13,8 @@ StreamController::~StreamController() {
     coordinator_.join();
 }
 
-void StreamController::on_paint() {
-    first_paint_done_ = true;
-    if (auto_start && first_paint_done_) {
-        auto_start = false;
-        started_by_autostart_ = true;
-        start_analysis();
-    }
+std::string StreamController::title() const {
+    return std::string(app::find_benchmark(app::kCodeStream)->title);
 }
 
 void StreamController::on_command(int id) {
@@ -31,17 +26,11 @@ void StreamController::on_timer(int id) {
 }
 
 void StreamController::start_analysis() {
-    if (box_active_) return;
+    if (progress_box_active()) return;
     done_.reset();
     record().begin();
-    auto give_up = [&](const std::string& error) {
-        app::ConsoleLog(app::with_cursor(error));
-        record().fail(error);
-        if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
-    };
     // Without the completion timer nothing would ever end the progress box.
-    if (!host().start_timer(kCompletionTimer, 1)) {
-        host().message_box("Timer Error", "Could not create timer!");
+    if (!start_timer_or_report(kCompletionTimer, 1)) {
         give_up("Error: Could not create Timer in OnAnalyze().");
         return;
     }
@@ -49,21 +38,18 @@ void StreamController::start_analysis() {
     input.sse2 = app::processor_info().sse2 != 0;
     input.sizes = sizes_;
     input.rates = rates_;
-    const bool created = coordinator_.create_suspended([this, input] {
-        outcome_ = run_stream_benchmark(input, &record());
-        done_.set();
-    });
-    if (!created) {
+    const bool started = start_worker(coordinator_,
+                                      [this, input] {
+                                          outcome_ = run_stream_benchmark(input, &record());
+                                          done_.set();
+                                      },
+                                      {0, app::Priority::Normal});
+    if (!started) {
         host().kill_timer(kCompletionTimer);
         give_up("Error: Could not create the STREAM thread.");
         return;
     }
-    coordinator_.set_priority(app::Priority::Normal);
-    coordinator_.set_affinity(0);
-    box_active_ = true;
-    coordinator_.resume();
-    host().run_modal_box(membench::CAnalysisProgressDlg());
-    box_active_ = false;
+    run_progress_box();
     results_shown_ = true;
     host().request_repaint();
 }
@@ -84,8 +70,8 @@ void StreamController::completion_poll() {
         record().fail(outcome_.error);
     }
     host().kill_timer(kCompletionTimer);
-    host().end_modal_box(0);
-    if (started_by_autostart_ && close_when_done) host().end_dialog(app::kIdCancel);
+    end_progress_box();
+    close_if_automatic();
 }
 
 }  // namespace stream

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/event.h"
 #include "app/thread.h"
 #include "stream/stream_run.h"
@@ -16,23 +16,19 @@ namespace stream {
 inline constexpr int kAnalyzeCommand = 1093;
 inline constexpr int kCompletionTimer = 1000;
 
-class StreamController : public app::RunController {
+class StreamController : public app::BenchmarkController {
   public:
     explicit StreamController(StreamSizes sizes = {});
     ~StreamController() override;
 
-    std::string title() const override { return "STREAM"; }
-    void on_paint() override;
+    std::string title() const override;
     void on_timer(int id) override;
     void on_command(int id) override;
     int run_command_id() const override { return kAnalyzeCommand; }
     std::string run_command_text() const override { return "Analyze"; }
 
-    bool auto_start = false;
-    bool close_when_done = false;
-
     bool results_shown() const { return results_shown_; }
-    bool analysis_active() const { return box_active_; }
+    bool analysis_active() const { return progress_box_active(); }
     // The rate table the dialog draws (zeroed when the dialog is made).
     const RateTable& rates() const { return rates_; }
     // The field the suite reads.
@@ -41,6 +37,9 @@ class StreamController : public app::RunController {
 
     void start_analysis();
 
+  protected:
+    void start_automatic_run() override { start_analysis(); }
+
   private:
     void completion_poll();
 
@@ -48,10 +47,7 @@ class StreamController : public app::RunController {
     RateTable rates_{};
     float score_ = 0;
     int threads_ = 0;
-    bool first_paint_done_ = false;
-    bool started_by_autostart_ = false;
     bool results_shown_ = false;
-    bool box_active_ = false;
 
     app::Event done_{app::Event::Reset::Auto};
     app::Thread coordinator_;

@@ -2,41 +2,41 @@
 
 #include <algorithm>
 
-#include "app/benchmark_codes.h"
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 
 namespace suite {
 namespace {
 
-std::string deck_base(const char* folder, const std::string& deck) {
+// The deck's base name as stored on disk; when it is not there, the name the user typed (or
+// the default name), so the run can refuse it by that name.
+std::string deck_base(const char* folder, const std::string& deck, const std::string& typed) {
     if (deck.empty()) return {};
     const auto found = app::find_file_nocase(folder, deck);
-    return found ? app::base_name(*found) : std::string();
+    if (found) return app::base_name(*found);
+    return typed.empty() ? deck : typed;
 }
 
 void refresh(const std::function<void()>& f) {
     if (f) f();
 }
 
-constexpr MenuDriver kDrivers[] = {
-    {32774, "M&ol Dyn", "Run Benchmark", app::kCodeMolDyn, "Molecular Dynamics Configuration...",
-     "Canceling Molecular Dyanmics.", "Finished Molecular Dynamics..."},
-    {32779, "&Membench", "Run Benchmark", app::kCodeMemory, "Memory Benchmarks Configuration...",
-     "Canceling Memory Benchmarks.", "Finished Memory Benchmarks..."},
-    {32782, "&Orbitra", "Run Benchmark", app::kCodeOrbitra, "Orbitra Benchmark Configuration...",
-     "Canceling Orbitra Benchmark.", "Finished Orbitra Benchmark..."},
-    {144, "&Blas Bench", "Run SGEMM", app::kCodeSgemm, "SGEMM Benchmark Configuration...",
-     "Canceling SGEMM Benchmark.", "Finished SGEMM Benchmark..."},
-    {32788, "&Blas Bench", "Run DGEMM", app::kCodeDgemm, "DGEMM Benchmark Configuration...",
-     "Canceling DGEMM Benchmark.", "Finished DGEMM Benchmark..."},
-    {32787, "&Cipher Bench", "Run Benchmark", app::kCodeCipher, "Cipher Bench Configuration...",
-     "Canceling Cipher Bench.", "Finished Cipher Bench..."},
-    {32789, "STR&EAM", "Run Benchmark", app::kCodeStream, "STREAM Benchmark...",
-     "Finished STREAM Benchmark.", ""},
-    {32772, "&File", "&Run All Benchmarks", app::kCodeAll, "Lumetra 2.0 Run Configuration...",
-     "Finished Lumetra 2.0 Run Configuration.", ""},
-};
+std::vector<MenuDriver> make_drivers() {
+    std::vector<MenuDriver> out;
+    auto add = [&](const app::BenchmarkInfo& b) {
+        out.push_back({b.menu_id, b.menu, b.menu_entry, b.code, b.driver_opening,
+                       b.driver_on_cancel, b.driver_otherwise});
+    };
+    for (const app::BenchmarkInfo& b : app::benchmarks()) add(b);
+    add(app::run_all_row());
+    return out;
+}
+
+const std::vector<MenuDriver>& drivers() {
+    static const std::vector<MenuDriver> table = make_drivers();
+    return table;
+}
 
 }  // namespace
 
@@ -46,9 +46,14 @@ SuiteInputs hand_over_inputs(const app::CommandLine& cl) {
     in.queue.assign(cl.queue.begin(), cl.queue.begin() + static_cast<std::ptrdiff_t>(n));
     for (int code : in.queue) {
         const bool all = code == app::kCodeAll;
-        if (code == app::kCodeMolDyn || all) in.md_deck = deck_base("MD", cl.md_deck);
-        if (code == app::kCodeOrbitra || all)
-            in.orbitra_deck = deck_base("Input Files", cl.orbitra_deck);
+        if (code == app::kCodeMolDyn || all) {
+            in.md_deck = deck_base("MD", cl.md_deck, cl.md_deck_typed);
+            in.md_deck_typed = !cl.md_deck_typed.empty();
+        }
+        if (code == app::kCodeOrbitra || all) {
+            in.orbitra_deck = deck_base("Input Files", cl.orbitra_deck, cl.orbitra_deck_typed);
+            in.orbitra_deck_typed = !cl.orbitra_deck_typed.empty();
+        }
         if (code == app::kCodeSgemm || all) in.sgemm_kernel = cl.sgemm_kernel;
         if (code == app::kCodeDgemm || all) in.dgemm_kernel = cl.dgemm_kernel;
     }
@@ -84,11 +89,11 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
 }
 
 std::span<const MenuDriver> menu_drivers() {
-    return kDrivers;
+    return drivers();
 }
 
 const MenuDriver* find_menu_driver(int command_id) {
-    for (const MenuDriver& d : kDrivers)
+    for (const MenuDriver& d : drivers())
         if (d.command_id == command_id) return &d;
     return nullptr;
 }

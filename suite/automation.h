@@ -21,9 +21,9 @@ namespace suite {
 class ActiveRun;
 
 // The suite's inputs for a parsed command line: the queue (at most 100 codes), the decks
-// looked up in MD/ and "Input Files/" ignoring case (the base name as stored on disk, empty
-// when not found), the kernel names for the queued precisions, automatic run requested and
-// close when finished.
+// looked up in MD/ and "Input Files/" ignoring case (the base name as stored on disk; the name
+// as given when not found, so the run refuses it by that name), the kernel names for the queued
+// precisions, automatic run requested and close when finished.
 SuiteInputs hand_over_inputs(const app::CommandLine& cl);
 
 struct HandOverOptions {
@@ -55,9 +55,9 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
 // One menu command: its benchmark and the lines appended before and after its dialog.
 struct MenuDriver {
     int command_id;
-    const char* menu;   // "M&ol Dyn", ...
-    const char* entry;  // "Run Benchmark", ...
-    int code;           // the benchmark code (kCodeAll: the suite, without automatic run)
+    std::string_view menu;   // "M&ol Dyn", ...
+    std::string_view entry;  // "Run Benchmark", ...
+    int code;                // the benchmark code (kCodeAll: the suite, without automatic run)
     std::string_view opening;
     std::string_view on_cancel;  // closing line when the dialog ended with the cancel result
     std::string_view otherwise;  // closing line for any other result; empty: no line

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/benchmarks.h"
 #include "app/format.h"
 
 namespace suite {
@@ -31,19 +32,14 @@ std::string progress_line_text(const ActiveRun::Snapshot& s) {
 }
 
 std::string final_report(const HandOverResult& r) {
-    struct Row {
-        const char* name;
-        float score;
-    };
-    const Row rows[] = {{"Memory Benchmark", r.scores.memory}, {"STREAM", r.scores.stream},
-                        {"Molecular Dynamics", r.scores.md},   {"Orbitra", r.scores.orbitra},
-                        {"Cryptography", r.scores.cipher},     {"BLAS/FLOPs", r.scores.blas}};
     std::string out = "Sub-scores (1000 = the reference machine):\n";
-    for (const Row& row : rows) {
-        if (row.score > 0.0f)
-            out += app::strprintf("  %-20s %10.2f LumetraMarks\n", row.name, row.score);
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        const std::string name(g.label);
+        const float score = r.scores.of(g.key);
+        if (score > 0.0f)
+            out += app::strprintf("  %-20s %10.2f LumetraMarks\n", name.c_str(), score);
         else
-            out += app::strprintf("  %-20s not measured\n", row.name);
+            out += app::strprintf("  %-20s not measured\n", name.c_str());
     }
     for (const StepOutcome& st : r.steps)
         if (!st.ok) out += app::strprintf("  %s: %s\n", st.name.c_str(), st.error.c_str());

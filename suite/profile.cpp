@@ -5,13 +5,11 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <fstream>
 
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
 #include "app/startup.h"
-#include "suite/results_file.h"
 
 namespace suite {
 namespace {
@@ -135,13 +133,8 @@ Profile parse_profile(std::string_view text) {
 }
 
 Profile read_profile_file(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return Profile{};
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return Profile{};
-    std::string text(kMaxProfileBytes, '\0');
-    f.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(f.gcount()));
+    std::string text, problem;
+    if (!app::read_input_file(path, text, problem, "profile", kMaxProfileBytes)) return Profile{};
     return parse_profile(text);
 }
 
@@ -195,7 +188,7 @@ bool write_profile_file(const std::filesystem::path& path, const ProfileContents
     // "Save as Profile..." may be the first to use the folder.
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    return write_file_atomically(path, format_profile(contents), error);
+    return app::write_file_atomically(path, format_profile(contents), error);
 }
 
 }  // namespace suite

@@ -19,7 +19,8 @@ inline constexpr std::string_view kNoProfile = "None";
 inline constexpr std::size_t kMaxProfileRates = 16;
 // fgets into a 100-byte buffer: 99 characters of line 5, line end included.
 inline constexpr std::size_t kProfileDescriptionChars = 99;
-// Larger files are read only this far; a profile is a few hundred bytes.
+// A profile is a few hundred bytes; a larger file is not read (nor is anything but a regular
+// file), and parsed text is cut at this size.
 inline constexpr std::size_t kMaxProfileBytes = 1 << 20;
 
 // Positions of the seven values.
@@ -45,7 +46,8 @@ struct Profile {
 // Reads a profile from its text. Never reads past the end, never stores more than 16 rates;
 // reading stops at the first number that is missing or malformed.
 Profile parse_profile(std::string_view text);
-// Reads a file; one that cannot be opened gives the "None" profile (opened = false).
+// Reads a file; one that cannot be opened or is refused by app::read_input_file gives the
+// "None" profile (opened = false).
 Profile read_profile_file(const std::filesystem::path& path);
 
 // The drop-down list: "None", then every *.rst file of `profiles_dir` sorted by name ignoring

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/benchmarks.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "app/startup.h"
 
@@ -101,10 +103,10 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
     }
     doc["processor"] = processor_json(info);
     doc["caches"] = nullptr;
-    doc["subscores"] = {
-        {"memory", score_value(scores.memory)}, {"stream", score_value(scores.stream)},
-        {"md", score_value(scores.md)},         {"orbitra", score_value(scores.orbitra)},
-        {"cipher", score_value(scores.cipher)}, {"blas", score_value(scores.blas)}};
+    nlohmann::json subscores = nlohmann::json::object();
+    for (const app::ScoreGroup& g : app::score_groups())
+        subscores[std::string(g.key)] = score_value(scores.of(g.key));
+    doc["subscores"] = subscores;
     for (const StepOutcome& st : steps) {
         nlohmann::json section;
         if (st.ran) {
@@ -122,26 +124,6 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
     return doc;
 }
 
-bool write_file_atomically(const std::filesystem::path& path, const std::string& text,
-                           std::string* error) {
-    const std::filesystem::path tmp =
-        path.string() + app::strprintf(".tmp-%ld", static_cast<long>(::getpid()));
-    auto fail = [&](const char* what) {
-        if (error)
-            *error = app::strprintf("%s %s: %s", what, tmp.string().c_str(), std::strerror(errno));
-        std::error_code ec;
-        std::filesystem::remove(tmp, ec);
-        return false;
-    };
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return fail("cannot create");
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const bool flushed = std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    if (std::fclose(f) != 0 || !written || !flushed) return fail("cannot write");
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) return fail("cannot rename");
-    return true;
-}
-
 std::filesystem::path write_results_file(const std::filesystem::path& dir,
                                          std::chrono::system_clock::time_point started,
                                          const nlohmann::json& doc, std::string* error) {
@@ -151,7 +133,7 @@ std::filesystem::path write_results_file(const std::filesystem::path& dir,
     // link(), which never replaces an existing file, so no run overwrites another.
     const std::filesystem::path tmp =
         dir / app::strprintf(".%s.tmp-%ld", name.c_str(), static_cast<long>(::getpid()));
-    if (!write_file_atomically(tmp, dump(doc), error)) return {};
+    if (!app::write_file_atomically(tmp, dump(doc), error)) return {};
     std::filesystem::path path = dir / name;
     for (int n = 2; n <= 1000; ++n) {
         if (::link(tmp.c_str(), path.c_str()) == 0) {

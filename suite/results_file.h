@@ -37,8 +37,4 @@ std::filesystem::path write_results_file(const std::filesystem::path& dir,
                                          std::chrono::system_clock::time_point started,
                                          const nlohmann::json& doc, std::string* error);
 
-// Text written atomically: a temporary file beside `path`, then a rename over it.
-bool write_file_atomically(const std::filesystem::path& path, const std::string& text,
-                           std::string* error);
-
 }  // namespace suite

@@ -54,41 +54,20 @@ std::string comparison_cpu_text(const Profile& profile) {
     return out;
 }
 
+const app::ScoreGroup& panel_group(PanelRow row) {
+    for (const app::ScoreGroup& g : app::score_groups())
+        if (g.panel_rank == static_cast<int>(row)) return g;
+    return app::score_groups()[0];
+}
+
 float row_score(const SubScores& s, PanelRow row) {
-    switch (row) {
-        case PanelRow::MolDyn:
-            return s.md;
-        case PanelRow::Orbitra:
-            return s.orbitra;
-        case PanelRow::Cipher:
-            return s.cipher;
-        case PanelRow::Stream:
-            return s.stream;
-        case PanelRow::Memory:
-            return s.memory;
-        case PanelRow::Blas:
-            return s.blas;
-    }
-    return kNotMeasured;
+    return s.of(panel_group(row).key);
 }
 
 std::optional<float> row_profile_value(const Profile& profile, PanelRow row) {
-    if (!profile.opened) return std::nullopt;
-    switch (row) {
-        case PanelRow::MolDyn:
-            return profile.values[kProfileMolDyn];
-        case PanelRow::Orbitra:
-            return profile.values[kProfileOrbitra];
-        case PanelRow::Cipher:
-            return std::nullopt;
-        case PanelRow::Stream:
-            return profile.values[kProfileStream];
-        case PanelRow::Memory:
-            return profile.values[kProfileMemory];
-        case PanelRow::Blas:
-            return profile.values[kProfileBlas];
-    }
-    return std::nullopt;
+    const app::ScoreGroup& g = panel_group(row);
+    if (!profile.opened || !g.shows_profile) return std::nullopt;
+    return profile.values[static_cast<std::size_t>(g.profile_slot)];
 }
 
 ProfileContents profile_contents(std::string description, const SubScores& scores,
@@ -96,8 +75,10 @@ ProfileContents profile_contents(std::string description, const SubScores& score
     ProfileContents c;
     c.description = std::move(description);
     c.clock_rates = clock_rates;
-    // Values 3 and 7 are not shown by any reader (the cipher row has no comparison bar): 0.
-    c.values = {scores.memory, scores.stream, 0.0f, scores.md, scores.orbitra, scores.blas, 0.0f};
+    // Value 7 is not read by anything: 0. The cipher slot is not drawn either, but stored.
+    c.values = {};
+    for (const app::ScoreGroup& g : app::score_groups())
+        c.values[static_cast<std::size_t>(g.profile_slot)] = scores.of(g.key);
     return c;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/benchmarks.h"
 #include "suite/profile.h"
 #include "suite/suite_dialog.h"
 
@@ -25,12 +26,11 @@ inline constexpr int kComparisonLineStep = 15;
 // Vertical distance between the first two labels, less this, is the box height.
 inline constexpr int kBoxHeightShrink = 2;
 
-// The six panel rows in the order of their labels.
+// The six panel rows in the order of their labels (the score groups' panel ranks).
 enum class PanelRow { MolDyn, Orbitra, Cipher, Stream, Memory, Blas };
-inline constexpr int kPanelRows = 6;
-inline constexpr int kPanelLabelIds[kPanelRows] = {1109, 1111, 1112, 1113, 1114, 1110};
-inline constexpr const char* kPanelLabelTexts[kPanelRows] = {
-    "Molecular Dynamics", "Orbitra", "Cryptography", "STREAM", "Memory Benchmark", "BLAS/FLOPs"};
+inline constexpr int kPanelRows = static_cast<int>(app::kScoreGroupCount);
+// The score group shown in a panel row.
+const app::ScoreGroup& panel_group(PanelRow row);
 
 struct Rgb {
     int r = 0, g = 0, b = 0;

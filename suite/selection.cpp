@@ -1,40 +1,34 @@
 #include "suite/selection.h"
 
-#include "app/benchmark_codes.h"
-
 namespace suite {
+namespace {
+
+std::size_t row_index(const app::BenchmarkInfo& b) {
+    return static_cast<std::size_t>(&b - app::benchmarks().data());
+}
+
+}  // namespace
+
+bool Selections::selected(const app::BenchmarkInfo& b) const {
+    return of(b.score_key) && runs[row_index(b)];
+}
+
+bool Selections::runs_code(int code) const {
+    const app::BenchmarkInfo* b = app::find_benchmark(code);
+    return b && b->code == code && code != app::kCodeAll && runs[row_index(*b)];
+}
 
 Selections selections_for_queue(std::span<const int> queue) {
     Selections s = Selections::none();
     for (int code : queue) {
-        switch (code) {
-            case app::kCodeMemory:
-                s.memory = true;
-                break;
-            case app::kCodeMolDyn:
-                s.md = true;
-                break;
-            case app::kCodeOrbitra:
-                s.orbitra = true;
-                break;
-            case app::kCodeCipher:
-                s.cipher = true;
-                break;
-            case app::kCodeDgemm:
-                s.blas = s.run_dgemm = true;
-                break;
-            case app::kCodeSgemm:
-                s.blas = s.run_sgemm = true;
-                break;
-            case app::kCodeStream:
-                s.stream = true;
-                break;
-            case app::kCodeAll:
-                s = Selections{};
-                break;
-            default:
-                break;
+        if (code == app::kCodeAll) {
+            s = Selections{};
+            continue;
         }
+        const app::BenchmarkInfo* b = app::find_benchmark(code);
+        if (!b) continue;
+        s.of(b->score_key) = true;
+        s.runs[row_index(*b)] = true;
     }
     return s;
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/benchmark_codes.h"
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
@@ -33,33 +33,13 @@ bool accept_figure(StepOutcome& st, double value) {
     return st.ok;
 }
 
-const char* step_name(int code) {
-    switch (code) {
-        case app::kCodeMemory:
-            return "Memory Benchmark";
-        case app::kCodeMolDyn:
-            return "Molecular Dynamics";
-        case app::kCodeOrbitra:
-            return "Orbitra";
-        case app::kCodeCipher:
-            return "Cryptography";
-        case app::kCodeDgemm:
-            return "DGEMM";
-        case app::kCodeSgemm:
-            return "SGEMM";
-        case app::kCodeStream:
-            return "STREAM";
-    }
-    return "Benchmark";
-}
-
 }  // namespace
 
 SuiteController::SuiteController(const app::RunRegistry& registry)
     : registry_(registry), clock_([] { return std::chrono::system_clock::now(); }) {}
 
-void SuiteController::on_paint() {
-    if (!panel_.first_paint_done) {
+void SuiteController::paint_dialog(bool first) {
+    if (first) {
         panel_.selections = Selections{};
         panel_.first_paint_done = true;
         panel_.profile_names = profile_list("Profiles");
@@ -68,20 +48,23 @@ void SuiteController::on_paint() {
     }
     panel_.profile =
         read_selected_profile("Profiles", panel_.profile_names, panel_.selected_profile);
-
+    // The automation's request becomes the dialog's automatic start.
+    close_when_done = inputs_.close_when_finished || end_when_run_over_;
     if (inputs_.automatic_run_requested) {
         inputs_.automatic_run_requested = false;
-        if (host().start_timer(kAutoStartTimer, kAutoStartDelayMs)) {
-            auto_in_progress_ = true;
-        } else {
-            // Without the timer the run would never start and an unattended caller would wait
-            // for ever: report it and let the caller go on.
-            auto_start_failed_ = true;
-            host().message_box("Timer Error", "Could not create timer!");
-            if (inputs_.close_when_finished || end_when_run_over_)
-                host().end_dialog(app::kIdCancel);
-        }
+        auto_start = true;
     }
+}
+
+void SuiteController::start_automatic_run() {
+    if (start_timer_or_report(kAutoStartTimer, kAutoStartDelayMs)) {
+        auto_in_progress_ = true;
+        return;
+    }
+    // Without the timer the run would never start and an unattended caller would wait for
+    // ever: report it and let the caller go on.
+    auto_start_failed_ = true;
+    close_if_automatic();
 }
 
 void SuiteController::on_timer(int id) {
@@ -94,31 +77,14 @@ void SuiteController::on_timer(int id) {
 }
 
 void SuiteController::on_command(int id) {
-    Selections& s = panel_.selections;
-    switch (id) {
-        case kIdCheckMolDyn:
-            s.md = !s.md;
-            break;
-        case kIdCheckOrbitra:
-            s.orbitra = !s.orbitra;
-            break;
-        case kIdCheckCipher:
-            s.cipher = !s.cipher;
-            break;
-        case kIdCheckStream:
-            s.stream = !s.stream;
-            break;
-        case kIdCheckMemory:
-            s.memory = !s.memory;
-            break;
-        case kIdCheckBlas:
-            s.blas = !s.blas;
-            break;
-        case kIdRunBenchmarks:
-            if (!panel_.running) run_suite();
-            break;
-        default:
-            break;
+    if (id == kIdRunBenchmarks) {
+        if (!panel_.running) run_suite();
+        return;
+    }
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        if (g.check_box_id != id) continue;
+        bool& box = panel_.selections.of(g.key);
+        box = !box;
     }
 }
 
@@ -140,16 +106,20 @@ bool SuiteController::all_steps_ok() const {
     return true;
 }
 
-StepOutcome& SuiteController::run_step(std::string key, int code, app::RunRequest request) {
+StepOutcome& SuiteController::skip_step(const app::BenchmarkInfo& b, std::string error) {
     StepOutcome& out = steps_.emplace_back();
-    out.key = std::move(key);
-    out.code = code;
-    const app::RunEntry* entry = registry_.find(code);
-    out.name = entry && !entry->name.empty() ? entry->name : step_name(code);
-    if (!entry || !entry->make) {
-        out.error = "this benchmark is not available in this build";
-        return out;
-    }
+    out.key = std::string(b.key);
+    out.name = std::string(b.name);
+    out.code = b.code;
+    out.error = std::move(error);
+    return out;
+}
+
+StepOutcome& SuiteController::run_step(const app::BenchmarkInfo& b, app::RunRequest request) {
+    const app::RunEntry* entry = registry_.find(b.code);
+    if (!entry || !entry->make)
+        return skip_step(b, "this benchmark is not available in this build");
+    StepOutcome& out = skip_step(b, {});
     request.auto_start = true;
     request.close_when_done = true;
     std::unique_ptr<app::RunController> dialog = entry->make(request);
@@ -184,145 +154,157 @@ void SuiteController::run_suite() {
     const auto started = clock_();
     panel_.running = true;
     panel_.scores = SubScores{};
+    figure_ok_.fill(false);
     steps_.clear();
-    steps_.reserve(8);
+    steps_.reserve(app::kBenchmarkCount);
     record().begin();
 
-    const Selections& s = panel_.selections;
-    if (s.memory) step_memory();
-    if (s.stream) step_stream();
-    if (s.md) step_md();
-    if (s.orbitra) step_orbitra();
-    if (s.cipher) step_cipher();
-    if (s.blas) step_blas();
+    // Every selected benchmark in the table's (suite) order; a sub-score is made once the last
+    // benchmark of its box has had its turn.
+    const auto rows = app::benchmarks();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const app::BenchmarkInfo& b = rows[i];
+        if (panel_.selections.of(b.score_key) && panel_.selections.selected(b)) run_benchmark(b);
+        const bool last_of_group = i + 1 == rows.size() || rows[i + 1].score_key != b.score_key;
+        if (last_of_group && panel_.selections.of(b.score_key)) score_group(b.score_key);
+    }
 
     panel_.cancel_text = "OK";
     panel_.running = false;
     ++runs_finished_;
     write_results(started);
-    record().set_figure("subscores", {{"memory", panel_.scores.memory},
-                                      {"stream", panel_.scores.stream},
-                                      {"md", panel_.scores.md},
-                                      {"orbitra", panel_.scores.orbitra},
-                                      {"cipher", panel_.scores.cipher},
-                                      {"blas", panel_.scores.blas}});
+    nlohmann::json subscores = nlohmann::json::object();
+    for (const app::ScoreGroup& g : app::score_groups())
+        subscores[std::string(g.key)] = panel_.scores.of(g.key);
+    record().set_figure("subscores", subscores);
     record().complete();
     host().request_repaint();
 
-    if (auto_in_progress_ && (inputs_.close_when_finished || end_when_run_over_))
-        host().end_dialog(app::kIdCancel);
+    if (auto_in_progress_) close_if_automatic();
 }
 
-void SuiteController::step_memory() {
-    log_line("Running Memory Benchmark...");
-    StepOutcome& st = run_step("memory", app::kCodeMemory, {});
-    if (st.ran) {
-        figures_.memory_bandwidth = static_cast<float>(st.record.headline());
-        const nlohmann::json lat = st.record.figure("latency_ns");
-        figures_.memory_latency = lat.is_number() ? lat.get<float>() : 0.0f;
-    }
-    if (st.ok && !usable_float(figures_.memory_latency)) {
-        st.ok = false;
-        st.error = "the run gave no usable latency figure";
-    }
-    if (accept_figure(st, figures_.memory_bandwidth))
-        panel_.scores.memory = memory_subscore(figures_.memory_bandwidth, figures_.memory_latency);
-    log_line("Finished Memory Benchmark...");
-}
-
-void SuiteController::step_stream() {
-    log_line("Running STREAM Benchmark...");
-    StepOutcome& st = run_step("stream", app::kCodeStream, {});
-    if (st.ran) figures_.stream_score = static_cast<float>(st.record.headline());
-    if (accept_figure(st, figures_.stream_score)) panel_.scores.stream = figures_.stream_score;
-    log_line("Finished STREAM Benchmark...");
-}
-
-void SuiteController::step_md() {
-    const auto ref = app::find_file_nocase("MD", "Argon-Helium.in");
-    if (!ref) {
-        log_line("Error: Could not execute Molecular Dynamics test, skipping...");
-        StepOutcome& st = steps_.emplace_back();
-        st.key = "md";
-        st.name = step_name(app::kCodeMolDyn);
-        st.code = app::kCodeMolDyn;
-        st.error = "Could not execute Molecular Dynamics test: MD/Argon-Helium.in not found";
-        return;
-    }
-    const std::string ref_base = app::base_name(*ref);
-    app::ConsoleLog(kLineBreak);
-    app::ConsoleLog(ref_base);
-    app::ConsoleLog(kLineBreak);
-    app::ConsoleLog(inputs_.md_deck);
-    app::ConsoleLog(kLineBreak);
-
+void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
+    if (!b.suite_running.empty()) log_line(std::string(b.suite_running).c_str());
     app::RunRequest req;
-    req.deck = auto_in_progress_ ? inputs_.md_deck : ref_base;
-    StepOutcome& st = run_step("md", app::kCodeMolDyn, req);
-    if (st.ran) figures_.md_time = static_cast<float>(st.record.headline());
-    // Only the reference deck's time compares with the reference machine.
-    if (accept_figure(st, figures_.md_time) && ref_base == "Argon-Helium")
-        panel_.scores.md = md_subscore(figures_.md_time);
+    switch (b.code) {
+        case app::kCodeMolDyn: {
+            const auto ref = app::find_file_nocase("MD", "Argon-Helium.in");
+            if (!ref) {
+                log_line("Error: Could not execute Molecular Dynamics test, skipping...");
+                skip_step(b,
+                          "Could not execute Molecular Dynamics test: MD/Argon-Helium.in not "
+                          "found");
+                return;
+            }
+            const std::string ref_base = app::base_name(*ref);
+            app::ConsoleLog(kLineBreak);
+            app::ConsoleLog(ref_base);
+            app::ConsoleLog(kLineBreak);
+            app::ConsoleLog(inputs_.md_deck);
+            app::ConsoleLog(kLineBreak);
+            req.deck = auto_in_progress_ ? inputs_.md_deck : ref_base;
+            req.deck_typed = auto_in_progress_ && inputs_.md_deck_typed;
+            // Only the reference deck's time compares with the reference machine.
+            reference_deck_found_ = ref_base == "Argon-Helium";
+            break;
+        }
+        case app::kCodeOrbitra: {
+            const auto ref = app::find_file_nocase("Input Files", "Ag.in");
+            if (!ref) {
+                log_line("Error: Could not execute Orbitra test, skipping...");
+                skip_step(b, "Could not execute Orbitra test: Input Files/Ag.in not found");
+                return;
+            }
+            req.deck = auto_in_progress_ ? inputs_.orbitra_deck : app::base_name(*ref);
+            req.deck_typed = auto_in_progress_ && inputs_.orbitra_deck_typed;
+            break;
+        }
+        case app::kCodeSgemm:
+            if (auto_in_progress_) req.kernel = inputs_.sgemm_kernel;
+            break;
+        case app::kCodeDgemm:
+            if (auto_in_progress_) req.kernel = inputs_.dgemm_kernel;
+            break;
+        default:
+            break;
+    }
+    StepOutcome& st = run_step(b, req);
+    if (st.ran)
+        figure_ok_[static_cast<std::size_t>(&b - app::benchmarks().data())] = read_figures(b, st);
+    if (!b.suite_finished.empty()) log_line(std::string(b.suite_finished).c_str());
 }
 
-void SuiteController::step_orbitra() {
-    const auto ref = app::find_file_nocase("Input Files", "Ag.in");
-    if (!ref) {
-        log_line("Error: Could not execute Orbitra test, skipping...");
-        StepOutcome& st = steps_.emplace_back();
-        st.key = "orbitra";
-        st.name = step_name(app::kCodeOrbitra);
-        st.code = app::kCodeOrbitra;
-        st.error = "Could not execute Orbitra test: Input Files/Ag.in not found";
-        return;
+bool SuiteController::read_figures(const app::BenchmarkInfo& b, StepOutcome& st) {
+    const double headline = st.record.headline();
+    switch (b.code) {
+        case app::kCodeMemory: {
+            figures_.memory_bandwidth = static_cast<float>(headline);
+            const nlohmann::json lat = st.record.figure("latency_ns");
+            figures_.memory_latency = lat.is_number() ? lat.get<float>() : 0.0f;
+            if (st.ok && !usable_float(figures_.memory_latency)) {
+                st.ok = false;
+                st.error = "the run gave no usable latency figure";
+            }
+            return accept_figure(st, figures_.memory_bandwidth);
+        }
+        case app::kCodeStream:
+            figures_.stream_score = static_cast<float>(headline);
+            return accept_figure(st, figures_.stream_score);
+        case app::kCodeMolDyn:
+            figures_.md_time = static_cast<float>(headline);
+            return accept_figure(st, figures_.md_time);
+        case app::kCodeOrbitra: {
+            figures_.orbitra_time = static_cast<float>(headline);
+            // A run on the first deck of the list, in place of a missing default deck, is
+            // not the reference calculation.
+            const nlohmann::json fallback = st.record.figure("deck_fallback");
+            return accept_figure(st, figures_.orbitra_time) &&
+                   !(fallback.is_boolean() && fallback.get<bool>());
+        }
+        case app::kCodeCipher:
+            figures_.cipher_rate = headline;
+            return accept_figure(st, figures_.cipher_rate);
+        case app::kCodeSgemm:
+            figures_.sgemm_rate = static_cast<float>(headline);
+            return accept_figure(st, figures_.sgemm_rate);
+        case app::kCodeDgemm:
+            figures_.dgemm_rate = static_cast<float>(headline);
+            return accept_figure(st, figures_.dgemm_rate);
+        default:
+            return accept_figure(st, headline);
     }
-    app::RunRequest req;
-    req.deck = auto_in_progress_ ? inputs_.orbitra_deck : app::base_name(*ref);
-    StepOutcome& st = run_step("orbitra", app::kCodeOrbitra, req);
-    if (st.ran) figures_.orbitra_time = static_cast<float>(st.record.headline());
-    if (accept_figure(st, figures_.orbitra_time))
-        panel_.scores.orbitra = orbitra_subscore(figures_.orbitra_time);
 }
 
-void SuiteController::step_cipher() {
-    log_line("Running Cipher Benchmark...");
-    StepOutcome& st = run_step("cipher", app::kCodeCipher, {});
-    if (st.ran) figures_.cipher_rate = st.record.headline();
-    if (accept_figure(st, figures_.cipher_rate))
-        panel_.scores.cipher = cipher_subscore(figures_.cipher_rate);
-    log_line("Finished Cipher Benchmark...");
-}
-
-void SuiteController::step_blas() {
-    const Selections& s = panel_.selections;
-    bool sgemm_ok = false, dgemm_ok = false;
-    if (s.run_sgemm) {
-        log_line("Running Single Precision BLAS...");
-        app::RunRequest req;
-        if (auto_in_progress_) req.kernel = inputs_.sgemm_kernel;
-        StepOutcome& st = run_step("sgemm", app::kCodeSgemm, req);
-        if (st.ran) figures_.sgemm_rate = static_cast<float>(st.record.headline());
-        sgemm_ok = accept_figure(st, figures_.sgemm_rate);
-        log_line("Finished Single Precision Benchmark...");
-    }
-    if (s.run_dgemm) {
-        log_line("Running Double Precision BLAS...");
-        app::RunRequest req;
-        if (auto_in_progress_) req.kernel = inputs_.dgemm_kernel;
-        StepOutcome& st = run_step("dgemm", app::kCodeDgemm, req);
-        if (st.ran) figures_.dgemm_rate = static_cast<float>(st.record.headline());
-        dgemm_ok = accept_figure(st, figures_.dgemm_rate);
-        log_line("Finished Double Precision Benchmark...");
-    }
-    if (!s.run_sgemm || !s.run_dgemm) {
-        app::ConsoleLog(kLineBreak);
-        app::ConsoleLog(
-            "BLAS Lumetra score is a combination of both an SGEMM and DGEMM run. In order to "
-            "calculate a score,");
-        app::ConsoleLog(kLineBreak);
-        log_line("run both -sgemm and -dgemm from the command line.");
-    } else if (sgemm_ok && dgemm_ok) {
-        panel_.scores.blas = blas_subscore(figures_.sgemm_rate, figures_.dgemm_rate);
+void SuiteController::score_group(std::string_view key) {
+    auto ok = [this](int code) {
+        const app::BenchmarkInfo* b = app::find_benchmark(code);
+        return figure_ok_[static_cast<std::size_t>(b - app::benchmarks().data())];
+    };
+    SubScores& s = panel_.scores;
+    if (key == "memory") {
+        if (ok(app::kCodeMemory))
+            s.of(key) = memory_subscore(figures_.memory_bandwidth, figures_.memory_latency);
+    } else if (key == "stream") {
+        if (ok(app::kCodeStream)) s.of(key) = figures_.stream_score;
+    } else if (key == "md") {
+        if (ok(app::kCodeMolDyn) && reference_deck_found_)
+            s.of(key) = md_subscore(figures_.md_time);
+    } else if (key == "orbitra") {
+        if (ok(app::kCodeOrbitra)) s.of(key) = orbitra_subscore(figures_.orbitra_time);
+    } else if (key == "cipher") {
+        if (ok(app::kCodeCipher)) s.of(key) = cipher_subscore(figures_.cipher_rate);
+    } else if (key == "blas") {
+        const Selections& sel = panel_.selections;
+        if (!sel.runs_code(app::kCodeSgemm) || !sel.runs_code(app::kCodeDgemm)) {
+            app::ConsoleLog(kLineBreak);
+            app::ConsoleLog(
+                "BLAS Lumetra score is a combination of both an SGEMM and DGEMM run. In order to "
+                "calculate a score,");
+            app::ConsoleLog(kLineBreak);
+            log_line("run both -sgemm and -dgemm from the command line.");
+        } else if (ok(app::kCodeSgemm) && ok(app::kCodeDgemm)) {
+            s.of(key) = blas_subscore(figures_.sgemm_rate, figures_.dgemm_rate);
+        }
     }
 }
 

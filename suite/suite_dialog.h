@@ -4,13 +4,14 @@
 // sub-scores. The window (or the headless host) only paints PanelState and forwards clicks.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/dialog_host.h"
+#include "app/benchmark_controller.h"
 #include "app/run_registry.h"
 #include "suite/profile.h"
 #include "suite/scores.h"
@@ -20,14 +21,8 @@ namespace suite {
 
 class ActiveRun;
 
-// Controls of dialog resource 150.
+// Controls of dialog resource 150 (the check boxes' ids are in the benchmark table).
 inline constexpr int kIdRunBenchmarks = 1092;
-inline constexpr int kIdCheckMolDyn = 1086;
-inline constexpr int kIdCheckOrbitra = 1088;
-inline constexpr int kIdCheckCipher = 1091;
-inline constexpr int kIdCheckStream = 1093;
-inline constexpr int kIdCheckMemory = 1089;
-inline constexpr int kIdCheckBlas = 1090;
 inline constexpr int kIdProfileList = 1074;
 
 inline constexpr int kAutoStartTimer = 500;
@@ -36,13 +31,12 @@ inline constexpr std::size_t kSuiteQueueCapacity = 100;
 
 inline constexpr const char* kSuiteTitle = "Lumetra 2.0 Benchmark Suite";
 
+// The sub-scores in the order of the table's score groups; kNotMeasured until measured.
 struct SubScores {
-    float cipher = kNotMeasured;
-    float stream = kNotMeasured;
-    float md = kNotMeasured;
-    float memory = kNotMeasured;
-    float orbitra = kNotMeasured;
-    float blas = kNotMeasured;
+    std::array<float, app::kScoreGroupCount> value;
+    SubScores() { value.fill(kNotMeasured); }
+    float& of(std::string_view key) { return value[app::index_of_score(key)]; }
+    float of(std::string_view key) const { return value[app::index_of_score(key)]; }
 };
 
 // The figures read back from the runs (0 until a run provides one).
@@ -73,8 +67,10 @@ struct SuiteInputs {
     std::vector<int> queue;  // at most kSuiteQueueCapacity codes
     std::string sgemm_kernel;
     std::string dgemm_kernel;
-    std::string md_deck;  // base names, no extension
+    std::string md_deck;  // base names, no extension, or the name as typed when not found
     std::string orbitra_deck;
+    bool md_deck_typed = false;  // the user named the deck
+    bool orbitra_deck_typed = false;
     bool automatic_run_requested = false;
     bool close_when_finished = false;
 };
@@ -91,15 +87,12 @@ struct PanelState {
     bool running = false;  // a suite run is in progress (buttons disabled)
 };
 
-class SuiteController : public app::RunController {
+class SuiteController : public app::BenchmarkController {
   public:
     explicit SuiteController(const app::RunRegistry& registry);
 
     // --- the dialog ---
     std::string title() const override { return kSuiteTitle; }
-    // Fills the profile list and logs the count on the first paint, reads the selected profile
-    // on every paint, and arms the automatic start.
-    void on_paint() override;
     void on_timer(int id) override;
     // The check boxes (toggle) and "Run Benchmarks".
     void on_command(int id) override;
@@ -141,14 +134,21 @@ class SuiteController : public app::RunController {
     // The suite run ("Run Benchmarks", or the automatic start).
     void run_suite();
 
+  protected:
+    // Fills the profile list and logs the count on the first paint, reads the selected profile
+    // on every paint, and takes the automation's request for an automatic start.
+    void paint_dialog(bool first) override;
+    // Arms the automatic start timer; the run begins when it fires.
+    void start_automatic_run() override;
+
   private:
-    StepOutcome& run_step(std::string key, int code, app::RunRequest request);
-    void step_memory();
-    void step_stream();
-    void step_md();
-    void step_orbitra();
-    void step_cipher();
-    void step_blas();
+    StepOutcome& run_step(const app::BenchmarkInfo& b, app::RunRequest request);
+    StepOutcome& skip_step(const app::BenchmarkInfo& b, std::string error);
+    void run_benchmark(const app::BenchmarkInfo& b);
+    // Reads a finished step's figures; false when the step gave none the formulas can use.
+    bool read_figures(const app::BenchmarkInfo& b, StepOutcome& st);
+    // A sub-score whose benchmarks have all had their turn.
+    void score_group(std::string_view key);
     void write_results(std::chrono::system_clock::time_point started);
 
     const app::RunRegistry& registry_;
@@ -158,6 +158,8 @@ class SuiteController : public app::RunController {
     std::vector<StepOutcome> steps_;
     bool auto_in_progress_ = false;
     bool auto_start_failed_ = false;
+    std::array<bool, app::kBenchmarkCount> figure_ok_{};  // this run's usable figures
+    bool reference_deck_found_ = false;  // the MD reference deck is "Argon-Helium" itself
     bool end_when_run_over_ = false;
     int runs_finished_ = 0;
     ActiveRun* active_ = nullptr;

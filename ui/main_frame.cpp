@@ -14,7 +14,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/benchmark_codes.h"
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/message_sink.h"
 #include "app/run_registry.h"
@@ -29,7 +29,7 @@ namespace ui {
 CMainFrame::CMainFrame() {
     setWindowTitle(QStringLiteral("Lumetra 2.0"));
     setObjectName(QStringLiteral("CMainFrame"));
-    // The view: the frame's client area, which the console view fills from start-up step 9.
+    // The view: the frame's client area, which the console view fills once the window shows.
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("view"));
     auto* layout = new QVBoxLayout(client_);
@@ -67,10 +67,10 @@ void CMainFrame::build_menu_and_tool_bar() {
     QMenuBar* bar = menuBar();
     auto driver = [this](int id) { return [this, id] { run_command(id); }; };
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    QAction* run_all = make_action(
-        kIdRunAll, QStringLiteral("&Run All Benchmarks"),
-        QStringLiteral("This option commands Lumetra2.0 to run all of the available benchmarks."));
+    auto text = [](std::string_view t) { return QString::fromLatin1(t.data(), t.size()); };
+    const app::BenchmarkInfo& all = app::run_all_row();
+    QMenu* file = bar->addMenu(text(all.menu));
+    QAction* run_all = make_action(all.menu_id, text(all.menu_entry), text(all.menu_prompt));
     connect(run_all, &QAction::triggered, this, driver(kIdRunAll));
     file->addAction(run_all);
     QAction* exit = make_action(kIdExit, QStringLiteral("E&xit"));
@@ -83,35 +83,17 @@ void CMainFrame::build_menu_and_tool_bar() {
     view->addAction(toolbar_action);
     view->addAction(status_action);
 
-    struct Entry {
-        const char* menu;
-        const char* entry;
-        int id;
-        const char* prompt;
-    };
-    const Entry entries[] = {
-        {"&Membench", "Run Benchmark", kIdMembench,
-         "Runs memory bandwidth and latency tests, also tests the processor's cache hierarchy"},
-        {"STR&EAM", "Run Benchmark", kIdStream, nullptr},
-        {"M&ol Dyn", "Run Benchmark", kIdMolDyn,
-         "Executes the Molecular Dynamics Benchmark in the Lumetra 2.0 suite"},
-        {"&Orbitra", "Run Benchmark", kIdOrbitra,
-         "Runs the Orbitra Benchmark in the Lumetra 2.0 suite"},
-        {"&Cipher Bench", "Run Benchmark", kIdCipher, nullptr},
-        {"&Blas Bench", "Run SGEMM", kIdSgemm, "Runs the SGEMM benchmark in the Lumetra2.0 suite"},
-        {"&Blas Bench", "Run DGEMM", kIdDgemm, "Runs the DGEMM benchmark in the Lumetra2.0 suite"},
-    };
+    // One menu per benchmark of the table, in its order; neighbours with the same title share it.
     QMenu* current = nullptr;
     QString current_title;
-    for (const Entry& e : entries) {
-        const QString title = QString::fromLatin1(e.menu);
+    for (const app::BenchmarkInfo& b : app::benchmarks()) {
+        const QString title = text(b.menu);
         if (!current || title != current_title) {
             current = bar->addMenu(title);
             current_title = title;
         }
-        QAction* a = make_action(e.id, QString::fromLatin1(e.entry),
-                                 e.prompt ? QString::fromLatin1(e.prompt) : QString());
-        connect(a, &QAction::triggered, this, driver(e.id));
+        QAction* a = make_action(b.menu_id, text(b.menu_entry), text(b.menu_prompt));
+        connect(a, &QAction::triggered, this, driver(b.menu_id));
         current->addAction(a);
     }
 

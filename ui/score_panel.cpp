@@ -24,8 +24,9 @@ constexpr float kReferenceScore = 1000.0f;
 ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (int i = 0; i < suite::kPanelRows; ++i) {
-        auto* l = new QLabel(QString::fromLatin1(suite::kPanelLabelTexts[i]), this);
-        l->setObjectName(QString::number(suite::kPanelLabelIds[i]));
+        const app::ScoreGroup& g = suite::panel_group(static_cast<suite::PanelRow>(i));
+        auto* l = new QLabel(QString::fromLatin1(g.label.data(), g.label.size()), this);
+        l->setObjectName(QString::number(g.panel_label_id));
         l->setContentsMargins(5, 2, 0, 0);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         l->setGeometry(kLabelLeft, kLabelTop + i * kLabelStep, 200, 15);

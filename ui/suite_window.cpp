@@ -19,34 +19,16 @@ namespace {
 
 constexpr const char* kProfilesDir = "Profiles";
 
-struct CheckBoxSpec {
-    int id;
-    const char* text;
-};
-// In the order the dialog lays them out.
-constexpr CheckBoxSpec kCheckBoxes[] = {
-    {suite::kIdCheckMolDyn, "Molecular Dynamics"}, {suite::kIdCheckOrbitra, "Orbitra"},
-    {suite::kIdCheckCipher, "Cryptography"},       {suite::kIdCheckStream, "STREAM"},
-    {suite::kIdCheckMemory, "Memory Benchmark"},   {suite::kIdCheckBlas, "BLAS/FLOPs"},
-};
+// The check box of a score group, by its control id.
+const app::ScoreGroup* group_of_box(int id) {
+    for (const app::ScoreGroup& g : app::score_groups())
+        if (g.check_box_id == id) return &g;
+    return nullptr;
+}
 
 bool selected(const suite::Selections& s, int id) {
-    switch (id) {
-        case suite::kIdCheckMolDyn:
-            return s.md;
-        case suite::kIdCheckOrbitra:
-            return s.orbitra;
-        case suite::kIdCheckCipher:
-            return s.cipher;
-        case suite::kIdCheckStream:
-            return s.stream;
-        case suite::kIdCheckMemory:
-            return s.memory;
-        case suite::kIdCheckBlas:
-            return s.blas;
-        default:
-            return false;
-    }
+    const app::ScoreGroup* g = group_of_box(id);
+    return g && s.of(g->key);
 }
 
 QGroupBox* make_group(const char* title, QWidget* parent, const QRect& r) {
@@ -76,18 +58,20 @@ CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
 
     QGroupBox* selections = make_group("Benchmark Selections", this, QRect(10, 8, 240, 190));
     int y = 24;
-    for (const CheckBoxSpec& spec : kCheckBoxes) {
-        auto* box = new QCheckBox(QString::fromLatin1(spec.text), selections);
-        box->setObjectName(QString::number(spec.id));
+    // In the order of the score panel's rows.
+    for (int row = 0; row < suite::kPanelRows; ++row) {
+        const app::ScoreGroup& g = suite::panel_group(static_cast<suite::PanelRow>(row));
+        auto* box = new QCheckBox(QString::fromLatin1(g.label.data(), g.label.size()), selections);
+        box->setObjectName(QString::number(g.check_box_id));
         box->setGeometry(14, y, 210, 22);
         y += 26;
-        const int id = spec.id;
+        const int id = g.check_box_id;
         connect(box, &QCheckBox::clicked, this, [this, id] {
             if (ended()) return;
             suite_.on_command(id);
             update_display();
         });
-        boxes_[spec.id] = box;
+        boxes_[id] = box;
     }
 
     QGroupBox* control = make_group("Benchmark Control", this, QRect(10, 204, 240, 124));

@@ -124,6 +124,11 @@ TEST(CommandLine, DecksAndKernels) {
     Parsed p = parse("-moldyn:helium.in -orbitra:hg.in -sgemm:compiler -dgemm:Compiler");
     EXPECT_EQ(p.cmd.md_deck, "HELIUM.IN");
     EXPECT_EQ(p.cmd.orbitra_deck, "HG.IN");
+    // As typed, for the messages that name a deck that is not there.
+    EXPECT_EQ(p.cmd.md_deck_typed, "helium.in");
+    EXPECT_EQ(p.cmd.orbitra_deck_typed, "hg.in");
+    EXPECT_EQ(parse("-AUTOMATE  -orbitra:Typo.In").cmd.orbitra_deck_typed, "Typo.In");
+    EXPECT_EQ(parse("-orbitra").cmd.orbitra_deck_typed, "");
     EXPECT_EQ(p.cmd.sgemm_kernel, "COMPILER");
     EXPECT_EQ(p.cmd.dgemm_kernel, "COMPILER");
     EXPECT_EQ(p.cmd.queue, (Queue{5, 2, 3, 6}));

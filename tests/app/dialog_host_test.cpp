@@ -225,10 +225,10 @@ TEST(HeadlessCancel, CancelIsRefusedWhileAWorkerRunsThenClosesTheCompletedRun) {
         running = true;
         s.record().begin();
         s.h().start_timer(1, 1);
-        worker.start([&] {
+        ASSERT_TRUE(worker.start([&] {
             std::this_thread::sleep_for(10ms);
             finished.set();
-        });
+        }));
     };
     d.timer = [&](ScriptedDialog& s, int) {
         if (running && log.empty()) d.on_cancel();  // the user presses Cancel mid-run
@@ -291,7 +291,7 @@ TEST(RunRegistry, ControllersAreMadeAndReadFromManyThreads) {
         threads.emplace_back([&] {
             for (int i = 0; i < 50; ++i) {
                 const app::RunEntry* e = r.find(1);
-                auto c = e->make({true, true, "Helium", ""});
+                auto c = e->make({true, true, "Helium", false, ""});
                 if (c->record().figure("deck") == "Helium") ++made;
             }
         });

@@ -1,6 +1,7 @@
 // Deck reading and refusal: only the order of the values counts, and every bad deck is refused
 // with a reason before anything is built or written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "atom/atomstate.h"
 #include "deck_fixtures.h"
@@ -48,13 +49,14 @@ TEST(AtomDeck, LongTypeWordIsCutAndLongLabelIsRefused) {
 struct BadDeck {
     const char* name;
     std::string text;
-    const char* reason;  // part of the error text
+    std::string reason;  // part of the error text
 };
 
 TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
     const std::string h = orbital(1, 0, 0, 0);
     std::string many;
     for (int i = 0; i < 100; ++i) many += h;
+    const std::string long_word = "4" + std::string(50, 'O') + "\x01";
     const std::vector<BadDeck> cases = {
         {"empty", "", "missing value for nuclear charge"},
         {"short", "Z 1.0 N 250 rinit 0.001", "missing value for r final"},
@@ -64,6 +66,21 @@ TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
         {"r init zero", deck(1, 250, "0", "400", h, 1), "r init"},
         {"r final below", deck(1, 250, "0.01", "0.001", h, 1), "r final"},
         {"Z zero", deck(0, 250, "0.001", "400", h, 1), "nuclear charge"},
+        // Beyond the periodic table the eigenvalue search could never close.
+        {"Z 1500", deck(1500, 250, "0.001", "400", h, 1),
+         "nuclear charge 1500 is outside 1 to 118"},
+        {"Z 5000", deck(5000, 250, "0.001", "400", h, 1), "nuclear charge 5000 is outside"},
+        {"Z 1e300", deck(1e300, 250, "0.001", "400", h, 1), "nuclear charge 1e+300 is outside"},
+        {"Z 118.5", deck(118.5, 250, "0.001", "400", h, 1), "nuclear charge 118.5 is outside"},
+        {"Z below 1", deck(0.5, 250, "0.001", "400", h, 1), "nuclear charge 0.5 is outside"},
+        {"occupation overflow",
+         deck(2, 250, "0.001", "400",
+              orbital(1, 0, 0, 0, 2147483647) + orbital(1, 0, 0, 1, 2147483647), 2),
+         "the occupations add up to 4294967294, more than 2147483647"},
+        {"long bad word", deck(1, 250, "0.001", long_word.c_str(), h, 1),
+         "r final \"4" + std::string(39, 'O') + "...\" is not a number"},
+        {"control byte", deck(1, 250, "0.001", "4\x7fO", h, 1),
+         "r final \"4\\x7FO\" is not a number"},
         {"no orbitals", deck(1, 250, "0.001", "400", "", 0), "orbital count 0"},
         {"l too big", deck(5, 250, "0.001", "400", orbital(5, 4, 0, 0), 1), "l = 4"},
         {"m too big", deck(2, 250, "0.001", "400", orbital(2, 1, 2, 0), 1), "|m| = 2"},
@@ -88,6 +105,36 @@ TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
         EXPECT_TRUE(st.wf.u.empty()) << c.name;
         EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << c.name;
         EXPECT_FALSE(std::filesystem::exists("radgridpositions")) << c.name;
+    }
+}
+
+TEST(AtomDeck, OnlyASmallRegularFileIsReadAsADeck) {
+    const struct {
+        const char* name;
+        void (*make)();
+        const char* reason;
+    } rows[] = {
+        {"directory", [] { std::filesystem::create_directory("bad.in"); },
+         "is a directory, not a file"},
+        {"fifo", [] { ::mkfifo("bad.in", 0600); }, "is a named pipe (FIFO), not a file"},
+        {"device", [] { std::filesystem::create_symlink("/dev/zero", "bad.in"); },
+         "is a device, not a file"},
+        {"oversized",
+         [] {
+             atom_testing::write_file("bad.in",
+                                      atom_testing::hydrogen_deck() + std::string(1 << 20, ' '));
+         },
+         "deck too large"},
+    };
+    for (const auto& row : rows) {
+        testing_support::TempDir dir;
+        testing_support::ScopedCwd cwd(dir.path());
+        row.make();
+        atom::AtomState st;
+        std::string err;
+        EXPECT_FALSE(atom::atom_setup(st, "bad.in", {}, 50, err)) << row.name;
+        EXPECT_EQ(err.find(row.reason), 0u) << row.name << ": " << err;
+        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << row.name;
     }
 }
 

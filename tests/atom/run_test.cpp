@@ -2,6 +2,7 @@
 // start, figures and the time line, a stop honoured at an iteration boundary, a missing deck on
 // an automatic start, refused decks, a failed exchange evaluation, timers that cannot start.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <mutex>
 #include <string>
@@ -57,7 +58,7 @@ struct Workspace {
 
 std::unique_ptr<atom::OrbitraController> automatic(const std::string& deck) {
     auto run = std::make_unique<atom::OrbitraController>();
-    run->auto_run_request = true;
+    run->auto_start = true;
     run->close_when_done = true;
     run->deck_name = deck;
     return run;
@@ -130,7 +131,7 @@ TEST(OrbitraController, StopIsHonouredAtTheNextIterationBoundary) {
                                                     orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
                                                 4, 50, "0"));
     CancellingRun run;
-    run.auto_run_request = true;
+    run.auto_start = true;
     run.close_when_done = true;
     run.deck_name = "Be";
     EXPECT_EQ(run_modal(run), app::kIdOk);
@@ -158,14 +159,14 @@ TEST(OrbitraController, CancelAnsweredNoLeavesTheRunGoing) {
                                                     orbital(2, 0, 0, 0) + orbital(2, 0, 0, 1),
                                                 4));
     CancellingRun run;
-    run.auto_run_request = true;
+    run.auto_start = true;
     run.close_when_done = true;
     run.deck_name = "Be";
     EXPECT_EQ(run_modal(run), app::kIdOk);
     EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
 }
 
-TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
+TEST(OrbitraController, MissingDefaultDeckUsesTheFirstDeckButATypedOneIsRefused) {
     Workspace ws;
     RecordingSink sink;
     atom_testing::write_file("Input Files/b.in", atom_testing::hydrogen_deck(250));
@@ -179,6 +180,20 @@ TEST(OrbitraController, MissingDeckOnAnAutomaticStartUsesTheFirstDeck) {
     EXPECT_EQ(run->atoms[1].name, "H");
     EXPECT_EQ(run->record().status(), app::RunStatus::Completed);
     EXPECT_EQ(run->record().figure("deck"), "b");
+    EXPECT_EQ(run->record().figure("deck_fallback"), true);  // never scored as the reference
+
+    // A name the user typed is refused by that name: nothing runs in its place.
+    app::console().reset();
+    auto typed = automatic("Typo");
+    typed->deck_typed = true;
+    typed->deck_file = "Typo.in";
+    EXPECT_EQ(run_modal(*typed), app::kIdOk);
+    EXPECT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(typed->record().status(), app::RunStatus::Failed);
+    EXPECT_NE(
+        app::console().text().find("Error: Orbitra deck Input Files/Typo.in cannot be opened."),
+        std::string::npos);
+    EXPECT_EQ(typed->shared().iteration.load(), 0);
 }
 
 TEST(OrbitraController, RefusedDeckFailsTheRunWithAnErrorLineAndWritesNothing) {
@@ -249,26 +264,24 @@ TEST(OrbitraController, GridListsFollowTheDeckAndUserDefinedValuesDriveTheRun) {
                              atom_testing::deck(1, 500, "0.01", "50", orbital(1, 0, 0, 0), 1));
     app::HeadlessRunner runner;
     runner.time_limit = 60s;
-    // The first paint fills the lists; a menu-opened dialog waits for the user.
+    // The first paint fills the lists; the user then picks a grid and presses Run.
     class Driver : public atom::OrbitraController {
       public:
         std::vector<std::string> seen;
-        void on_paint() override {
-            atom::OrbitraController::on_paint();
-            if (done_) return;
-            done_ = true;
+
+      protected:
+        void paint_dialog(bool first) override {
+            atom::OrbitraController::paint_dialog(first);
+            if (!first) return;
             seen = {points_text, rinit_text, rfinal_text};
             select_user_defined();
             points_text = "250";
             rinit_text = "0.001";
             rfinal_text = "400";
-            auto_run_active = true;  // close when the run ends
+            auto_start = true;  // so the dialog closes when the run ends
             close_when_done = true;
-            on_command(atom::kIdRunSimulation);
         }
-
-      private:
-        bool done_ = false;
+        void start_automatic_run() override { on_command(atom::kIdRunSimulation); }
     } driver;
     EXPECT_EQ(runner.run_modal(driver), app::kIdOk);
     EXPECT_EQ(driver.seen, (std::vector<std::string>{"500", "0.01", "50"}));
@@ -325,6 +338,131 @@ TEST(OrbitraController, ViewSimKeepsTheStateAndTheLastOrbitalForTheView) {
     std::lock_guard lock(sh.mutex);
     EXPECT_EQ(sh.view_harmonic, 1 * 2 - 1);
     EXPECT_EQ(sh.view_u.values, sh.atom.wf.u[4].values);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OrbitraController, ChargeBeyondThePeriodicTableEndsAtOnceAndWritesNothing) {
+    for (const double Z : {1500.0, 5000.0, 1e300}) {
+        Workspace ws;
+        RecordingSink sink;
+        // A previous run's files stay as they were.
+        atom_testing::write_file("Orbitra.out", "previous log\n");
+        atom_testing::write_file("Input Files/Big.in", atom_testing::deck(Z, 250, "0.001", "400",
+                                                                          orbital(1, 0, 0, 0), 1));
+        auto run = automatic("Big");
+        EXPECT_EQ(run_modal(*run), app::kIdOk) << Z;
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed) << Z;
+        const std::string expected = app::strprintf(
+            "Error: Orbitra deck Big.in refused: nuclear charge %g is outside 1 to "
+            "118.",
+            Z);
+        EXPECT_EQ(run->record().error(), expected);
+        EXPECT_EQ(app::console().text().rfind(expected, 0), 0u) << app::console().text();
+        EXPECT_EQ(atom_testing::read_file("Orbitra.out"), "previous log\n");
+        EXPECT_FALSE(std::filesystem::exists("radgridpositions"));
+    }
+}
+
+TEST(OrbitraController, BisectionStepLimitFailsTheRunWithItsErrorLine) {
+    Workspace ws;
+    RecordingSink sink;
+    atom::set_bisection_cap_for_testing(3);
+    auto run = automatic("He");
+    EXPECT_EQ(run_modal(*run), app::kIdOk);
+    atom::set_bisection_cap_for_testing(0);
+    EXPECT_EQ(run->record().status(), app::RunStatus::Failed);
+    EXPECT_EQ(run->record().error(),
+              "Error: Orbitra calculation of He.in failed: the eigenvalue of orbital 1 (n = 1, "
+              "l = 0) was not found within the bisection step limit in SCF iteration 0.");
+    EXPECT_EQ(run->status, "Status: Error");
+    EXPECT_EQ(run->result, 0.0f);
+    EXPECT_FALSE(run->shared().atom.allocated);
+}
+
+// Silver on a finer grid: every iteration takes a while, so a stop lands inside one.
+void write_slow_deck() {
+    std::string ag =
+        atom_testing::read_file(testing_support::source_data_dir() / "Input Files" / "Ag.in");
+    ag.replace(ag.find("GridPoints 1000"), 15, "GridPoints 4000");
+    atom_testing::write_file("Input Files/Slow.in", ag);
+}
+
+// Cancels (and confirms) as soon as the compute thread has finished its set-up.
+class EarlyCancellingRun : public atom::OrbitraController {
+  public:
+    std::chrono::steady_clock::time_point cancelled{};
+    void on_timer(int id) override {
+        atom::OrbitraController::on_timer(id);
+        if (running && cancelled == std::chrono::steady_clock::time_point{} &&
+            shared().view_data_ready.is_set()) {
+            cancelled = std::chrono::steady_clock::now();
+            on_cancel();
+        }
+    }
+};
+
+TEST(OrbitraController, StopInsideAnIterationEndsTheRunPromptly) {
+    Workspace ws;
+    RecordingSink sink;
+    write_slow_deck();
+    EarlyCancellingRun run;
+    run.auto_start = true;
+    run.close_when_done = true;
+    run.deck_name = "Slow";
+    EXPECT_EQ(run_modal(run), app::kIdOk);
+    const auto took = std::chrono::steady_clock::now() - run.cancelled;
+    ASSERT_NE(run.cancelled, std::chrono::steady_clock::time_point{});
+    EXPECT_EQ(run.record().status(), app::RunStatus::Stopped);
+    EXPECT_EQ(run.shared().iteration.load(), 0);
+    EXPECT_LT(took, 5s);
+}
+
+TEST(OrbitraController, DestroyedControllerStopsItsComputeThreadPromptly) {
+    Workspace ws;
+    RecordingSink sink;
+    write_slow_deck();
+    auto run = automatic("Slow");
+    app::HeadlessRunner runner;
+    runner.time_limit = 300ms;
+    EXPECT_EQ(runner.run_modal(*run), app::HeadlessRunner::kRunTimedOut);
+    EXPECT_TRUE(run->running);
+    const auto asked = std::chrono::steady_clock::now();
+    run.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OrbitraController, DeckThatIsNotARegularFileIsRefusedWithItsReason) {
+    const struct {
+        const char* name;
+        void (*make)();
+        const char* reason;
+    } rows[] = {
+        {"Dir", [] { std::filesystem::create_directories("Input Files/Dir.in"); },
+         "is a directory, not a file"},
+        {"Fifo", [] { ::mkfifo("Input Files/Fifo.in", 0600); },
+         "is a named pipe (FIFO), not a file"},
+        {"Zero", [] { std::filesystem::create_symlink("/dev/zero", "Input Files/Zero.in"); },
+         "is a device, not a file"},
+    };
+    for (const auto& row : rows) {
+        Workspace ws;
+        RecordingSink sink;
+        row.make();
+        auto run = automatic(row.name);
+        EXPECT_EQ(run_modal(*run), app::kIdOk);
+        EXPECT_TRUE(sink.boxes.empty()) << row.name;
+        EXPECT_EQ(run->record().status(), app::RunStatus::Failed) << row.name;
+        EXPECT_EQ(run->record().error(),
+                  app::strprintf("Error: Orbitra deck %s.in refused: %s.", row.name, row.reason));
+        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << row.name;
+    }
 }
 
 }  // namespace

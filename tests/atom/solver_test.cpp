@@ -3,7 +3,11 @@
 // undecided outcome and a turning point at the grid's end.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <limits>
+#include <thread>
 #include <vector>
 
 #include "atom/atomstate.h"
@@ -94,6 +98,101 @@ TEST(RadialSolver, BisectionEndsOnUndecidedOutcomesAndStaysWithinItsBounds) {
             EXPECT_GE(E, -depth * depth / 4.0);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A bare -Z/r far beyond any element: its search interval is so wide that the ends become
+// adjacent doubles long before they are kBisectionWidth apart.
+struct RunawayCharge {
+    SmallGrid g{40};
+    atom::radgrid dr, u;
+    static constexpr double kZ = 1e7;
+    RunawayCharge() {
+        dr = u = g.r;
+        for (int i = 0; i < 40; ++i) {
+            g.V.values[i] = -kZ / g.r.values[i];
+            dr.values[i] = g.r.values[i] * (1.0 - std::exp(-0.1));
+        }
+    }
+    atom::SolveStatus solve(const app::Event* stop = nullptr) {
+        atom::SolveStatus status = atom::SolveStatus::Solved;
+        atom::eigen_solve_orbital(kZ, 1, 0, g.r, dr, g.V, u, g.ws, stop, &status);
+        return status;
+    }
+};
+
+TEST(Bisection, SearchThatCannotCloseEndsAtItsStepLimit) {
+    RunawayCharge runaway;
+    EXPECT_EQ(runaway.solve(), atom::SolveStatus::NotConverged);
+
+    // A real atom needs far fewer steps than the limit; with a tiny limit it fails the same way
+    // and names the orbital.
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    atom_testing::write_file("He.in", atom_testing::helium_deck(250));
+    atom::AtomState st;
+    std::string err;
+    ASSERT_TRUE(atom::atom_setup(st, "He.in", {}, 50, err)) << err;
+    std::vector<double> eps(2);
+    int failed = -1;
+    EXPECT_EQ(atom::eigen_solve(st.Z, st.vtot, st.r, st.dr, st.wf, eps.data(), *st.solver_ws,
+                                nullptr, &failed),
+              atom::SolveStatus::Solved);
+    atom::set_bisection_cap_for_testing(3);
+    EXPECT_EQ(atom::eigen_solve(st.Z, st.vtot, st.r, st.dr, st.wf, eps.data(), *st.solver_ws,
+                                nullptr, &failed),
+              atom::SolveStatus::NotConverged);
+    atom::set_bisection_cap_for_testing(0);
+    EXPECT_EQ(failed, 0);
+}
+
+TEST(Bisection, StopRequestEndsTheSearchWhileItRuns) {
+    RunawayCharge runaway;
+    app::Event stop(app::Event::Reset::Manual);
+    stop.set();
+    EXPECT_EQ(runaway.solve(&stop), atom::SolveStatus::Stopped);
+
+    // Set while the search runs: with no step limit only the stop can end it.
+    stop.reset();
+    atom::set_bisection_cap_for_testing(std::numeric_limits<int>::max());
+    std::atomic<bool> returned{false};
+    std::thread solver([&] {
+        EXPECT_EQ(runaway.solve(&stop), atom::SolveStatus::Stopped);
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load());
+    const auto asked = std::chrono::steady_clock::now();
+    stop.set();
+    solver.join();
+    atom::set_bisection_cap_for_testing(0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+}
+
+TEST(Interactions, StopRequestEndsBothEvaluations) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    atom_testing::write_file("He.in", atom_testing::helium_deck(250));
+    atom::AtomState st;
+    std::string err;
+    ASSERT_TRUE(atom::atom_setup(st, "He.in", {}, 50, err)) << err;
+    app::Event stop(app::Event::Reset::Manual);
+    st.progress.stop = &stop;
+    double energy = 0.0;
+    EXPECT_TRUE(atom::hartree_evaluation(st.r, st.dr, st.wf, st.vtot, &energy, *st.hartree_ws,
+                                         st.progress));
+    stop.set();
+    EXPECT_FALSE(atom::hartree_evaluation(st.r, st.dr, st.wf, st.vtot, &energy, *st.hartree_ws,
+                                          st.progress));
+    EXPECT_FALSE(atom::exchange_evaluation(st.r, st.dr, st.wf, st.wx, &energy, *st.exchange_ws,
+                                           st.progress));
+    EXPECT_EQ(st.progress.hartree_in_progress.load(), 0);
+    EXPECT_EQ(st.progress.exchange_in_progress.load(), 0);
+    EXPECT_FALSE(atom::scf_iteration(st, 0));
+    EXPECT_EQ(st.outcome, atom::IterationOutcome::Stopped);
 }
 
 }  // namespace

@@ -222,9 +222,9 @@ TEST_F(MatrixRunTest, RegistryEntriesPrepareTheDialogAsTheSuiteAsks) {
     EXPECT_EQ(d->double_precision, 1);
     EXPECT_EQ(d->single_precision, 0);
     EXPECT_EQ(d->method, blas::kMethodAcml);
-    EXPECT_EQ(d->auto_start, 1);
-    EXPECT_EQ(d->close_when_done, 1);
-    auto sgemm = registry.find(6)->make(app::RunRequest{false, false, "", ""});
+    EXPECT_TRUE(d->auto_start);
+    EXPECT_TRUE(d->close_when_done);
+    auto sgemm = registry.find(6)->make(app::RunRequest{false, false, "", false, ""});
     auto* s = dynamic_cast<MatrixController*>(sgemm.get());
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->single_precision, 1);

@@ -83,8 +83,7 @@ class CipherRunTest : public ::testing::Test {
   protected:
     void SetUp() override { app::console().reset(); }
     static int run_unattended(CipherController& run) {
-        run.auto_run_request = 1;
-        run.close_when_done = 1;
+        run.auto_start = run.close_when_done = true;
         app::HeadlessRunner runner;
         runner.time_limit = std::chrono::seconds(60);
         return runner.run_modal(run);
@@ -150,8 +149,7 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
 
 TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
     CipherController run(small_config());
-    run.auto_run_request = 1;
-    run.close_when_done = 1;
+    run.auto_start = run.close_when_done = true;
     app::HeadlessRunner runner;
     runner.failing_timers = {cipher::kCipherTimer};
     runner.time_limit = std::chrono::seconds(10);
@@ -177,8 +175,7 @@ TEST_F(CipherRunTest, TheRunEntryAsksForAnUnattendedRun) {
     auto controller = entry->make(app::RunRequest{});
     auto* run = dynamic_cast<CipherController*>(controller.get());
     ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->auto_run_request, 1);
-    EXPECT_EQ(run->close_when_done, 1);
+    EXPECT_TRUE(run->auto_start && run->close_when_done);
     EXPECT_EQ(run->progress_range(), 100);
     EXPECT_EQ(run->title(), "Cipher Bench");
 }

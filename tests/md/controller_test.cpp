@@ -3,12 +3,15 @@
 // failures and the lap accounting of the elapsed time (with a fake counter).
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <thread>
 
 #include "app/console.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "app/headless_host.h"
 #include "app/run_registry.h"
@@ -322,7 +325,8 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
     // Unattended, a refused run still closes the dialog so the suite goes on.
     app::console().reset();
     md::MdController c;
-    c.auto_start = c.close_when_done = c.use_deck_name = 1;
+    c.auto_start = c.close_when_done = true;
+    c.use_deck_name = 1;
     c.deck_name = "Broken";
     app::HeadlessRunner runner;
     runner.time_limit = std::chrono::seconds(60);
@@ -330,12 +334,43 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
     EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
 }
 
+TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFile) {
+    const std::string full = std::strerror(ENOSPC);
+    for (const char* failing : {md::kLogFile, md::kStartPositionsFile, md::kMovieFile}) {
+        app::console().reset();
+        write_file(failing, "earlier\n");
+        md::MdController c;
+        FakeHost host;
+        c.attach(&host);
+        c.use_deck_name = 1;
+        c.deck_name = "Tiny";
+        app::set_write_failure_for_testing(ENOSPC, failing);
+        c.on_command(md::kIdRunSimulation);
+        // The set-up's files fail the run before it starts; the movie ends the worker at once.
+        if (c.run_state() == md::kStateRunning) {
+            ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
+            c.on_timer(md::kTimerCompletion);
+        }
+        app::set_write_failure_for_testing(0);
+        const std::string line = "Error: Molecular Dynamics run of Tiny failed: cannot write " +
+                                 std::string(failing) + ": " + full + ".";
+        EXPECT_NE(console().find(app::with_cursor(line)), std::string::npos) << console();
+        EXPECT_EQ(console().find("Completed"), std::string::npos) << failing;
+        EXPECT_EQ(c.record().status(), app::RunStatus::Failed) << failing;
+        EXPECT_EQ(c.run_state(), md::kStateIdle) << failing;
+        EXPECT_TRUE(host.timers.empty()) << failing;
+        EXPECT_EQ(read_file(failing), "earlier\n");
+        EXPECT_EQ(c.run().sim.constructed, 0) << failing;
+    }
+}
+
 TEST_F(MdControllerTest, TimerFailureReportsAndClosesTheDialog) {
     md::MdController c;
     app::HeadlessRunner runner;
     runner.failing_timers = {md::kTimerDisplay};
     runner.time_limit = std::chrono::seconds(60);
-    c.auto_start = c.use_deck_name = 1;
+    c.auto_start = true;
+    c.use_deck_name = 1;
     c.deck_name = "Tiny";
     EXPECT_EQ(runner.run_modal(c), app::kIdOk);
     EXPECT_EQ(console(),

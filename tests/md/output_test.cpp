@@ -1,6 +1,10 @@
 // MD.out blocks and the XMOL snapshots, byte for byte.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include "app/files.h"
 #include "app/format.h"
 #include "md/md_output.h"
 #include "md_test_support.h"
@@ -82,12 +86,47 @@ TEST_F(MdOutput, XmolSnapshotOf64AtomsHas74Lines) {
     EXPECT_EQ(read_file(md::kStartPositionsFile), expected);
 }
 
-TEST_F(MdOutput, UnwritableLogIsSkippedAndTheSetUpGoesOn) {
-    std::filesystem::create_directory("MD.out");  // cannot be opened as a file
+TEST_F(MdOutput, UnwritableLogIsReportedWithItsReason) {
+    std::filesystem::create_directory("MD.out");  // cannot be replaced by a file
     md::mdsimstate s;
     md_test::build(s, md_test::settings(0, {2}, 3));
     EXPECT_EQ(s.atom_count, 27);
-    EXPECT_TRUE(std::filesystem::exists(md::kStartPositionsFile));
+    EXPECT_EQ(s.output_error.rfind("cannot replace MD.out: ", 0), 0u) << s.output_error;
+    EXPECT_TRUE(std::filesystem::is_directory("MD.out"));
+}
+
+TEST_F(MdOutput, FailedWriteOfAnyBlockOrSnapshotKeepsThePreviousFile) {
+    md::mdsimstate first;
+    md_test::build(first, md_test::settings(0, {2}, 3));
+    ASSERT_EQ(first.output_error, "");
+    const std::string full = app::strprintf(": %s", std::strerror(ENOSPC));
+    // Another simulation, with MD.out or the snapshot failing: that file keeps the previous
+    // run's text, the other one is the new run's.
+    for (const char* failing : {md::kLogFile, md::kStartPositionsFile}) {
+        const bool log_fails = std::string(failing) == md::kLogFile;
+        const std::string log = read_file(md::kLogFile);
+        const std::string xmol = read_file(md::kStartPositionsFile);
+        app::set_write_failure_for_testing(ENOSPC, failing);
+        md::mdsimstate s;
+        md_test::build(s, md_test::settings(1, {4, 4}, log_fails ? 2 : 3));
+        app::set_write_failure_for_testing(0);
+        EXPECT_EQ(s.output_error, std::string("cannot write ") + failing + full);
+        EXPECT_EQ(read_file(md::kLogFile) == log, log_fails) << failing;
+        EXPECT_EQ(read_file(md::kStartPositionsFile) == xmol, !log_fails) << failing;
+    }
+    // The velocity block alone: blocks 1 and 2 are written, the third is not appended.
+    md::mdsimstate s;
+    md::construct_from_settings(s, md_test::settings(0, {2}, 3));
+    md::place_atoms(s);
+    const std::string two_blocks = read_file(md::kLogFile);
+    app::set_write_failure_for_testing(ENOSPC, md::kLogFile);
+    md::init_atomvelocities(s);
+    app::set_write_failure_for_testing(0);
+    EXPECT_EQ(s.output_error, std::string("cannot write MD.out") + full);
+    EXPECT_EQ(read_file(md::kLogFile), two_blocks);
+    // No temporary file is left behind.
+    for (const auto& e : std::filesystem::directory_iterator("."))
+        EXPECT_NE(e.path().filename().string().front(), '.') << e.path();
 }
 
 }  // namespace

@@ -54,10 +54,13 @@ TEST_F(HandOver, DeckNamesAreLookedUpIgnoringCaseAndKeepTheirStoredSpelling) {
     EXPECT_EQ(in.dgemm_kernel, "COMPILER");
     EXPECT_EQ(in.sgemm_kernel, "");  // SGEMM is not queued
 
+    // Not found: handed on by the name the user typed, so the run refuses it by that name.
     cl.md_deck = "NOSUCH.IN";
+    cl.md_deck_typed = "nosuch.in";
     cl.queue = {8};
     in = suite::hand_over_inputs(cl);
-    EXPECT_EQ(in.md_deck, "");  // not found: handed on empty
+    EXPECT_EQ(in.md_deck, "nosuch.in");
+    EXPECT_TRUE(in.md_deck_typed);
     EXPECT_EQ(in.sgemm_kernel, "SOMETHING");
 
     cl.queue.assign(150, app::kCodeCipher);
@@ -84,14 +87,16 @@ TEST_F(HandOver, RunsTheQueueBetweenItsAppendedLines) {
     EXPECT_NE(logged.str().find("Helium"), std::string::npos);
 }
 
-TEST_F(HandOver, MissingDeckIsHandedOnEmptyAndReportedAsFailure) {
+TEST_F(HandOver, MissingDeckIsHandedOnByItsTypedNameAndReportedAsFailure) {
     runs.scripts[2] = {app::RunStatus::Failed, 0.0, {}, "deck not found"};
     app::CommandLine cl = queue({2});
     cl.md_deck = "MISSING.IN";
+    cl.md_deck_typed = "Missing.in";
     const suite::HandOverResult r = suite::run_configuration(cl, runs.registry, runner);
     ASSERT_EQ(runs.calls.size(), 1u);
-    EXPECT_EQ(runs.calls[0].request.deck, "");
-    EXPECT_EQ(r.scores.md, suite::kNotMeasured);
+    EXPECT_EQ(runs.calls[0].request.deck, "Missing.in");
+    EXPECT_TRUE(runs.calls[0].request.deck_typed);
+    EXPECT_EQ(r.scores.of("md"), suite::kNotMeasured);
     EXPECT_FALSE(r.all_ok);
     EXPECT_EQ(suite::exit_status(cl, &r), suite::kExitRunFailed);
 }
@@ -112,7 +117,7 @@ TEST(CliReport, ExitStatusAndClosingLines) {
 
     suite::HandOverResult r;
     r.suite_ran = true;
-    r.scores.md = 1234.5f;
+    r.scores.of("md") = 1234.5f;
     r.steps.push_back({});
     r.steps.back().name = "Orbitra";
     r.steps.back().error = "stopped by the user";

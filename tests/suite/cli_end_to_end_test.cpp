@@ -74,4 +74,34 @@ TEST_F(CliEndToEnd, SkippedStepFailsTheRunAndBadSwitchesAreCommandLineErrors) {
     EXPECT_EQ(run_cli("-automate").status, 0);
 }
 
+TEST_F(CliEndToEnd, HugeChargeAndUnwritableOutputEndTheRunWithStatusOne) {
+    // Spun for ever in the eigenvalue search once; now refused before anything is written.
+    suite_test::write_file("Input Files/Big.in",
+                           "NuclearCharge 1500\nGridPoints 250\nInitialRadius 0.001\n"
+                           "FinalRadius 400\nNumberOfOrbitals 1\nn 1 l 0 m 0 s 0 occ 1\n"
+                           "ScfLoops 50\nEnergyTolerance 0.000001\nMixingRatio 0.5\n"
+                           "ScfType HartreeFock\n");
+    // The suite looks for the reference deck before it runs the step.
+    std::filesystem::copy_file(testing_support::source_data_dir() / "Input Files" / "Ag.in",
+                               "Input Files/Ag.in");
+    const CliResult big = run_cli("-orbitra:Big.in -automate");
+    EXPECT_EQ(big.status, 1) << big.out;
+    EXPECT_NE(big.out.find("Error: Orbitra deck Big.in refused: nuclear charge 1500 is outside "
+                           "1 to 118."),
+              std::string::npos)
+        << big.out;
+    EXPECT_FALSE(std::filesystem::exists("radgridpositions"));
+
+    // A log that cannot be replaced fails the run instead of being skipped.
+    suite_test::write_file("MD/Argon-Helium.in", kTinyDeck);
+    std::filesystem::create_directory("MD.out");
+    const CliResult md = run_cli("-moldyn -automate");
+    EXPECT_EQ(md.status, 1) << md.out;
+    EXPECT_NE(md.out.find("Error: Molecular Dynamics run of Argon-Helium failed: cannot replace "
+                          "MD.out: Is a directory."),
+              std::string::npos)
+        << md.out;
+    EXPECT_EQ(md.out.find("Completed Molecular Dynamics simulation"), std::string::npos);
+}
+
 }  // namespace

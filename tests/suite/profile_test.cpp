@@ -3,10 +3,14 @@
 #include "suite/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
+#include "app/files.h"
 #include "suite/score_panel.h"
 #include "suite_test_support.h"
 
@@ -112,12 +116,12 @@ TEST_F(ProfileFiles, ListIsNoneThenRstFilesIgnoringCase) {
 
 TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
     suite::SubScores s;
-    s.memory = 1234.5f;
-    s.stream = 999.25f;
-    s.md = 1500.0f;
-    s.orbitra = 800.75f;
-    s.blas = 2000.0f;
-    s.cipher = 1100.0f;
+    s.of("memory") = 1234.5f;
+    s.of("stream") = 999.25f;
+    s.of("md") = 1500.0f;
+    s.of("orbitra") = 800.75f;
+    s.of("blas") = 2000.0f;
+    s.of("cipher") = 1100.0f;
     const auto contents = suite::profile_contents(
         "  This box\r\nsecond line" + std::string(200, 'y'), s, {3000.0f, 3100.5f});
     std::string error;
@@ -133,8 +137,8 @@ TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
                                         {R::Orbitra, 800.75f},
                                         {R::Blas, 2000.0f}};
     for (const auto& [row, value] : rows) EXPECT_FLOAT_EQ(*suite::row_profile_value(p, row), value);
-    EXPECT_FALSE(suite::row_profile_value(p, R::Cipher));  // the cipher score is not stored
-    EXPECT_EQ(*p.values[suite::kProfileHidden3], 0.0f);
+    EXPECT_FALSE(suite::row_profile_value(p, R::Cipher));  // stored, but drawn by no row
+    EXPECT_EQ(*p.values[suite::kProfileHidden3], 1100.0f);
     EXPECT_EQ(*p.values[suite::kProfileHidden7], 0.0f);
     EXPECT_FALSE(std::filesystem::exists("Profiles/mine.rst.tmp"));
 }
@@ -146,6 +150,33 @@ TEST_F(ProfileFiles, ShippedReferenceProfileScoresOneThousandEverywhere) {
     for (auto row : {suite::PanelRow::Memory, suite::PanelRow::Stream, suite::PanelRow::MolDyn,
                      suite::PanelRow::Orbitra, suite::PanelRow::Blas})
         EXPECT_FLOAT_EQ(*suite::row_profile_value(p, row), 1000.0f);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProfileFiles, OnlyASmallRegularFileIsReadAsAProfile) {
+    std::filesystem::create_directories("Profiles");
+    ::mkfifo("Profiles/pipe.rst", 0600);  // reading it would wait for a writer for ever
+    std::filesystem::create_symlink("/dev/zero", "Profiles/zero.rst");
+    suite_test::write_file("Profiles/big.rst", kGood + std::string(suite::kMaxProfileBytes, ' '));
+    for (const char* f : {"Profiles/pipe.rst", "Profiles/zero.rst", "Profiles/big.rst"})
+        EXPECT_FALSE(suite::read_profile_file(f).opened) << f;
+}
+
+TEST_F(ProfileFiles, FailedSaveKeepsThePreviousProfileAndSaysWhy) {
+    suite::ProfileContents contents;
+    contents.description = "first";
+    std::string error;
+    ASSERT_TRUE(suite::write_profile_file("Profiles/mine.rst", contents, &error)) << error;
+    contents.description = "second";
+    app::set_write_failure_for_testing(ENOSPC, "mine.rst");
+    EXPECT_FALSE(suite::write_profile_file("Profiles/mine.rst", contents, &error));
+    app::set_write_failure_for_testing(0);
+    EXPECT_EQ(error, std::string("cannot write Profiles/mine.rst: ") + std::strerror(ENOSPC));
+    EXPECT_EQ(suite::read_profile_file("Profiles/mine.rst").description, "first");
+    EXPECT_EQ(suite::profile_list("Profiles"), (std::vector<std::string>{"None", "mine.rst"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/console.h"
+#include "app/files.h"
 #include "app/headless_host.h"
 #include "fake_runs.h"
 #include "suite_test_support.h"
@@ -34,8 +35,8 @@ nlohmann::json read_json(const std::filesystem::path& p) {
 
 TEST(ResultsFile, ContentComesFromTheRecords) {
     suite::SubScores scores;
-    scores.memory = 1200.5f;
-    scores.md = std::numeric_limits<float>::infinity();  // never printed as a score
+    scores.of("memory") = 1200.5f;
+    scores.of("md") = std::numeric_limits<float>::infinity();  // never printed as a score
     std::vector<suite::StepOutcome> steps(2);
     steps[0].key = "memory";
     steps[0].ran = steps[0].ok = true;
@@ -89,11 +90,11 @@ TEST(ResultsFile, UnpaddedUtcNamesNeverOverwriteAndWritesAreAtomic) {
     EXPECT_NE(error.find("missing"), std::string::npos);
 
     const auto p = dir.path() / "f.txt";
-    ASSERT_TRUE(suite::write_file_atomically(p, "first", &error));
-    ASSERT_TRUE(suite::write_file_atomically(p, "second", &error));
+    ASSERT_TRUE(app::write_file_atomically(p, "first", &error));
+    ASSERT_TRUE(app::write_file_atomically(p, "second", &error));
     std::ifstream f(p);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), "second");
-    EXPECT_FALSE(suite::write_file_atomically(dir.path() / "no" / "f.txt", "x", &error));
+    EXPECT_FALSE(app::write_file_atomically(dir.path() / "no" / "f.txt", "x", &error));
 }
 
 TEST(ResultsFile, SuiteRunWritesOneFileStampedWithItsStart) {

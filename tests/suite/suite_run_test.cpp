@@ -13,8 +13,8 @@
 namespace {
 
 using app::with_cursor;
-using suite::SuiteController;
 using suite::kNotMeasured;
+using suite::SuiteController;
 
 class SuiteRun : public ::testing::Test {
   protected:
@@ -37,7 +37,7 @@ class SuiteRun : public ::testing::Test {
 
     // An automatic run of `queue`, ended by close when finished.
     std::unique_ptr<SuiteController> run_queue(std::vector<int> queue, std::string md_deck = "",
-                                         std::string orbitra_deck = "") {
+                                               std::string orbitra_deck = "") {
         auto dlg = std::make_unique<SuiteController>(runs.registry);
         dlg->inputs().queue = std::move(queue);
         dlg->inputs().md_deck = std::move(md_deck);
@@ -55,7 +55,8 @@ class SuiteRun : public ::testing::Test {
     }
 
     static std::vector<float> all(const suite::SubScores& s) {
-        return {s.memory, s.stream, s.md, s.orbitra, s.cipher, s.blas};
+        return {s.of("memory"),  s.of("stream"), s.of("md"),
+                s.of("orbitra"), s.of("cipher"), s.of("blas")};
     }
 };
 
@@ -63,11 +64,13 @@ TEST(QueueToSelection, EachCodeTicksItsBoxesOnly) {
     using suite::Selections;
     auto sel = [](std::vector<int> q) { return suite::selections_for_queue(q); };
     Selections s = sel({5});
-    EXPECT_TRUE(s.blas && s.run_dgemm);
-    EXPECT_FALSE(s.run_sgemm || s.memory || s.stream || s.md || s.orbitra || s.cipher);
+    EXPECT_TRUE(s.of("blas") && s.runs_code(app::kCodeDgemm));
+    EXPECT_FALSE(s.runs_code(app::kCodeSgemm) || s.of("memory") || s.of("stream") || s.of("md") ||
+                 s.of("orbitra") || s.of("cipher"));
     s = sel({4, 1, 2, 3, 7, 6});
-    EXPECT_TRUE(s.cipher && s.memory && s.md && s.orbitra && s.stream && s.run_sgemm);
-    EXPECT_FALSE(s.run_dgemm);
+    EXPECT_TRUE(s.of("cipher") && s.of("memory") && s.of("md") && s.of("orbitra") &&
+                s.of("stream") && s.runs_code(app::kCodeSgemm));
+    EXPECT_FALSE(s.runs_code(app::kCodeDgemm));
     EXPECT_EQ(sel({8}), Selections{});
     EXPECT_EQ(sel({0, 9, -1}), Selections::none());
     EXPECT_EQ(sel({}), Selections::none());
@@ -97,7 +100,7 @@ TEST_F(SuiteRun, OnlyDgemmQueuedExplainsTheMissingBlasScore) {
     EXPECT_NE(console_after_located().find(
                   with_cursor("run both -sgemm and -dgemm from the command line.")),
               std::string::npos);
-    EXPECT_EQ(dlg->scores().blas, kNotMeasured);
+    EXPECT_EQ(dlg->scores().of("blas"), kNotMeasured);
     EXPECT_TRUE(dlg->all_steps_ok());  // DGEMM produced its figure
 }
 
@@ -119,7 +122,7 @@ TEST_F(SuiteRun, MissingReferenceDecksSkipWithTheirErrorLines) {
                   with_cursor("Error: Could not execute Orbitra test, skipping...") +
                   with_cursor("Running Cipher Benchmark...") + with_cursor("ran 4") +
                   with_cursor("Finished Cipher Benchmark..."));
-    EXPECT_EQ(dlg->scores().md, kNotMeasured);
+    EXPECT_EQ(dlg->scores().of("md"), kNotMeasured);
     ASSERT_EQ(dlg->steps().size(), 3u);
     EXPECT_FALSE(dlg->steps()[0].ran);
     EXPECT_NE(dlg->steps()[0].error.find("Argon-Helium.in"), std::string::npos);
@@ -129,7 +132,7 @@ TEST_F(SuiteRun, ReferenceDeckStoredInOtherCaseRunsButIsNotScored) {
     suite_test::write_file("MD/argon-helium.IN", "deck\n");
     auto dlg = run_queue({2}, "argon-helium");
     EXPECT_EQ(runs.codes_called(), (std::vector<int>{2}));
-    EXPECT_EQ(dlg->scores().md, kNotMeasured);
+    EXPECT_EQ(dlg->scores().of("md"), kNotMeasured);
     EXPECT_TRUE(dlg->all_steps_ok());
 }
 
@@ -159,20 +162,19 @@ TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
     dlg.inputs().md_deck = "Helium";  // ignored without an automatic run
     dlg.attach(&host);
     dlg.on_paint();
-    for (int id : {suite::kIdCheckMemory, suite::kIdCheckStream, suite::kIdCheckCipher,
-                   suite::kIdCheckOrbitra, suite::kIdCheckStream})  // a second click re-ticks
-        dlg.on_command(id);
+    // Memory, STREAM, cipher, Orbitra, STREAM: a second click re-ticks.
+    for (int id : {1089, 1093, 1091, 1088, 1093}) dlg.on_command(id);
     dlg.on_command(suite::kIdRunBenchmarks);
     ASSERT_EQ(runs.codes_called(), (std::vector<int>{7, 2, 6, 5}));
     EXPECT_EQ(runs.calls[1].request.deck, "Argon-Helium");
     for (const auto& c : runs.calls) EXPECT_EQ(c.request.kernel, "");
     EXPECT_EQ(host.ended, 0);  // a manual run leaves the dialog open
-    EXPECT_FLOAT_EQ(dlg.scores().blas, 1000.0f);
+    EXPECT_FLOAT_EQ(dlg.scores().of("blas"), 1000.0f);
 
     // Pressing the button again starts a fresh run with reset scores.
     runs.scripts[5].status = app::RunStatus::Failed;
     dlg.on_command(suite::kIdRunBenchmarks);
-    EXPECT_EQ(dlg.scores().blas, kNotMeasured);
+    EXPECT_EQ(dlg.scores().of("blas"), kNotMeasured);
     EXPECT_EQ(dlg.runs_finished(), 2);
 }
 

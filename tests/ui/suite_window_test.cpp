@@ -73,20 +73,20 @@ class SuiteWindowTest : public ::testing::Test {
 TEST_F(SuiteWindowTest, CheckBoxesToggleTheSelections) {
     ui::CSuiteDlg w(controller, nullptr);
     controller.attach(&w);
-    const std::pair<int, bool suite::Selections::*> boxes[] = {
-        {1086, &suite::Selections::md},     {1088, &suite::Selections::orbitra},
-        {1091, &suite::Selections::cipher}, {1093, &suite::Selections::stream},
-        {1089, &suite::Selections::memory}, {1090, &suite::Selections::blas},
+    const std::pair<int, const char*> boxes[] = {
+        {1086, "md"},     {1088, "orbitra"}, {1091, "cipher"},
+        {1093, "stream"}, {1089, "memory"},  {1090, "blas"},
     };
-    for (const auto& [id, flag] : boxes) {
+    for (const auto& [id, key] : boxes) {
         QCheckBox* box = w.check_box(id);
         ASSERT_NE(box, nullptr) << id;
-        const bool before = controller.panel().selections.*flag;
+        auto flag = [&] { return controller.panel().selections.of(key); };
+        const bool before = flag();
         EXPECT_EQ(box->isChecked(), before);
         box->click();
-        EXPECT_EQ(controller.panel().selections.*flag, !before) << id;
+        EXPECT_EQ(flag(), !before) << id;
         box->click();
-        EXPECT_EQ(controller.panel().selections.*flag, before) << id;
+        EXPECT_EQ(flag(), before) << id;
     }
 }
 
@@ -96,7 +96,7 @@ TEST_F(SuiteWindowTest, AutomaticRunFillsThePanelAndCloses) {
     EXPECT_EQ(w.run(), app::kIdCancel);
     if (!app::run_registry().find(app::kCodeCipher)) GTEST_SKIP() << "no cipher benchmark";
     EXPECT_EQ(runs.titles.size(), 1u);
-    EXPECT_FLOAT_EQ(controller.scores().cipher, 1000.0f);
+    EXPECT_FLOAT_EQ(controller.scores().of("cipher"), 1000.0f);
     EXPECT_EQ(w.cancel_button()->text(), QStringLiteral("OK"));
     // Only the queued box is ticked.
     EXPECT_TRUE(w.check_box(1091)->isChecked());
@@ -166,9 +166,9 @@ TEST_F(SuiteWindowTest, SavedProfileReadsBackAndIsOffered) {
     EXPECT_EQ(*p.processors, static_cast<int>(std::max(1u, app::processor_info().processor_count)));
     EXPECT_EQ(p.clock_rates.size(), std::min<std::size_t>(*p.processors, 16));
     const std::pair<int, float> values[] = {
-        {suite::kProfileMemory, s.memory}, {suite::kProfileStream, s.stream},
-        {suite::kProfileMolDyn, s.md},     {suite::kProfileOrbitra, s.orbitra},
-        {suite::kProfileBlas, s.blas},     {suite::kProfileHidden3, 0.0f},
+        {suite::kProfileMemory, s.of("memory")}, {suite::kProfileStream, s.of("stream")},
+        {suite::kProfileMolDyn, s.of("md")},     {suite::kProfileOrbitra, s.of("orbitra")},
+        {suite::kProfileBlas, s.of("blas")},     {suite::kProfileHidden3, s.of("cipher")},
         {suite::kProfileHidden7, 0.0f}};
     for (const auto& [index, value] : values)
         EXPECT_NEAR(p.values[index].value_or(-7), value, 0.005) << index;
@@ -185,8 +185,8 @@ TEST(ScorePanel, BarsFillTheBoxAboveFullScaleAndNoneForUnmeasured) {
     ui::ScorePanel panel(nullptr);
     panel.resize(panel.minimumSize());
     suite::SubScores s;
-    s.md = 4500.0f;  // above full scale
-    s.orbitra = -1.0f;
+    s.of("md") = 4500.0f;  // above full scale
+    s.of("orbitra") = -1.0f;
     panel.set_state(s, suite::Profile{});
     const QPoint md = panel.bar_origin(suite::PanelRow::MolDyn);
     EXPECT_EQ(QColor(pixel(&panel, md.x() + 457, md.y() + 1)), QColor(0, 0, 255));

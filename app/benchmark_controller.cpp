@@ -1,0 +1,61 @@
+#include "app/benchmark_controller.h"
+
+#include "app/console.h"
+
+namespace app {
+
+ModalBoxText CAnalysisProgressDlg() {
+    return {"Analysis in Progress...",
+            {"Lumetra 2.0 is conducting a computer", "intensive benchmark -- your computer may",
+             "not respond for several minutes -- this is normal."}};
+}
+
+void BenchmarkController::on_paint() {
+    const bool first = !first_paint_done_;
+    first_paint_done_ = true;
+    paint_dialog(first);
+    if (auto_start) {
+        auto_start = false;
+        started_automatically_ = true;
+        start_automatic_run();
+    }
+}
+
+void BenchmarkController::close_if_automatic() {
+    if (!started_automatically_ || !close_when_done) return;
+    before_automatic_close();
+    host().end_dialog(automatic_close_result());
+}
+
+void BenchmarkController::give_up(const std::string& line, const std::string& error) {
+    ConsoleLog(with_cursor(line));
+    record().fail(error.empty() ? line : error);
+    close_if_automatic();
+}
+
+bool BenchmarkController::start_timer_or_report(int id, int period_ms) {
+    if (host().start_timer(id, period_ms)) return true;
+    host().message_box("Timer Error", "Could not create timer!");
+    return false;
+}
+
+bool BenchmarkController::start_worker(Thread& thread, std::function<void()> body,
+                                       WorkerPlacement placement) {
+    if (!thread.create_suspended(std::move(body))) return false;
+    if (placement.processor >= 0) thread.set_affinity(placement.processor);
+    if (placement.priority != Priority::Normal) thread.set_priority(placement.priority);
+    thread.resume();
+    return true;
+}
+
+void BenchmarkController::run_progress_box() {
+    box_active_ = true;
+    host().run_modal_box(CAnalysisProgressDlg());
+    box_active_ = false;
+}
+
+void BenchmarkController::end_progress_box() {
+    host().end_modal_box(0);
+}
+
+}  // namespace app

@@ -1,0 +1,178 @@
+// The shared input reader (only small regular files, never blocking on a pipe or a device),
+// the echo of a bad word, and the atomic writer: a failed write keeps the previous file.
+#include "app/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <future>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void put(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+int entries(const std::filesystem::path& dir) {
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+struct ReadCase {
+    const char* name;
+    std::function<std::filesystem::path(const std::filesystem::path&)> make;
+    bool ok;
+    const char* message;  // the whole error text, or the text read
+};
+
+TEST(ReadInputFile, OnlySmallRegularFilesAreReadAndNothingBlocks) {
+    testing_support::TempDir dir;
+    const std::uintmax_t limit = app::kMaxInputFileBytes;
+    const std::vector<ReadCase> cases = {
+        {"regular",
+         [](const auto& d) {
+             put(d / "a.in", "Z 2\n");
+             return d / "a.in";
+         },
+         true, "Z 2\n"},
+        {"exactly the limit",
+         [&](const auto& d) {
+             put(d / "full.in", std::string(limit, 'x'));
+             return d / "full.in";
+         },
+         true, nullptr},
+        {"one byte over",
+         [&](const auto& d) {
+             put(d / "big.in", std::string(limit + 1, 'x'));
+             return d / "big.in";
+         },
+         false, "deck too large (1048577 bytes, at most 1048576)"},
+        {"missing", [](const auto& d) { return d / "none.in"; }, false, "cannot be opened"},
+        {"directory",
+         [](const auto& d) {
+             std::filesystem::create_directory(d / "dir.in");
+             return d / "dir.in";
+         },
+         false, "is a directory, not a file"},
+        {"fifo",
+         [](const auto& d) {
+             ::mkfifo((d / "pipe.in").c_str(), 0600);
+             return d / "pipe.in";
+         },
+         false, "is a named pipe (FIFO), not a file"},
+        {"device", [](const auto&) { return std::filesystem::path("/dev/zero"); }, false,
+         "is a device, not a file"},
+        {"link to a device",
+         [](const auto& d) {
+             std::filesystem::create_symlink("/dev/zero", d / "zero.in");
+             return d / "zero.in";
+         },
+         false, "is a device, not a file"},
+    };
+    for (const ReadCase& c : cases) {
+        const auto path = c.make(dir.path());
+        // On a thread, so that a read that blocks fails the test instead of hanging it.
+        auto reading = std::async(std::launch::async, [path] {
+            std::string text, error;
+            const bool ok = app::read_input_file(path, text, error, "deck");
+            return std::make_tuple(ok, text, error);
+        });
+        ASSERT_EQ(reading.wait_for(5s), std::future_status::ready) << c.name;
+        const auto [ok, text, error] = reading.get();
+        EXPECT_EQ(ok, c.ok) << c.name << ": " << error;
+        if (!c.message) {
+            EXPECT_EQ(text.size(), limit) << c.name;
+        } else {
+            EXPECT_EQ(c.ok ? text : error, c.message) << c.name;
+        }
+    }
+}
+
+TEST(PrintableToken, CutToFortyCharactersWithControlBytesShownInHex) {
+    const struct {
+        std::string in, out;
+    } rows[] = {
+        {"4OO", "4OO"},
+        {std::string(40, 'a'), std::string(40, 'a')},
+        {std::string(41, 'a'), std::string(40, 'a') + "..."},
+        {std::string("a\x01\x7f\xff"
+                     "b",
+                     5),
+         "a\\x01\\x7F\\xFFb"},
+        {std::string("\0z", 2), "\\x00z"},
+        {std::string(39, 'q') + "\x1b" + "tail", std::string(39, 'q') + "\\x1B..."},
+    };
+    for (const auto& r : rows) EXPECT_EQ(app::printable_token(r.in), r.out) << r.in;
+}
+
+TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndNamesTheReason) {
+    testing_support::TempDir dir;
+    const auto p = dir.path() / "MD.out";
+    std::string error;
+    ASSERT_TRUE(app::write_file_atomically(p, "old\n", &error)) << error;
+    ASSERT_TRUE(app::append_file_atomically(p, "more\n", &error)) << error;
+    EXPECT_EQ(slurp(p), "old\nmore\n");
+
+    app::set_write_failure_for_testing(ENOSPC, "MD.out");
+    EXPECT_FALSE(app::write_file_atomically(p, "new\n", &error));
+    EXPECT_EQ(error, "cannot write " + p.string() + ": " + std::strerror(ENOSPC));
+    EXPECT_FALSE(app::append_file_atomically(p, "block\n", &error));
+    app::AtomicFile streamed;
+    ASSERT_TRUE(streamed.open(p));
+    EXPECT_FALSE(streamed.write("piece"));
+    EXPECT_FALSE(streamed.write("next"));
+    EXPECT_FALSE(streamed.commit());
+    EXPECT_NE(streamed.error().find("No space left on device"), std::string::npos);
+    // Another file is not affected by the failure aimed at MD.out.
+    EXPECT_TRUE(app::write_file_atomically(dir.path() / "other", "x", &error)) << error;
+    app::set_write_failure_for_testing(0);
+
+    EXPECT_EQ(slurp(p), "old\nmore\n");
+    EXPECT_EQ(entries(dir.path()), 2);  // no temporary file left behind
+    // A rename onto a directory fails too, and is reported.
+    std::filesystem::create_directory(dir.path() / "taken");
+    EXPECT_FALSE(app::write_file_atomically(dir.path() / "taken", "x", &error));
+    EXPECT_NE(error.find("taken"), std::string::npos) << error;
+    EXPECT_EQ(entries(dir.path()), 3);
+}
+
+TEST(AtomicFile, FullFileSystemKeepsThePreviousFile) {
+    testing_support::TempDir dir;
+    const auto mnt = dir.path() / "small";
+    std::filesystem::create_directory(mnt);
+    if (::mount("lumetra-test", mnt.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here: " << std::strerror(errno);
+    const auto p = mnt / "MDmovie.xmol";
+    std::string error;
+    const bool first = app::write_file_atomically(p, std::string(20000, 'a'), &error);
+    // Twice the free space: the write fails with the disk full, the first file stays.
+    app::AtomicFile f;
+    bool streamed = f.open(p);
+    for (int i = 0; streamed && i < 16; ++i) streamed = f.write(std::string(8192, 'b'));
+    if (streamed) streamed = f.commit();
+    const std::string after = slurp(p);
+    const int left = entries(mnt);
+    ::umount(mnt.c_str());
+    EXPECT_TRUE(first) << error;
+    EXPECT_FALSE(streamed);
+    EXPECT_NE(f.error().find(std::strerror(ENOSPC)), std::string::npos) << f.error();
+    EXPECT_EQ(after, std::string(20000, 'a'));
+    EXPECT_EQ(left, 1);
+}
+
+}  // namespace

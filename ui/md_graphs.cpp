@@ -1,0 +1,141 @@
+#include "ui/md_graphs.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
+
+#include "md/energy_graph.h"
+#include "ui/fonts.h"
+
+namespace ui {
+namespace {
+
+// The white area holds every point of the mapping (top + 1 .. top + 156) and the 2-pixel pen.
+constexpr int kAreaWidth = md::kGraphWidth + 2;
+constexpr int kAreaHeight = md::kGraphHeight + 3;
+constexpr int kEdge = 2;  // the sunken edge around a plot
+const QColor kKineticPen(0, 140, 0);
+const QColor kPotentialPen(0, 0, 255);
+
+const QString kKineticCaption = QStringLiteral("Kinetic E");
+const QString kPotentialCaption = QStringLiteral("Potential E");
+
+void sunken_edge(QPainter& p, const QRect& area) {
+    const QRect outer = area.adjusted(-kEdge, -kEdge, kEdge - 1, kEdge - 1);
+    p.setPen(QColor(160, 160, 160));
+    p.drawLine(outer.topLeft(), outer.topRight());
+    p.drawLine(outer.topLeft(), outer.bottomLeft());
+    p.setPen(QColor(105, 105, 105));
+    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.topRight() + QPoint(-1, 1));
+    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.bottomLeft() + QPoint(1, -1));
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(outer.bottomLeft(), outer.bottomRight());
+    p.drawLine(outer.topRight(), outer.bottomRight());
+    p.setPen(QColor(227, 227, 227));
+    p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
+    p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
+}
+
+void vertical_caption(QPainter& p, const QString& text, int x, int top, int width,
+                      int line_height) {
+    int y = top;
+    for (const QChar c : text) {
+        p.drawText(QRect(x, y, width, line_height), Qt::AlignHCenter | Qt::AlignTop, QString(c));
+        y += line_height;
+    }
+}
+
+void plot(QPainter& p, QPoint origin, const double* history, int32_t count, const QColor& pen) {
+    const QRect area(origin, QSize(kAreaWidth, kAreaHeight));
+    p.fillRect(area, Qt::white);
+    sunken_edge(p, area);
+    if (!history || count <= 0) return;
+    const auto points = md::graph_polyline(history, count, origin.x(), origin.y());
+    QPolygon line;
+    line.reserve(static_cast<qsizetype>(points.size()));
+    for (const md::GraphPoint& pt : points) line << QPoint(pt.x, pt.y);
+    p.save();
+    p.setClipRect(area);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(pen, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.drawPolyline(line);
+    const md::GraphWindow w = md::graph_window(history, count);
+    const QRect text_box = area.adjusted(2, 1, -3, -1);
+    p.setPen(QColor(255, 0, 0));
+    p.drawText(text_box, Qt::AlignRight | Qt::AlignTop,
+               QString::fromStdString(md::graph_max_text(w)));
+    p.setPen(QColor(0, 0, 255));
+    p.drawText(text_box, Qt::AlignRight | Qt::AlignBottom,
+               QString::fromStdString(md::graph_min_text(w)));
+    p.restore();
+}
+
+}  // namespace
+
+QFont energy_graph_font() {
+    return fixed_pitch_font({QStringLiteral("Courier New")}, 9);
+}
+
+EnergyGraphLayout energy_graph_layout(const QFont& font) {
+    const QFontMetrics fm(font);
+    const int line = fm.height();
+    const int caption = fm.maxWidth() + 4;
+    EnergyGraphLayout l;
+    const int top = kEdge;
+    l.kinetic = QPoint(caption + kEdge, top);
+    // The potential plot keeps its distance unless its caption needs more room.
+    const int spacing = std::max(md::kGraphSpacing, kAreaWidth + 2 * kEdge + caption);
+    l.potential = QPoint(l.kinetic.x() + spacing, top);
+    const int captions =
+        static_cast<int>(std::max(kKineticCaption.size(), kPotentialCaption.size())) * line;
+    const int plot_height = std::max(kAreaHeight + kEdge, captions);
+    l.size = QSize(l.potential.x() + kAreaWidth + kEdge, top + plot_height + line + 2);
+    return l;
+}
+
+void paint_energy_graphs(QImage& image, const EnergyGraphLayout& l, const QFont& font,
+                         const EnergyHistories& h, const QColor& background) {
+    image.fill(background);
+    QPainter p(&image);
+    p.setFont(font);
+    const QFontMetrics fm(font);
+    const int line = fm.height();
+    const int caption = fm.maxWidth() + 4;
+    p.setPen(Qt::black);
+    vertical_caption(p, kKineticCaption, l.kinetic.x() - kEdge - caption, l.kinetic.y(), caption,
+                     line);
+    vertical_caption(p, kPotentialCaption, l.potential.x() - kEdge - caption, l.potential.y(),
+                     caption, line);
+    plot(p, l.kinetic, h.kinetic, h.count, kKineticPen);
+    plot(p, l.potential, h.potential, h.count, kPotentialPen);
+    p.setPen(Qt::black);
+    const int time_y = l.kinetic.y() + kAreaHeight + kEdge;
+    p.drawText(QRect(l.kinetic.x(), time_y, kAreaWidth, line), Qt::AlignHCenter,
+               QStringLiteral("Time"));
+    p.drawText(QRect(l.potential.x(), time_y, kAreaWidth, line), Qt::AlignHCenter,
+               QStringLiteral("Time"));
+}
+
+EnergyGraphs::EnergyGraphs(QWidget* parent)
+    : QWidget(parent), font_(energy_graph_font()), layout_(energy_graph_layout(font_)) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize EnergyGraphs::sizeHint() const {
+    return layout_.size;
+}
+
+void EnergyGraphs::paintEvent(QPaintEvent* event) {
+    (void)event;
+    const qreal dpr = devicePixelRatioF();
+    QImage image((QSizeF(layout_.size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    // Transparent around the plots: the group box's own shade shows through.
+    paint_energy_graphs(image, layout_, font_, source_ ? source_() : EnergyHistories{},
+                        Qt::transparent);
+    QPainter(this).drawImage(0, 0, image);
+}
+
+}  // namespace ui
