@@ -249,6 +249,18 @@ TEST_F(BarWindows, StreamWindowDrawsItsLongestBarAt360Pixels) {
     EXPECT_EQ(bars, stream::stream_bars(c.rates(), w.row_step()));
 }
 
+// A processor whose caches no decoder knows: the texts say so, the window still opens empty.
+TEST_F(BarWindows, MemoryWindowSaysWhenCacheDetectionFoundNothing) {
+    class NoCpuid final : public app::CpuidSource {
+      public:
+        app::CpuidRegs query(uint32_t, uint32_t) override { return {}; }
+    } none;
+    membench::MemBenchController c({&none, "CentaurHauls"}, small_memory_run());
+    ui::CMemBenchDlg w(c, nullptr);
+    for (QLabel* l : w.cache_labels()) EXPECT_EQ(l->text(), QStringLiteral("Not detected"));
+    for (int a = 0; a < membench::kMemoryAreaCount; ++a) EXPECT_TRUE(w.area(a)->bars().empty());
+}
+
 // The menu, the automation and the suite reach these windows through the program's runner.
 TEST_F(BarWindows, TheProgramsRunnerShowsBothWindowsForAnAutomaticRun) {
     membench::MemBenchController m({}, small_memory_run());
