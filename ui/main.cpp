@@ -1,13 +1,19 @@
 // lumetra2: the program with its window.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/command_line.h"
+#include "app/data_dir.h"
 #include "ui/gui_startup.h"
 #include "ui/main_frame.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     ui::init_application();
+    // An installed program started without data at hand works in the per-user directory.
+    const std::string note = app::enter_working_directory();
+    if (!note.empty()) std::fprintf(stderr, "lumetra2: %s\n", note.c_str());
     // QApplication has taken its own options out of argv; the rest is ours.
     const std::string cmdline = app::command_line_text(argc, argv);
     std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup(cmdline);
