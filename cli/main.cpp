@@ -1,13 +1,16 @@
 // lumetra2-cli: the program without a window. The start-up runs in the same order with the
 // same texts; the console streams to standard output and the log file is written as usual.
 // The locale is left at "C" (setlocale is never called), so figures print with a point.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/console.h"
 #include "app/data_dir.h"
+#include "app/interrupt.h"
 #include "app/run_registry.h"
 #include "app/startup.h"
 #include "cli/console_stream.h"
@@ -25,18 +28,28 @@ int main(int argc, char** argv) {
     }
     if (opt.help) {
         std::fputs(cli::help_text().c_str(), stdout);
-        return suite::kExitOk;
+        return cli::finish_stdout(suite::kExitOk, stderr);
     }
     if (opt.version) {
         std::fputs(cli::version_text().c_str(), stdout);
-        return suite::kExitOk;
+        return cli::finish_stdout(suite::kExitOk, stderr);
     }
+    // A reader that went away must not kill the run before its files are written: the failed
+    // write is noted and the exit status tells.
+    ::signal(SIGPIPE, SIG_IGN);
     if (opt.compare)
-        return suite::run_compare_for_cli(opt.compare_old, opt.compare_new, stdout, stderr);
+        return cli::finish_stdout(
+            suite::run_compare_for_cli(opt.compare_old, opt.compare_new, stdout, stderr), stderr);
 
+    // SIGINT/SIGTERM stop the run in progress and keep what was measured.
+    app::install_interrupt_handlers();
     const std::string note = app::enter_working_directory();
     if (!note.empty()) std::fprintf(stderr, "lumetra2-cli: %s\n", note.c_str());
-
+    std::string busy;
+    if (!app::lock_working_directory(".", &busy)) {
+        std::fprintf(stderr, "Error: %s\n", busy.c_str());
+        return suite::kExitRunFailed;
+    }
     std::vector<const char*> rest;
     for (const std::string& a : opt.rest) rest.push_back(a.c_str());
     cli::stream_console_to_stdout();
@@ -44,10 +57,11 @@ int main(int argc, char** argv) {
         app::run_startup(app::command_line_text(static_cast<int>(rest.size()), rest.data()));
     if (cmd.errors != 0) {
         std::fprintf(stderr, "lumetra2-cli: the command line has errors (see above; try --help)\n");
-        return suite::kExitCommandLine;
+        return cli::finish_stdout(suite::kExitCommandLine, stderr);
     }
     // The suite runs the queue; progress goes to standard error only when it is a terminal.
-    return suite::run_queue_repeated_for_cli(cmd, app::run_registry(), app::modal_runner(),
-                                             opt.repeat, stdout,
-                                             ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    const int status =
+        suite::run_queue_repeated_for_cli(cmd, app::run_registry(), app::modal_runner(), opt.repeat,
+                                          stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    return cli::finish_stdout(status, stderr);
 }

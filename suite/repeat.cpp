@@ -7,6 +7,7 @@
 
 #include "app/benchmarks.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/processor_info.h"
 #include "app/provenance.h"
 #include "suite/active_run.h"
@@ -208,8 +209,9 @@ int run_queue_repeated_for_cli(const app::CommandLine& cl, const app::RunRegistr
         }
         if (i == 0) load_start = app::load_at_run_start();
         all_ok = all_ok && runs.back().all_ok;
-        // A run that could not start at all would fail the same way every time.
-        if (!runs.back().suite_ran) break;
+        // A run that could not start at all would fail the same way every time; an interrupt
+        // stops the runs that are left too.
+        if (!runs.back().suite_ran || app::interrupt_requested()) break;
     }
 
     const std::vector<FigureSpread> figures = figure_spreads(runs);

@@ -5,6 +5,8 @@
 
 #include "app/command_line.h"
 #include "app/data_dir.h"
+#include "app/message_sink.h"
+#include "app/startup.h"
 #include "ui/gui_startup.h"
 #include "ui/main_frame.h"
 
@@ -14,6 +16,13 @@ int main(int argc, char** argv) {
     // An installed program started without data at hand works in the per-user directory.
     const std::string note = app::enter_working_directory();
     if (!note.empty()) std::fprintf(stderr, "lumetra2: %s\n", note.c_str());
+    // A second program in this folder would write over the first one's files.
+    std::string busy;
+    if (!app::lock_working_directory(".", &busy)) {
+        app::message_sink().message_box(busy, "Lumetra 2.0");
+        ui::shutdown_application();
+        return 1;
+    }
     // QApplication has taken its own options out of argv; the rest is ours.
     const std::string cmdline = app::command_line_text(argc, argv);
     std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup(cmdline);
