@@ -13,6 +13,12 @@ namespace app {
 namespace fs = std::filesystem;
 
 fs::path installed_data_directory() {
+    // Beside the program: <prefix>/bin/lumetra2-cli reads <prefix>/share/lumetra2, wherever the
+    // package put the prefix. A program in the build tree finds nothing there.
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && exe.has_parent_path() && exe.parent_path().filename() == "bin")
+        return exe.parent_path().parent_path() / "share/lumetra2";
     return LUMETRA_DATA_DIR;
 }
 

@@ -9,7 +9,8 @@
 
 namespace app {
 
-// The installed data folder (decks and profiles) this build was configured for.
+// The installed data folder (decks and profiles): share/lumetra2 beside the program's bin/
+// folder, else the one this build was configured for.
 std::filesystem::path installed_data_directory();
 // $XDG_DATA_HOME/lumetra2 (an absolute XDG_DATA_HOME only), else $HOME/.local/share/lumetra2;
 // empty when neither is set.

@@ -224,6 +224,7 @@ int run_queue_repeated_for_cli(const app::CommandLine& cl, const app::RunRegistr
         results_json(summary.scores, summary.steps, app::processor_info(), started);
     const double load_end = app::load_average_1min();
     if (load_start >= 0.0) doc["provenance"]["load_average_start"] = load_start;
+    doc["interrupted"] = app::interrupt_requested();
     doc["repeat"] = repeat_json(runs, figures);
     if (summary.suite_ran) {
         summary.results_file = write_results_file(".", started, doc, &summary.results_error);
