@@ -29,7 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The library dependencies (Qt, OpenGL, the C++ runtime) are read from the programs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Lumetra 2.0 measures the processor, its caches and memory with scientific and technical\n workloads and turns each figure into a sub-score against a reference machine. lumetra2 is\n the Qt program with its window, lumetra2-cli the same suite without one.")
+    "Lumetra 2.0 measures the processor, its caches and memory with scientific and technical
+workloads and turns each figure into a sub-score against a reference machine. lumetra2 is the
+Qt program with its window, lumetra2-cli the same suite without one.")
 # Only the programs and their data: the test and benchmark programs stay in the build tree.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/")
 include(CPack)
