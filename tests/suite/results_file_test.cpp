@@ -10,8 +10,8 @@
 #include "app/console.h"
 #include "app/files.h"
 #include "app/headless_host.h"
-#include "fake_runs.h"
 #include "suite_test_support.h"
+#include "support/fake_runs.h"
 
 namespace {
 
