@@ -13,10 +13,10 @@
 #include "app/headless_host.h"
 #include "app/run_registry.h"
 #include "cipher/cipher_run.h"
-#include "fake_runs.h"
 #include "suite/repeat.h"
 #include "suite/scores.h"
 #include "suite_test_support.h"
+#include "support/fake_runs.h"
 
 namespace {
 
