@@ -3,12 +3,15 @@
 // and the runs that cannot complete (bad kernel name, no memory, no timer).
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 
 #include "app/console.h"
 #include "app/headless_host.h"
 #include "app/run_registry.h"
 #include "blas/aligned_block.h"
+#include "blas/isa_peak.h"
 #include "blas/matrix_run.h"
 #include "support/console_capture.h"
 
@@ -81,6 +84,40 @@ TEST_F(MatrixRunTest, SingleRunLogsEveryLineAndRecordsItsTable) {
     EXPECT_FLOAT_EQ(run.result(), static_cast<float>(peak));
     EXPECT_EQ(run.record().progress().range, 3);
     EXPECT_FALSE(run.running());
+
+    // The ISA peak of this processor in single precision, and the efficiency against it.
+    const double isa_peak = blas::isa_peak_mflops(app::processor_info(), true);
+    if (isa_peak > 0.0) {
+        EXPECT_DOUBLE_EQ(figures["isa_peak_mflops"].get<double>(), isa_peak);
+        EXPECT_DOUBLE_EQ(figures["efficiency_percent"].get<double>(), peak / isa_peak * 100.0);
+    } else {
+        EXPECT_TRUE(figures["isa_peak_mflops"].is_null());
+        EXPECT_TRUE(figures["efficiency_percent"].is_null());
+    }
+}
+
+TEST_F(MatrixRunTest, TheRecordCarriesTheIsaPeakOrNullWhenUnknown) {
+    const app::ProcessorInfo saved = app::processor_info();
+    app::ProcessorInfo& info = app::processor_info();
+    std::memcpy(info.vendor, "GenuineIntel", 12);
+    info.sse2 = info.avx = info.avx2 = info.fma = 1;
+    info.family = 6;
+    info.model = 0x3c;
+    info.clock_rate_wide = 1000.0;  // 16 DP FLOP per cycle: 16000 MFLOPS
+    MatrixController dgemm(Precision::Double, small_sizes());
+    run_unattended(dgemm);
+    auto figures = dgemm.record().figures();
+    EXPECT_DOUBLE_EQ(figures["isa_peak_mflops"].get<double>(), 16000.0);
+    EXPECT_DOUBLE_EQ(figures["efficiency_percent"].get<double>(),
+                     figures["peak_mflops"].get<double>() / 160.0);
+
+    std::memcpy(info.vendor, "CentaurHauls", 12);
+    MatrixController unknown(Precision::Double, small_sizes());
+    run_unattended(unknown);
+    figures = unknown.record().figures();
+    app::processor_info() = saved;
+    EXPECT_TRUE(figures["isa_peak_mflops"].is_null());
+    EXPECT_TRUE(figures["efficiency_percent"].is_null());
 }
 
 TEST_F(MatrixRunTest, DefaultSizesRunFromTheFirstToTheLastSize) {

@@ -31,6 +31,7 @@ membench::MemoryRunSizes small_sizes() {
     s.memory_block = 128 * 1024;
     s.latency.rows = 2;
     s.latency.min_seconds = 1e-5;
+    s.random_chase_max_bytes = 64 * 1024;
     return s;
 }
 
@@ -105,6 +106,11 @@ TEST_F(MembenchRun, AutomaticRunLogsEveryLineInOrderAndClosesItself) {
         }
     EXPECT_EQ(l[i - 1], "Mem Latency: 0 cycles / 0.00 ns / 512 byte stride");
     EXPECT_EQ(l[i++], "Finished testing latency." + kCursor);
+    // The random chase's lines come after everything above: 16, 32 and 64 KB.
+    for (int kb : {16, 32, 64}) {
+        EXPECT_EQ(l[i].rfind(app::strprintf("Random access latency %7d KB: ", kb), 0), 0u) << l[i];
+        EXPECT_NE(l[i++].find(" cycles"), std::string::npos);
+    }
     EXPECT_EQ(i, l.size());
     EXPECT_TRUE(c->results_shown());
     EXPECT_TRUE(sink.boxes.empty());
