@@ -143,8 +143,8 @@ TEST(HeadlessNesting, InnerBoxEndsBeforeTheOuterOne) {
     int ticks = 0;
     ScriptedDialog d;
     d.paint = [&](ScriptedDialog& s) {
-        s.h().start_timer(1, 1);
-        s.h().start_timer(2, 1);
+        EXPECT_TRUE(s.h().start_timer(1, 1));
+        EXPECT_TRUE(s.h().start_timer(2, 1));
         log.push_back("outer " + std::to_string(s.h().run_modal_box({"Outer", {}})));
         s.h().end_dialog(app::kIdOk);
     };
@@ -168,15 +168,15 @@ TEST(HeadlessNesting, OuterDialogEndedDuringAnInnerRunClosesAfterIt) {
     int outer_ticks_after_end = 0;
     bool outer_ended = false;
     ScriptedDialog inner;
-    inner.paint = [](ScriptedDialog& s) { s.h().start_timer(1, 1); };
+    inner.paint = [](ScriptedDialog& s) { EXPECT_TRUE(s.h().start_timer(1, 1)); };
     int inner_ticks = 0;
     inner.timer = [&](ScriptedDialog& s, int) {
         if (++inner_ticks == 30) s.h().end_dialog(app::kIdOk);
     };
     ScriptedDialog outer;
     outer.paint = [&](ScriptedDialog& s) {
-        s.h().start_timer(5, 1);
-        s.h().start_timer(6, 2);
+        EXPECT_TRUE(s.h().start_timer(5, 1));
+        EXPECT_TRUE(s.h().start_timer(6, 2));
     };
     outer.timer = [&](ScriptedDialog& s, int id) {
         if (outer_ended) ++outer_ticks_after_end;
@@ -214,7 +214,7 @@ TEST(HeadlessCancel, CancelIsRefusedWhileAWorkerRunsThenClosesTheCompletedRun) {
     d.paint = [&](ScriptedDialog& s) {
         running = true;
         s.record().begin();
-        s.h().start_timer(1, 1);
+        EXPECT_TRUE(s.h().start_timer(1, 1));
         ASSERT_TRUE(worker.start([&] {
             std::this_thread::sleep_for(10ms);
             finished.set();

@@ -54,7 +54,7 @@ class ScriptedRun : public app::RunController {
     }
     static inline int stops = 0;
     void on_paint() override {
-        if (!painted_ && request_.auto_start) host().start_timer(1, 1);
+        if (!painted_ && request_.auto_start) (void)host().start_timer(1, 1);
         painted_ = true;
     }
     void on_timer(int id) override {
@@ -74,7 +74,7 @@ class ScriptedRun : public app::RunController {
             record().begin();
             app::request_interrupt(2);
             running_ = true;
-            host().start_timer(2, 5);
+            (void)host().start_timer(2, 5);
             return;
         }
         app::ConsoleLog(app::with_cursor("ran " + std::to_string(code_)));
