@@ -9,6 +9,7 @@
 #include "ui/gui_message_sink.h"
 #include "ui/main_frame.h"
 #include "ui/md_dialog.h"
+#include "ui/orbitra_dialog.h"
 #include "ui/suite_window.h"
 
 namespace ui {
@@ -30,6 +31,7 @@ void init_application() {
     install_gui_modal_runner();
     register_suite_window();
     register_md_window();
+    register_orbitra_window();
 }
 
 void shutdown_application() {
