@@ -43,6 +43,9 @@ T* named(T* w, int id) {
 
 QComboBox* grid_list(QWidget* parent, int id, const std::vector<std::string>& items) {
     auto* list = named(new QComboBox(parent), id);
+    // Room for a marked deck value such as "0.0001 (deck)"; a longer one widens the list.
+    list->setMinimumContentsLength(13);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (const std::string& s : items) {
         const QString t = QString::fromStdString(s);
         list->addItem(t, t);

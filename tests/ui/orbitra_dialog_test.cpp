@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "orbitra_dialog_fixture.h"
 #include "ui/gl_view_helper.h"
@@ -188,6 +189,28 @@ TEST_F(OrbitraDialogTest, RefusedDeckSaysWhyAndTheNextRunGoes) {
     click(1007);
     ASSERT_TRUE(wait_until([&] { return idle(); }));
     EXPECT_EQ(text(1049), QStringLiteral("Status: Finished"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OrbitraDialogTest, AutomaticRunThroughTheProgramsRunnerShowsThisDialogAndClosesIt) {
+    write_deck("He.in", atom_testing::helium_deck(250));
+    controller.auto_start = true;
+    controller.close_when_done = true;
+    controller.deck_name = "he";
+    bool ours = false;
+    // The first turn of the dialog's own loop: which window is it?
+    QTimer::singleShot(0, [&] {
+        ours = qobject_cast<ui::OrbitraDialog*>(QApplication::activeModalWidget()) != nullptr;
+    });
+    EXPECT_EQ(app::modal_runner().run_modal(controller), app::kIdOk);
+    EXPECT_TRUE(ours);
+    EXPECT_EQ(controller.record().status(), app::RunStatus::Completed);
+    EXPECT_GT(controller.result, 0.0f);
+    EXPECT_GT(controller.scf_iteration_shown, 0);
+    EXPECT_TRUE(shown_boxes().empty());
 }
 
 }  // namespace
