@@ -1,6 +1,8 @@
 #include "app/console.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "app/format.h"
 #include "app/message_sink.h"
@@ -74,20 +76,44 @@ void Console::log(std::string_view text) {
     std::FILE* f = nullptr;
     if (!path.empty()) {
         f = std::fopen(path.c_str(), "ab");
-        if (!f) message_sink().message_box("Warning: unable to open console file.", "File error");
+        if (!f) report_log_failure(kLogOpenWarning, path, errno);
     }
+    bool written = true;
+    int write_errno = 0;
     {
         // Appending and writing under one lock keeps the file in the order of the text.
         std::lock_guard lock(mutex_);
         append_locked(text);
         // Flushed under the lock too, so a later line never reaches the disk first.
         if (f) {
-            write_text_mode(f, text);
-            std::fflush(f);
+            errno = 0;
+            written = write_text_mode(f, text) && std::fflush(f) == 0;
+            write_errno = errno;
         }
     }
     changed_.set();
-    if (f) std::fclose(f);
+    if (f) {
+        errno = 0;
+        if (std::fclose(f) != 0 && written) {
+            written = false;
+            write_errno = errno;
+        }
+        if (!written) report_log_failure(kLogWriteWarning, path, write_errno);
+    }
+}
+
+void Console::report_log_failure(std::string_view warning, const std::filesystem::path& path,
+                                 int error) {
+    if (!log_failure_shown_.exchange(true)) {
+        message_sink().message_box(warning, "File error");
+        return;
+    }
+    // Later failures: the same words on standard error, with the file and the reason.
+    const std::string line =
+        strprintf("File error: %.*s (%s: %s)\n", static_cast<int>(warning.size()), warning.data(),
+                  path.string().c_str(), error != 0 ? std::strerror(error) : "unknown reason");
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
 }
 
 bool Console::create_log_file(const std::filesystem::path& path) {
@@ -124,6 +150,7 @@ void Console::reset() {
     text_.clear();
     log_path_.clear();
     changed_.reset();
+    log_failure_shown_.store(false);
 }
 
 Console& console() {

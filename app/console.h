@@ -4,6 +4,7 @@
 // every logged line.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -19,6 +20,10 @@ inline constexpr std::size_t kConsoleCapacity = 2'000'000;
 // The blinking cursor: 0x1C followed by "_".
 inline constexpr std::string_view kCursorMarker = "\x1c_";
 
+// What a console log that cannot be written raises ("File error").
+inline constexpr std::string_view kLogOpenWarning = "Warning: unable to open console file.";
+inline constexpr std::string_view kLogWriteWarning = "Warning: unable to write console file.";
+
 // A line that ends with the cursor marker: text, 0x1C, "_", CR LF.
 std::string with_cursor(std::string_view text);
 
@@ -32,13 +37,18 @@ class Console {
     // Appends without logging (the caller refreshes the view itself).
     void append(std::string_view text);
     // Appends, writes the text to the log file (LF written as CR LF), signals the changed
-    // event. A file that cannot be opened raises "Warning: unable to open console file."
-    // ("File error") and the text is still appended.
+    // event. A file that cannot be opened or written is reported (report_log_failure) and the
+    // text is still appended.
     void log(std::string_view text);
     // Start-up: creates (empties) the log file and writes the whole text so far.
     // Returns false when the file could not be created.
     bool create_log_file(const std::filesystem::path& path);
     std::filesystem::path log_path() const;
+
+    // A log file that cannot be opened or written: the first failure of a session goes to the
+    // message sink (the GUI's box), later ones to standard error only, so an unattended run
+    // never stalls on a box per line. `error` is the errno (0: unknown).
+    void report_log_failure(std::string_view warning, const std::filesystem::path& path, int error);
 
     std::string text() const;
     std::size_t size() const;
@@ -68,6 +78,7 @@ class Console {
     std::filesystem::path log_path_;
     std::function<void(std::string_view)> listener_;
     Event changed_{Event::Reset::Auto};
+    std::atomic<bool> log_failure_shown_{false};
 };
 
 // The program's console.

@@ -72,6 +72,10 @@ class RunController {
     virtual void on_command(int id) { (void)id; }
     // The Cancel button or the window's close box. The default ends the dialog with Cancel.
     virtual void on_cancel() { host().end_dialog(kIdCancel); }
+    // Whether on_cancel() stops a run in progress (answering its question yes). An interrupt
+    // of the program without a window then stops the run this way; runs that cannot stop
+    // mid-kernel say false and are left to finish.
+    virtual bool cancel_stops_run() const { return false; }
     // The main button's command id and text, for a generic window that only knows this much.
     virtual int run_command_id() const { return 0; }
     virtual std::string run_command_text() const { return "Run"; }

@@ -9,6 +9,7 @@
 
 #include "app/console.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/message_sink.h"
 
 namespace app {
@@ -38,6 +39,9 @@ Clock::time_point dispatch_once() {
     Loop& loop = t_loop;
     // A paint may open nested runs that change the list, so walk a copy.
     const std::vector<HeadlessHost*> dialogs = loop.dialogs;
+    // An interrupt goes to the innermost dialog only: that is the run in progress, and the
+    // dialogs around it (the suite) see the request once it has ended.
+    if (!dialogs.empty()) dialogs.back()->stop_if_interrupted();
     for (HeadlessHost* d : dialogs)
         if (std::find(loop.dialogs.begin(), loop.dialogs.end(), d) != loop.dialogs.end())
             d->paint_if_requested();
@@ -143,6 +147,16 @@ bool HeadlessHost::out_of_time() {
     return true;
 }
 
+void HeadlessHost::stop_if_interrupted() {
+    if (ended_ || !interrupt_requested() || !controller_.cancel_stops_run()) return;
+    // Cancel again until the dialog ends: the first one stops the run, a later one closes a
+    // dialog that stays open after a stop. Spaced out so a stop in progress is not rushed.
+    const auto now = Clock::now();
+    if (now < next_interrupt_cancel_) return;
+    next_interrupt_cancel_ = now + kInterruptCancelPeriod;
+    controller_.on_cancel();
+}
+
 void HeadlessHost::paint_if_requested() {
     if (!repaint_requested_ || ended_) return;
     repaint_requested_ = false;
@@ -174,6 +188,8 @@ void HeadlessHost::message_box(std::string_view text, std::string_view title) {
 }
 
 bool HeadlessHost::ask_yes_no(std::string_view text, std::string_view title) {
+    // The interrupt already answered "stop the run?"; nobody is there to ask.
+    if (interrupt_requested()) return true;
     return message_sink().ask_yes_no(text, title);
 }
 

@@ -51,6 +51,10 @@ class HeadlessHost final : public DialogHost {
     RunController& controller() { return controller_; }
     bool ended() const { return ended_; }
     void paint_if_requested();
+    // An interrupt was requested (app/interrupt.h): asks a controller whose Cancel stops its
+    // run to stop and, once stopped, to close. Others are left to finish.
+    void stop_if_interrupted();
+    static constexpr std::chrono::milliseconds kInterruptCancelPeriod{100};
 
   private:
     RunController& controller_;
@@ -67,6 +71,7 @@ class HeadlessHost final : public DialogHost {
     std::chrono::steady_clock::time_point progress_at_{};
 
     std::chrono::steady_clock::time_point started_{};
+    std::chrono::steady_clock::time_point next_interrupt_cancel_{};
     struct Box {
         bool ended;
         int result;

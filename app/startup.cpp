@@ -1,11 +1,15 @@
 #include "app/startup.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
 
 #include "app/console.h"
 #include "app/counter.h"
 #include "app/format.h"
-#include "app/message_sink.h"
 #include "app/processor_detect.h"
 #include "app/processor_info.h"
 #include "app/thread.h"
@@ -50,10 +54,48 @@ std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& di
     const std::filesystem::path path =
         dir / console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900, utc.tm_hour,
                                     utc.tm_min, utc.tm_sec);
+    errno = 0;
     if (!console().create_log_file(path))
-        message_sink().message_box("Warning: unable to open console file.", "File error");
+        console().report_log_failure(kLogOpenWarning, path, errno);
     console().changed_event().set();
     return path;
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* message) {
+    if (fd_ >= 0) return true;
+    const std::filesystem::path path = dir / kLockFileName;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return true;
+    int rc;
+    do rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    if (rc == 0) {
+        fd_ = fd;
+        return true;
+    }
+    const int err = errno;
+    ::close(fd);
+    // A file system without locks cannot tell; going on is what the program always did.
+    if (err != EWOULDBLOCK) return true;
+    if (message) {
+        std::error_code ec;
+        std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+        if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
+        *message = strprintf(
+            "Another Lumetra 2.0 is running in %s and would write the same files. Wait until "
+            "it has finished, or start this one in another folder.",
+            (ec ? dir : where).string().c_str());
+    }
+    return false;
+}
+
+bool lock_working_directory(const std::filesystem::path& dir, std::string* message) {
+    static DirectoryLock lock;
+    return lock.acquire(dir, message);
 }
 
 CommandLine run_startup(std::string_view cmdline) {

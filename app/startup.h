@@ -15,6 +15,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "app/command_line.h"
@@ -33,18 +34,44 @@ inline constexpr std::string_view kAuthorCredits[3] = {
 inline constexpr std::string_view kAcknowledgement =
     "   Everyone who ran the beta builds and sent in their results";
 
-// Steps 1-5: queries the processor count, empties the console and writes the banner.
+// Queries the processor count, empties the console and writes the banner.
 void startup_banner();
-// Steps 7-8: stores the processor count in processor_info() and appends the detecting line.
+// Stores the processor count in processor_info() and appends the detecting line.
 void startup_detecting_line();
-// Step 10: processor detection on the real processor (app/processor_detect.h), its report
+// Processor detection on the real processor (app/processor_detect.h), its report
 // and the instruction-set lines.
 void startup_detect_processors();
-// Steps 11-12: appends "Ready to execute." with the cursor marker, creates the console log
+// Appends "Ready to execute." with the cursor marker, creates the console log
 // file in `dir` (named from the current UTC time) with the text so far and signals the
 // console-changed event. A file that cannot be created raises the console-file warning through
 // the message sink and start-up goes on; returns the log file path either way.
 std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& dir = ".");
+
+// Two programs started in one folder would write their output files over each other: each
+// start takes an advisory lock (flock) on kLockFileName in the working directory before it
+// writes anything, and a second start is refused rather than kept waiting, so an unattended
+// caller never hangs behind a long run. The lock goes with the process.
+inline constexpr std::string_view kLockFileName = ".lumetra2.lock";
+
+class DirectoryLock {
+  public:
+    DirectoryLock() = default;
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+    // True when this object holds the lock of `dir`, or when `dir` cannot hold a lock file (a
+    // folder that cannot be written has no output to protect). False when another program
+    // holds it, with `message` saying so.
+    bool acquire(const std::filesystem::path& dir, std::string* message);
+    bool held() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+};
+
+// The program's own lock of `dir`, kept until it exits.
+bool lock_working_directory(const std::filesystem::path& dir, std::string* message);
 
 // Every step in order, then the parse of `cmdline`.
 CommandLine run_startup(std::string_view cmdline);

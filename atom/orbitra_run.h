@@ -101,6 +101,7 @@ class OrbitraController : public app::BenchmarkController {
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
+    bool cancel_stops_run() const override { return true; }
     int run_command_id() const override { return kIdRunSimulation; }
     std::string run_command_text() const override { return "Run simulation"; }
     std::string status_text() const override { return status; }

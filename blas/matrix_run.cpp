@@ -146,7 +146,9 @@ void MatrixController::worker() {
         run_method = g_tables.method;
         single = g_tables.single_precision != 0;
     }
-    const char* name = single ? "SGEMM" : "DGEMM";
+    const std::string name_text(
+        app::find_benchmark(single ? app::kCodeSgemm : app::kCodeDgemm)->name);
+    const char* name = name_text.c_str();
     const int count = std::clamp(sizes_.size_count, 0, 100);
     const int step = single ? sizes_.single_step : sizes_.double_step;
     const int peak_size = single ? sizes_.single_peak : sizes_.double_peak;

@@ -1,6 +1,9 @@
 #include "cli/console_stream.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/console.h"
@@ -43,15 +46,39 @@ std::string ConsoleStreamFilter::feed(std::string_view text) {
     return out;
 }
 
+namespace {
+// The first failure of standard output (its errno); the run goes on without it.
+std::atomic<int> g_stdout_error{0};
+
+void note_stdout_error() {
+    int expected = 0;
+    g_stdout_error.compare_exchange_strong(expected, errno != 0 ? errno : EIO);
+}
+}  // namespace
+
 void stream_console_to_stdout() {
     auto filter = std::make_shared<ConsoleStreamFilter>();
     // The console calls this under its lock, so lines from workers never interleave.
     app::console().set_listener([filter](std::string_view text) {
         const std::string shown = filter->feed(text);
         if (!shown.empty()) suite::clear_cli_progress_line();
-        if (!shown.empty()) std::fwrite(shown.data(), 1, shown.size(), stdout);
-        std::fflush(stdout);
+        if (!shown.empty() && std::fwrite(shown.data(), 1, shown.size(), stdout) != shown.size())
+            note_stdout_error();
+        if (std::fflush(stdout) != 0) note_stdout_error();
     });
+}
+
+int finish_stdout(int status, std::FILE* err) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) note_stdout_error();
+    const int error = g_stdout_error.load();
+    if (error == 0) return status;
+    if (err) {
+        std::fprintf(err, "Error: standard output could not be written: %s\n",
+                     std::strerror(error));
+        std::fflush(err);
+    }
+    return status == 0 ? 1 : status;
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 // the next piece is still removed whole.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,12 @@ class ConsoleStreamFilter {
     bool pending_cr_ = false;  // a CR that may start a CR LF
 };
 
-// Streams every console text to standard output through the filter, one flush per text.
+// Streams every console text to standard output through the filter, one flush per text. A
+// failed write is noted, not fatal: the run and its files matter more than the echo.
 void stream_console_to_stdout();
+
+// At exit: flushes standard output; when it failed at any time (a full device, a closed pipe),
+// says so on `err` and turns a success `status` into 1. Other statuses are kept.
+int finish_stdout(int status, std::FILE* err);
 
 }  // namespace cli

@@ -97,6 +97,7 @@ class MdController : public app::BenchmarkController {
     void on_timer(int id) override;
     void on_command(int id) override;
     void on_cancel() override;
+    bool cancel_stops_run() const override { return true; }
     int run_command_id() const override { return kIdRunSimulation; }
     std::string run_command_text() const override { return run_button; }
     std::string status_text() const override { return status; }

@@ -5,6 +5,7 @@
 
 #include "app/benchmarks.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 
 namespace suite {
 namespace {
@@ -43,6 +44,8 @@ std::string final_report(const HandOverResult& r) {
     }
     for (const StepOutcome& st : r.steps)
         if (!st.ok) out += app::strprintf("  %s: %s\n", st.name.c_str(), st.error.c_str());
+    if (app::interrupt_requested())
+        out += "Run interrupted: the steps after the one in progress were not run.\n";
     if (!r.results_file.empty()) {
         std::error_code ec;
         const auto abs = std::filesystem::absolute(r.results_file, ec);
@@ -55,6 +58,7 @@ std::string final_report(const HandOverResult& r) {
 
 int exit_status(const app::CommandLine& cl, const HandOverResult* result) {
     if (cl.errors > 0) return kExitCommandLine;
+    if (const int sig = app::interrupt_signal(); sig != 0) return kExitSignalBase + sig;
     if (!result) return kExitOk;
     return result->all_ok ? kExitOk : kExitRunFailed;
 }

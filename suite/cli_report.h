@@ -19,6 +19,9 @@ namespace suite {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitCommandLine = 2;
+// An interrupt by signal: 128 + the signal's number (130 for SIGINT, 143 for SIGTERM), as a
+// shell reports a program the signal ended.
+inline constexpr int kExitSignalBase = 128;
 
 // "Molecular Dynamics: Step 1200/4000, 12.3 s"
 std::string progress_line_text(const ActiveRun::Snapshot& snapshot);
@@ -27,8 +30,8 @@ std::string progress_line_text(const ActiveRun::Snapshot& snapshot);
 // (or why it could not be written). Each ends with "\n".
 std::string final_report(const HandOverResult& result);
 
-// 2 for command-line errors, else 0 when nothing was queued or every selected benchmark
-// produced its figure, else 1.
+// 2 for command-line errors, else 128 + the signal after an interrupt, else 0 when nothing was
+// queued or every selected benchmark produced its figure, else 1.
 int exit_status(const app::CommandLine& cl, const HandOverResult* result);
 
 // Redraws one status line in place on `out` every `period_ms` while a step runs. Output is

@@ -1,6 +1,7 @@
 #include "suite/profile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <climits>
@@ -181,6 +182,20 @@ std::string format_profile(const ProfileContents& c) {
         out += app::strprintf(i + 1 < c.values.size() ? "%.2f " : "%.2f\n",
                               std::isfinite(c.values[i]) ? c.values[i] : -1.0f);
     return out;
+}
+
+std::filesystem::path profile_save_path(const std::filesystem::path& typed) {
+    std::string ext = typed.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == ".rst") return typed;
+    std::filesystem::path out = typed;
+    out += ".rst";
+    return out;
+}
+
+std::string replace_profile_question(const std::filesystem::path& path) {
+    return path.filename().string() + " already exists.\nDo you want to replace it?";
 }
 
 bool write_profile_file(const std::filesystem::path& path, const ProfileContents& contents,

@@ -28,6 +28,7 @@ enum ProfileValue : int {
     kProfileMemory = 0,
     kProfileStream = 1,
     kProfileHidden3 = 2,
+    kProfileCipher = 2,  // stored by "Save as Profile..."; no comparison bar shows it
     kProfileMolDyn = 3,
     kProfileOrbitra = 4,
     kProfileBlas = 5,
@@ -69,6 +70,11 @@ struct ProfileContents {
 // The file text: four header lines, the description (one line, at most 98 characters, so it
 // reads back whole), the count, one rate per line, the seven values.
 std::string format_profile(const ProfileContents& contents);
+// The file "Save as Profile..." writes for the name the user typed: ".rst" is added unless the
+// name already ends in it (in any case), so "Reference" means Reference.rst.
+std::filesystem::path profile_save_path(const std::filesystem::path& typed);
+// The question asked before an existing profile is replaced.
+std::string replace_profile_question(const std::filesystem::path& path);
 // Writes through a temporary file and a rename; false (and `error`) when it failed.
 bool write_profile_file(const std::filesystem::path& path, const ProfileContents& contents,
                         std::string* error = nullptr);

@@ -6,6 +6,7 @@
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/processor_info.h"
 #include "suite/active_run.h"
 #include "suite/results_file.h"
@@ -100,7 +101,7 @@ void SuiteController::select_profile(int index) {
 }
 
 bool SuiteController::all_steps_ok() const {
-    if (auto_start_failed_ || !results_error_.empty()) return false;
+    if (auto_start_failed_ || interrupted_ || !results_error_.empty()) return false;
     for (const StepOutcome& s : steps_)
         if (!s.ok) return false;
     return true;
@@ -160,14 +161,27 @@ void SuiteController::run_suite() {
     record().begin();
 
     // Every selected benchmark in the table's (suite) order; a sub-score is made once the last
-    // benchmark of its box has had its turn.
+    // benchmark of its box has had its turn. An interrupt stops the benchmark in progress through
+    // its own stop path (one that cannot stop runs to its end) and the ones after it are not
+    // started.
+    interrupted_ = false;
     const auto rows = app::benchmarks();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const app::BenchmarkInfo& b = rows[i];
-        if (panel_.selections.of(b.score_key) && panel_.selections.selected(b)) run_benchmark(b);
+        bool skipped = false;
+        if (panel_.selections.of(b.score_key) && panel_.selections.selected(b)) {
+            skipped = app::interrupt_requested();
+            if (skipped)
+                interrupted_ = true;
+            else
+                run_benchmark(b);
+        }
         const bool last_of_group = i + 1 == rows.size() || rows[i + 1].score_key != b.score_key;
-        if (last_of_group && panel_.selections.of(b.score_key)) score_group(b.score_key);
+        if (last_of_group && !skipped && panel_.selections.of(b.score_key))
+            score_group(b.score_key);
     }
+    if (app::interrupt_requested()) interrupted_ = true;
+    if (interrupted_) log_line("Run interrupted.");
 
     panel_.cancel_text = "OK";
     panel_.running = false;
@@ -310,7 +324,8 @@ void SuiteController::score_group(std::string_view key) {
 
 void SuiteController::write_results(std::chrono::system_clock::time_point started) {
     results_error_.clear();
-    const nlohmann::json doc = results_json(panel_.scores, steps_, app::processor_info(), started);
+    nlohmann::json doc = results_json(panel_.scores, steps_, app::processor_info(), started);
+    doc["interrupted"] = interrupted_;
     results_file_ = write_results_file(results_dir_, started, doc, &results_error_);
 }
 

@@ -127,6 +127,9 @@ class SuiteController : public app::BenchmarkController {
     // The last run's results file (empty when it could not be written: see results_error()).
     const std::filesystem::path& results_file() const { return results_file_; }
     const std::string& results_error() const { return results_error_; }
+    // The last run was interrupted (app/interrupt.h): the steps after the one in progress
+    // were not started and the results file says so.
+    bool interrupted() const { return interrupted_; }
     // Every step of the last run produced its figure, the results file was written and the
     // automatic start did not fail.
     bool all_steps_ok() const;
@@ -158,6 +161,7 @@ class SuiteController : public app::BenchmarkController {
     std::vector<StepOutcome> steps_;
     bool auto_in_progress_ = false;
     bool auto_start_failed_ = false;
+    bool interrupted_ = false;
     std::array<bool, app::kBenchmarkCount> figure_ok_{};  // this run's usable figures
     bool reference_deck_found_ = false;  // the MD reference deck is "Argon-Helium" itself
     bool end_when_run_over_ = false;

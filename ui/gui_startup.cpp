@@ -45,23 +45,22 @@ GuiMessageSink* gui_message_sink() {
 
 std::unique_ptr<CMainFrame> run_gui_startup(std::string_view cmdline,
                                             const std::filesystem::path& log_dir) {
-    // Steps 1-5: the settings key (registered by init_application), processor count, banner.
+    // The settings key (registered by init_application), the processor count and the banner.
     app::startup_banner();
-    // Step 6.
+    // The main window exists before detection starts, so the console shows it happening.
     auto frame = std::make_unique<CMainFrame>();
-    // Steps 7-8.
     app::startup_detecting_line();
-    // Step 9.
+    // The window and its console view appear; timers 500 and 505 start.
     frame->show();
     app::console().changed_event().reset();
     frame->create_console_view();
     if (!frame->start_timers()) return nullptr;
     frame->repaint();
-    // Steps 10-12.
+    // Processor detection and its report, "Ready to execute.", the console log file.
     app::startup_detect_processors();
     app::startup_ready_and_log_file(log_dir);
     frame->repaint();
-    // Step 13.
+    // The command line becomes the run queue the first tick of timer 505 hands over.
     app::CommandLine cl = app::parse_command_line(cmdline);
     frame->set_command_line(cl);
     return frame;

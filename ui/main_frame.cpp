@@ -29,7 +29,7 @@ namespace ui {
 CMainFrame::CMainFrame() {
     setWindowTitle(QStringLiteral("Lumetra 2.0"));
     setObjectName(QStringLiteral("CMainFrame"));
-    // The view: the frame's client area, which the console view fills from start-up step 9.
+    // The view: the frame's client area, which the console view fills once the window shows.
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("view"));
     auto* layout = new QVBoxLayout(client_);

@@ -39,10 +39,10 @@ class CMainFrame : public QMainWindow {
     CMainFrame();
     ~CMainFrame() override;
 
-    // Start-up step 9: the console view over the client area.
+    // The console view over the client area, made once the window shows.
     void create_console_view();
-    // Start-up step 9: timers 500 and 505. When one cannot be created: "Timer Error" and the
-    // window is closed; returns false.
+    // Timers 500 and 505, started once the window shows. When one cannot be created: "Timer Error"
+    // and the window is closed; returns false.
     bool start_timers();
     // Re-indexes the console text and shows its last page at once.
     void RefreshConsoleView();

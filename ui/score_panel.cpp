@@ -19,6 +19,15 @@ QString qs(const std::string& s) {
 // The reference machine scores 1000: a thin mark there makes the scale readable at a glance.
 constexpr float kReferenceScore = 1000.0f;
 
+// The labels' face at a size whose whole height (descenders included) fits above the bars.
+QFont label_font(QFont f) {
+    const int room = suite::kLabelHeight - suite::kLabelTextTop;
+    int px = 12;
+    f.setPixelSize(px);
+    while (px > 8 && QFontMetrics(f).height() > room) f.setPixelSize(--px);
+    return f;
+}
+
 }  // namespace
 
 ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
@@ -27,9 +36,11 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent) {
         const app::ScoreGroup& g = suite::panel_group(static_cast<suite::PanelRow>(i));
         auto* l = new QLabel(QString::fromLatin1(g.label.data(), g.label.size()), this);
         l->setObjectName(QString::number(g.panel_label_id));
-        l->setContentsMargins(5, 2, 0, 0);
+        l->setContentsMargins(suite::kLabelTextLeft, suite::kLabelTextTop, 0, 0);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setGeometry(kLabelLeft, kLabelTop + i * kLabelStep, 200, 15);
+        l->setFont(label_font(l->font()));
+        l->setGeometry(kLabelLeft, kLabelTop + i * kLabelStep, suite::kLabelWidth,
+                       suite::kLabelHeight);
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
         labels_[static_cast<std::size_t>(i)] = l;
     }
@@ -73,17 +84,25 @@ void ScorePanel::draw_bar(QPainter& p, int x0, int top, int bottom, float value,
             colour(profile_bar ? suite::profile_column_colour(k) : suite::score_column_colour(k)));
         p.drawLine(x0 + k, top, x0 + k, bottom);
     }
+    if (suite::bar_clipped(value)) {
+        // The bar is cut at full scale: a white chevron at its end says so.
+        p.setPen(Qt::white);
+        for (const suite::Segment& s : suite::clip_marker(x0, top, bottom))
+            p.drawLine(s.x0, s.y0, s.x1, s.y1);
+    }
     // The figure reads white over the bar and black beyond it.
     const int x1 = x0 + suite::bar_end_offset(value);
     const QString text = qs(suite::marks_text(value));
-    const QRect text_rect(x0, top, suite::kPanelBoxWidth, bottom - top + 1);
+    const QRect text_rect(x0, top, suite::kBarMaxColumns, bottom - top + 1);
     p.save();
     if (columns > 0) {
         p.setClipRect(QRect(x0, top, std::max(0, x1 - x0 + 1), bottom - top + 1));
         p.setPen(Qt::white);
         p.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
-    p.setClipRect(QRect(std::max(x0, x1 + 1), top, suite::kPanelBoxWidth * 2, bottom - top + 1));
+    const int right = x0 + suite::kBarMaxColumns;  // the text stays inside the box too
+    p.setClipRect(QRect(std::max(x0, x1 + 1), top, std::max(0, right - std::max(x0, x1 + 1)),
+                        bottom - top + 1));
     p.setPen(Qt::black);
     p.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter, text);
     p.restore();
@@ -117,13 +136,13 @@ void ScorePanel::render() {
     p.setPen(Qt::black);
     const QPoint text_at(cmp.left() + suite::kComparisonTextLeft,
                          cmp.top() + suite::kComparisonTextTop);
-    p.drawText(QRect(text_at, QSize(suite::kPanelBoxWidth - 8, 15)), Qt::AlignLeft | Qt::AlignTop,
-               qs(suite::comparison_platform_text(profile_)));
-    const std::string cpu = suite::comparison_cpu_text(profile_);
-    if (!cpu.empty())
-        p.drawText(QRect(text_at + QPoint(0, suite::kComparisonLineStep),
-                         QSize(suite::kPanelBoxWidth - 8, 15)),
-                   Qt::AlignLeft | Qt::AlignTop, qs(cpu));
+    const QSize line_size(suite::kComparisonTextWidth, suite::kComparisonLineStep);
+    const std::array<std::string, 2> lines = comparison_lines();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!lines[i].empty())
+            p.drawText(QRect(text_at + QPoint(0, static_cast<int>(i) * suite::kComparisonLineStep),
+                             line_size),
+                       Qt::AlignLeft | Qt::AlignTop, qs(lines[i]));
 
     p.setFont(score_font());
     for (int i = 0; i < suite::kPanelRows; ++i) {
@@ -140,6 +159,15 @@ void ScorePanel::render() {
         }
     }
     cache_valid_ = true;
+}
+
+std::array<std::string, 2> ScorePanel::comparison_lines() const {
+    const QFontMetrics fm(comparison_font());
+    const auto width_of = [&fm](const std::string& t) { return fm.horizontalAdvance(qs(t)); };
+    return {suite::elide_right(suite::comparison_platform_text(profile_),
+                               suite::kComparisonTextWidth, width_of),
+            suite::elide_right(suite::comparison_cpu_text(profile_), suite::kComparisonTextWidth,
+                               width_of)};
 }
 
 void ScorePanel::paintEvent(QPaintEvent*) {

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <string>
 
 #include "suite/profile.h"
 #include "suite/score_panel.h"
@@ -35,6 +36,9 @@ class ScorePanel : public QWidget {
     // Where the bars of a row start (x0) and their top row, in panel coordinates.
     QPoint bar_origin(suite::PanelRow row) const;
     QRect comparison_box() const;
+    // The two comparison lines as drawn: cut with "…" to fit the box (the second is empty
+    // without a processor count).
+    std::array<std::string, 2> comparison_lines() const;
     // The panel as the screen shows it.
     QImage snapshot();
 

@@ -134,7 +134,8 @@ void CSuiteDlg::update_display() {
         box->setEnabled(!state.running);
     }
     run_->setEnabled(!state.running);
-    save_->setEnabled(!state.running);
+    // Nothing to save until a run has produced a figure.
+    save_->setEnabled(!state.running && suite::has_any_figure(state.scores));
     cancel_->setText(QString::fromStdString(state.cancel_text));
 
     // The list is made on the first paint; keep the profiles saved here after it.
@@ -158,6 +159,7 @@ void CSuiteDlg::update_display() {
 }
 
 bool CSuiteDlg::save_profile(const std::filesystem::path& path, const std::string& description) {
+    if (!suite::has_any_figure(suite_.scores())) return false;
     const suite::ProfileContents contents =
         suite::profile_contents(description, suite_.scores(), clock_rates());
     std::string error;
@@ -193,13 +195,24 @@ void CSuiteDlg::ask_and_save_profile() {
         QLineEdit::Normal, QString::fromLatin1(app::processor_info().brand).trimmed(), &ok);
     if (!ok) return;
     QDir().mkpath(QString::fromLatin1(kProfilesDir));
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save as Profile"),
-                                                      QStringLiteral("Profiles/My Machine.rst"),
-                                                      QStringLiteral("Profiles (*.rst)"));
+    // The dialog would only ask about the name as typed; the question comes after ".rst" is
+    // added, for every name.
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save as Profile"), QStringLiteral("Profiles/My Machine.rst"),
+        QStringLiteral("Profiles (*.rst)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (file.isEmpty()) return;
-    std::filesystem::path path = file.toStdString();
-    if (path.extension() != ".rst") path += ".rst";
-    save_profile(path, description.toStdString());
+    save_profile_as(file.toStdString(), description.toStdString());
+}
+
+bool CSuiteDlg::save_profile_as(const std::filesystem::path& typed,
+                                const std::string& description) {
+    const std::filesystem::path path = suite::profile_save_path(typed);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) &&
+        !app::message_sink().ask_yes_no(suite::replace_profile_question(path), "Save as Profile")) {
+        return false;
+    }
+    return save_profile(path, description);
 }
 
 void register_suite_window() {

@@ -38,8 +38,12 @@ class CSuiteDlg : public DialogWindow {
     // The profile the panel compares with (read from its file on every display update).
     const suite::Profile& shown_profile() const { return profile_; }
     // Writes this machine's sub-scores, processor count and clock rates as a profile; the
-    // list then offers it. False (with a message box) when it could not be written.
+    // list then offers it. False before a run has produced a figure, and (with a message box)
+    // when it could not be written.
     bool save_profile(const std::filesystem::path& path, const std::string& description);
+    // The name as the user typed it in the file dialog: ".rst" added when missing, and an
+    // existing file replaced only when the user says yes.
+    bool save_profile_as(const std::filesystem::path& typed, const std::string& description);
 
   protected:
     void update_display() override;

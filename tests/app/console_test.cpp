@@ -85,7 +85,7 @@ TEST(Console, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
     EXPECT_EQ(c.log_path(), path);
 }
 
-TEST(Console, UnopenableFileWarnsEachTimeButNotBeforeStartUp) {
+TEST(Console, UnwritableFileRaisesOneBoxThenReportsOnStandardErrorOnly) {
     TempDir dir;
     CapturingSink sink;
     app::Console c;
@@ -93,12 +93,36 @@ TEST(Console, UnopenableFileWarnsEachTimeButNotBeforeStartUp) {
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_FALSE(c.create_log_file(dir.path() / "missing-folder" / "log.txt"));
     c.changed_event().reset();
+    testing::internal::CaptureStderr();
     c.log("first\r\n");
     EXPECT_TRUE(c.changed_event().poll());
     c.log("second\r\n");
-    EXPECT_EQ(c.text(), "early\r\nfirst\r\nsecond\r\n");
-    ASSERT_EQ(sink.boxes.size(), 2u);
+    c.log("third\r\n");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c.text(), "early\r\nfirst\r\nsecond\r\nthird\r\n");
+    // One box for the session; an unattended run never waits on a box per line.
+    ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to open console file.");
+    // The later failures on standard error, each with the file and the reason.
+    const std::string line = "File error: Warning: unable to open console file. (" +
+                             (dir.path() / "missing-folder" / "log.txt").string() +
+                             ": No such file or directory)\n";
+    EXPECT_EQ(err, line + line);
+    // A fresh start-up may show the box again.
+    c.reset();
+    EXPECT_FALSE(c.create_log_file(dir.path() / "missing-folder" / "log.txt"));
+    c.log("again\r\n");
+    EXPECT_EQ(sink.boxes.size(), 2u);
+}
+
+TEST(Console, AFullDiskIsAWriteFailure) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    CapturingSink sink;
+    app::Console c;
+    c.create_log_file("/dev/full");
+    c.log("line\r\n");
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to write console file.");
 }
 
 TEST(Console, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {

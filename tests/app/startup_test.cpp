@@ -128,10 +128,34 @@ TEST(StartUp, UnwritableDirectoryWarnsAndStartUpGoesOn) {
     EXPECT_EQ(path.parent_path(), dir.path() / "no-such-folder");
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0], "File error: Warning: unable to open console file.");
-    // Every logged line warns again and still reaches the console text.
+    // Later lines still reach the console text; their failures go to standard error only.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(app::parse_command_line("-cipherbench").queue, (std::vector<int>{4}));
-    EXPECT_EQ(sink.boxes.size(), 2u);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("unable to open console file"),
+              std::string::npos);
+    EXPECT_EQ(sink.boxes.size(), 1u);
     EXPECT_NE(app::console().text().find("parsing..."), std::string::npos);
+}
+
+TEST(StartUp, ASecondProgramInTheSameFolderIsRefusedUntilTheFirstEnds) {
+    TempDir dir;
+    std::string message;
+    {
+        app::DirectoryLock first;
+        ASSERT_TRUE(first.acquire(dir.path(), &message));
+        EXPECT_TRUE(first.held());
+        app::DirectoryLock second;
+        EXPECT_FALSE(second.acquire(dir.path(), &message));
+        EXPECT_FALSE(second.held());
+        EXPECT_EQ(message.rfind("Another Lumetra 2.0 is running in " + dir.path().string(), 0), 0u)
+            << message;
+    }
+    app::DirectoryLock later;
+    EXPECT_TRUE(later.acquire(dir.path(), &message));
+    // A folder without room for the lock file has no files to protect: no refusal.
+    app::DirectoryLock nowhere;
+    EXPECT_TRUE(nowhere.acquire(dir.path() / "no-such-folder", &message));
+    EXPECT_FALSE(nowhere.held());
 }
 
 }  // namespace

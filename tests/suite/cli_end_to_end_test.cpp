@@ -3,12 +3,19 @@
 // tells success, a failed step and a bad command line apart.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "suite_test_support.h"
 
@@ -72,6 +79,96 @@ TEST_F(CliEndToEnd, SkippedStepFailsTheRunAndBadSwitchesAreCommandLineErrors) {
     EXPECT_EQ(run_cli("-bogus").status, 2);
     EXPECT_EQ(run_cli("").status, 0);
     EXPECT_EQ(run_cli("-automate").status, 0);
+}
+
+// A bash script with the program's path in $CLI; returns what it prints. `started` waits (at
+// most 60 s) until the log `$1` holds a line saying a run is under way.
+std::string bash(const std::string& script) {
+    const std::string cmd =
+        "CLI='" LUMETRA_CLI_PATH
+        "' bash -c '"
+        "started() { for i in $(seq 600); do grep -q \"$2\" \"$1\" 2>/dev/null && return; "
+        "sleep 0.1; done; }; " +
+        script + "' 2>&1";
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// A deck that runs for many seconds unless stopped (500 atoms).
+const char* kLongDeck =
+    "LatticeType(0=sc,1=bcc,2=fcc) 2\nSpecies1(0He,1Ne,2Ar,3Kr,4Xe) 2\nSpecies2 0\nSpecies3 2\n"
+    "Species4 0\nCellsPerSide 5\nTemperatureKelvin 140.0\nTimeStepReduced 0.0001\n"
+    "NumberOfSteps 20000\n";
+
+nlohmann::json results_file() {
+    for (const auto& e : std::filesystem::directory_iterator("."))
+        if (e.path().filename().string().rfind("Results-", 0) == 0)
+            return nlohmann::json::parse(std::ifstream(e.path()));
+    return {};
+}
+
+TEST_F(CliEndToEnd, AnInterruptStopsTheRunAndKeepsWhatWasMeasured) {
+    suite_test::write_file("MD/Argon-Helium.in", kTinyDeck);
+    suite_test::write_file("MD/Long.in", kLongDeck);
+    for (const char* sig : {"INT", "TERM"}) {
+        SCOPED_TRACE(sig);
+        for (const auto& e : std::filesystem::directory_iterator("."))
+            if (e.path().filename() != "MD") std::filesystem::remove_all(e.path());
+        // The long deck's run is stopped part-way; the cipher step after it never starts. The
+        // signal is sent twice at once, as timeout(1) does (the program, then its group).
+        const std::string out = bash(
+            std::string("$CLI -moldyn:Long.in -cipherbench -automate >out.txt 2>/dev/null & p=$!; "
+                        "started out.txt \"Created thread\"; sleep 0.3; kill -") +
+            sig + " $p; kill -" + sig + " $p; wait $p; echo \"status $?\"; cat out.txt");
+        EXPECT_EQ(out.rfind(sig[0] == 'I' ? "status 130\n" : "status 143\n", 0), 0u) << out;
+        EXPECT_NE(out.find("Stopping Molecular Dynamics simulation."), std::string::npos);
+        EXPECT_NE(out.find("Run interrupted."), std::string::npos);
+        const nlohmann::json doc = results_file();
+        EXPECT_EQ(doc["interrupted"], true);
+        EXPECT_EQ(doc["md"]["status"], "stopped");
+        EXPECT_FALSE(doc.contains("cipher"));
+        EXPECT_EQ(doc["subscores"]["md"], -1.0);
+    }
+}
+
+TEST_F(CliEndToEnd, ASecondInterruptEndsTheProgramAtOnce) {
+    // The memory benchmark cannot stop mid-kernel: the first signal waits for it, the second
+    // does not.
+    const std::string out = bash(
+        "$CLI -membench -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Running Memory\"; "
+        "kill -INT $p; sleep 0.3; kill -TERM $p; wait $p; echo \"status $?\"; cat out.txt");
+    EXPECT_EQ(out.rfind("status 143\n", 0), 0u) << out;
+    EXPECT_EQ(out.find("Run interrupted."), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, ASecondProgramInTheSameFolderIsRefusedAndWritesNothing) {
+    suite_test::write_file("MD/Argon-Helium.in", kLongDeck);
+    const std::string out = bash(
+        "$CLI -moldyn -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Created thread\"; "
+        "$CLI -moldyn -automate; echo \"second $?\"; ls Console-* | wc -l; kill -INT $p; wait $p; "
+        "echo \"first $?\"");
+    EXPECT_NE(out.find("Error: Another Lumetra 2.0 is running in "), std::string::npos) << out;
+    // One console log only: the second wrote nothing of its own.
+    EXPECT_NE(out.find("second 1\n1\nfirst 130\n"), std::string::npos) << out;
+}
+
+TEST_F(CliEndToEnd, FailingStandardOutputIsANonZeroStatusNotACrash) {
+    // A full device, and a pipe whose reader has gone (every write fails; SIGPIPE would end
+    // the program with 141).
+    const std::string out = bash(
+        "$CLI >/dev/full; echo \"full $?\"; exec 3> >(exit 0); sleep 0.2; $CLI >&3; "
+        "echo \"pipe $?\"");
+    EXPECT_NE(out.find("standard output could not be written: No space left on device\nfull 1\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("standard output could not be written: Broken pipe\npipe 1\n"),
+              std::string::npos)
+        << out;
 }
 
 TEST_F(CliEndToEnd, HugeChargeAndUnwritableOutputEndTheRunWithStatusOne) {

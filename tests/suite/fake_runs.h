@@ -11,6 +11,7 @@
 
 #include "app/console.h"
 #include "app/dialog_host.h"
+#include "app/interrupt.h"
 #include "app/run_registry.h"
 
 namespace suite_test {
@@ -21,6 +22,11 @@ struct Script {
     nlohmann::json figures = nlohmann::json::object();
     std::string error = {};
     bool end_without_record = false;  // the dialog closes before its run finishes
+    // The run raises an interrupt (as SIGINT would) and then runs until its Cancel stops it
+    // (stoppable) or for `ticks` more timer ticks before completing (a kernel that cannot stop).
+    bool interrupt_mid_run = false;
+    bool stoppable = false;
+    int ticks = 5;
 };
 
 struct Call {
@@ -34,14 +40,43 @@ class ScriptedRun : public app::RunController {
         : code_(code), request_(std::move(request)), script_(std::move(script)), calls_(calls) {}
 
     std::string title() const override { return "Scripted"; }
+    bool cancel_stops_run() const override { return script_.stoppable; }
+    void on_cancel() override {
+        if (running_) {
+            // The stop path: the worker ends, the record says stopped, the dialog stays open.
+            running_ = false;
+            host().kill_timer(2);
+            record().stop("Stopped by the user");
+            ++stops;
+            return;
+        }
+        host().end_dialog(app::kIdCancel);
+    }
+    static inline int stops = 0;
     void on_paint() override {
         if (!painted_ && request_.auto_start) host().start_timer(1, 1);
         painted_ = true;
     }
     void on_timer(int id) override {
+        if (id == 2) {
+            if (--script_.ticks > 0) return;
+            host().kill_timer(2);
+            running_ = false;
+            record().set_headline("headline", script_.headline);
+            record().complete();
+            if (request_.close_when_done) host().end_dialog(app::kIdCancel);
+            return;
+        }
         if (id != 1) return;
         host().kill_timer(1);
         calls_->push_back({code_, request_});
+        if (script_.interrupt_mid_run) {
+            record().begin();
+            app::request_interrupt(2);
+            running_ = true;
+            host().start_timer(2, 5);
+            return;
+        }
         app::ConsoleLog(app::with_cursor("ran " + std::to_string(code_)));
         if (!script_.end_without_record) {
             record().begin();
@@ -60,6 +95,7 @@ class ScriptedRun : public app::RunController {
     Script script_;
     std::vector<Call>* calls_;
     bool painted_ = false;
+    bool running_ = false;
 };
 
 // A registry of scripted runs for codes 1 to 7; `scripts` may be changed before each run.

@@ -87,9 +87,9 @@ TEST(ProfileReader, OddNumbersReadAndPaintInsideTheBox) {
     EXPECT_TRUE(std::isnan(*p.values[3]));
     for (const auto& v : p.values) {
         EXPECT_GE(suite::bar_columns(*v), 0);
-        EXPECT_LE(suite::bar_columns(*v), suite::kPanelBoxWidth);
+        EXPECT_LE(suite::bar_columns(*v), suite::kBarMaxColumns);
     }
-    EXPECT_EQ(suite::bar_columns(1000.0f), 153);  // 1000 / 3000 of 458, truncated, plus one
+    EXPECT_EQ(suite::bar_columns(1000.0f), 150);  // 1000 / 3000 of 448, truncated, plus one
 }
 
 class ProfileFiles : public ::testing::Test {
@@ -137,8 +137,8 @@ TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
                                         {R::Orbitra, 800.75f},
                                         {R::Blas, 2000.0f}};
     for (const auto& [row, value] : rows) EXPECT_FLOAT_EQ(*suite::row_profile_value(p, row), value);
-    EXPECT_FALSE(suite::row_profile_value(p, R::Cipher));  // stored, but drawn by no row
-    EXPECT_EQ(*p.values[suite::kProfileHidden3], 1100.0f);
+    EXPECT_FALSE(suite::row_profile_value(p, R::Cipher));  // stored, but no bar shows it
+    EXPECT_EQ(*p.values[suite::kProfileCipher], 1100.0f);
     EXPECT_EQ(*p.values[suite::kProfileHidden7], 0.0f);
     EXPECT_FALSE(std::filesystem::exists("Profiles/mine.rst.tmp"));
 }
@@ -150,6 +150,41 @@ TEST_F(ProfileFiles, ShippedReferenceProfileScoresOneThousandEverywhere) {
     for (auto row : {suite::PanelRow::Memory, suite::PanelRow::Stream, suite::PanelRow::MolDyn,
                      suite::PanelRow::Orbitra, suite::PanelRow::Blas})
         EXPECT_FLOAT_EQ(*suite::row_profile_value(p, row), 1000.0f);
+}
+
+TEST_F(ProfileFiles, BenchmarksWithoutAFigureAreStoredAndShownAsAbsent) {
+    suite::SubScores s;  // nothing measured but Orbitra and a zero for STREAM
+    s.of("orbitra") = 812.5f;
+    s.of("stream") = 0.0f;
+    s.of("md") = std::numeric_limits<float>::quiet_NaN();
+    const auto contents = suite::profile_contents("half a run", s, {2000.0f});
+    const std::string text = suite::format_profile(contents);
+    // The layout stays: seven numbers, absent ones as -1.00.
+    EXPECT_NE(text.find("\n-1.00 -1.00 -1.00 -1.00 812.50 -1.00 0.00\n"), std::string::npos)
+        << text;
+    const suite::Profile p = parse_profile(text);
+    using R = suite::PanelRow;
+    for (R row : {R::Memory, R::Stream, R::MolDyn, R::Blas, R::Cipher})
+        EXPECT_FALSE(suite::row_profile_value(p, row)) << static_cast<int>(row);
+    EXPECT_FLOAT_EQ(*suite::row_profile_value(p, R::Orbitra), 812.5f);
+    // A zero read from a file is a figure (one column), a negative one is absent.
+    const suite::Profile zero = parse_profile("1\n2\n3\n4\nz\n0\n0 -0.5 0 0 0 0 0\n");
+    EXPECT_FLOAT_EQ(*suite::row_profile_value(zero, R::Memory), 0.0f);
+    EXPECT_FALSE(suite::row_profile_value(zero, R::Stream));
+}
+
+TEST(ProfileSave, TypedNamesGetTheExtensionOnce) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"Profiles/Reference", "Profiles/Reference.rst"},
+        {"Profiles/Reference.rst", "Profiles/Reference.rst"},
+        {"Profiles/Old.RST", "Profiles/Old.RST"},
+        {"Profiles/my.machine", "Profiles/my.machine.rst"},
+        {"Profiles/a.rst.bak", "Profiles/a.rst.bak.rst"},
+    };
+    for (const auto& [typed, saved] : rows)
+        EXPECT_EQ(suite::profile_save_path(typed), std::filesystem::path(saved)) << typed;
+    EXPECT_EQ(suite::replace_profile_question("Profiles/Reference.rst"),
+              "Reference.rst already exists.\nDo you want to replace it?");
 }
 
 }  // namespace

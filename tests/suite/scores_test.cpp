@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "suite/score_panel.h"
 
 namespace {
 
@@ -43,6 +48,64 @@ TEST(SubScore, SinglePrecisionExceptTheCipher) {
 TEST(SubScore, OnlyPositiveFiniteFiguresAreUsable) {
     EXPECT_TRUE(suite::usable_figure(1e-9));
     for (double bad : {0.0, -3.0, HUGE_VAL, std::nan("")}) EXPECT_FALSE(suite::usable_figure(bad));
+}
+
+// The panel's bar geometry: 3000 points over the 448 columns a bar has inside its box.
+TEST(ScorePanelGeometry, BarsScaleClipAndMarkTheirCut) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float value;
+        int columns;
+        bool clipped;
+    } rows[] = {
+        {-1.0f, 0, false},     {nan, 0, false},        {0.0f, 1, false},
+        {1000.0f, 150, false},  // 149.33 truncated, plus one
+        {1500.0f, 225, false}, {2999.0f, 448, false},  {3000.0f, 448, false},
+        {3000.5f, 448, true},  {18698.35f, 448, true}, {inf, 448, true},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(suite::bar_columns(r.value), r.columns) << r.value;
+        EXPECT_EQ(suite::bar_clipped(r.value), r.clipped) << r.value;
+    }
+    // A full bar from x0 = label x + 5 ends 5 columns short of the box's right edge.
+    EXPECT_EQ(suite::kBarLeft + suite::kBarMaxColumns + suite::kBarLeft, suite::kPanelBoxWidth);
+    // The chevron: tip 3 columns inside the last column (10 + 447 - 3), arms 5 rows each way.
+    using S = suite::Segment;
+    EXPECT_EQ(suite::clip_marker(10, 17, 37),
+              (std::vector<S>{
+                  {449, 22, 454, 27}, {449, 32, 454, 27}, {448, 22, 453, 27}, {448, 32, 453, 27}}));
+}
+
+TEST(ScorePanelGeometry, LongTextsEndInAnEllipsisAtWholeCharacters) {
+    // One unit per character, multi-byte ones included.
+    const auto width = [](const std::string& t) {
+        int n = 0;
+        for (unsigned char c : t) n += (c & 0xC0) != 0x80;
+        return n;
+    };
+    const struct {
+        std::string text;
+        int max;
+        std::string want;
+    } rows[] = {
+        {"short", 5, "short"},
+        {"Dual Opteron", 8, "Dual Op\u2026"},
+        {"Dual Opteron", 6, "Dual\u2026"},  // the blank before the cut goes too
+        {"caf\u00e9 \u00e9t\u00e9", 5, "caf\u00e9\u2026"},
+        {"abcdef", 1, "\u2026"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(suite::elide_right(r.text, r.max, width), r.want) << r.text;
+}
+
+TEST(ScorePanelGeometry, SavingNeedsAFigure) {
+    suite::SubScores s;
+    EXPECT_FALSE(suite::has_any_figure(s));
+    s.of("blas") = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(suite::has_any_figure(s));
+    s.of("cipher") = 0.5f;
+    EXPECT_TRUE(suite::has_any_figure(s));
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
+#include "app/interrupt.h"
 #include "fake_runs.h"
 #include "suite/suite_dialog.h"
 #include "suite_test_support.h"
@@ -176,6 +179,69 @@ TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
     dlg.on_command(suite::kIdRunBenchmarks);
     EXPECT_EQ(dlg.scores().of("blas"), kNotMeasured);
     EXPECT_EQ(dlg.runs_finished(), 2);
+}
+
+// An interrupt (SIGINT/SIGTERM in the program without a window) mid-suite: a run that can stop
+// is stopped through its Cancel, one that cannot is left to finish and keeps its figure, the
+// steps after it are not started, and the results file holds what was measured.
+TEST_F(SuiteRun, AnInterruptStopsTheRunningStepSkipsTheRestAndWritesWhatWasMeasured) {
+    // No request may outlive this test, even one that fails half-way.
+    struct Clear {
+        ~Clear() { app::clear_interrupt(); }
+    } clear;
+    // Molecular dynamics stops through its Cancel; cipher and SGEMM cannot and run to their end.
+    struct Row {
+        std::vector<int> queue;
+        int interrupted_code;
+        std::vector<int> called;
+        std::vector<float> scores;  // memory, stream, md, orbitra, cipher, blas
+        const char* last_key;       // the last section in the results file
+    };
+    const float n = kNotMeasured;
+    const Row rows[] = {
+        {{4, 1, 2}, 2, {1, 2}, {1000, n, n, n, n, n}, "md"},
+        {{5, 4, 6}, 4, {4}, {n, n, n, n, 1000, n}, "cipher"},
+        {{5, 6}, 6, {6}, {n, n, n, n, n, n}, "sgemm"},  // DGEMM is not started
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.last_key);
+        const bool stoppable = row.interrupted_code == 2;
+        app::clear_interrupt();
+        runs.calls.clear();
+        suite_test::ScriptedRun::stops = 0;
+        suite_test::make_reference_decks();
+        for (int code = 1; code <= 7; ++code) {
+            runs.scripts[code].interrupt_mid_run = code == row.interrupted_code;
+            runs.scripts[code].stoppable = code == row.interrupted_code && stoppable;
+        }
+        written.clear();
+        auto dlg = run_queue(row.queue);
+        EXPECT_EQ(runs.codes_called(), row.called);
+        EXPECT_EQ(all(dlg->scores()), row.scores);
+        EXPECT_EQ(suite_test::ScriptedRun::stops, stoppable ? 1 : 0);
+        EXPECT_TRUE(dlg->interrupted());
+        EXPECT_FALSE(dlg->all_steps_ok());
+        EXPECT_NE(written.find(with_cursor("Run interrupted.")), std::string::npos) << written;
+        ASSERT_FALSE(dlg->steps().empty());
+        EXPECT_EQ(dlg->steps().back().key, row.last_key);
+
+        std::ifstream f(dlg->results_file());
+        ASSERT_TRUE(f) << dlg->results_error();
+        const nlohmann::json doc = nlohmann::json::parse(f);
+        EXPECT_EQ(doc["interrupted"], true);
+        EXPECT_EQ(doc[row.last_key]["status"], stoppable ? "stopped" : "completed");
+        EXPECT_FALSE(doc.contains("dgemm"));
+        EXPECT_DOUBLE_EQ(doc["subscores"]["memory"].get<double>(), row.scores[0]);
+        EXPECT_DOUBLE_EQ(doc["subscores"]["cipher"].get<double>(), row.scores[4]);
+        EXPECT_DOUBLE_EQ(doc["subscores"]["md"].get<double>(), kNotMeasured);
+    }
+    app::clear_interrupt();
+    // Without an interrupt the file says so and nothing is logged.
+    written.clear();
+    runs.scripts[6].interrupt_mid_run = false;
+    auto dlg = run_queue({4});
+    EXPECT_EQ(nlohmann::json::parse(std::ifstream(dlg->results_file()))["interrupted"], false);
+    EXPECT_EQ(written.find("Run interrupted."), std::string::npos);
 }
 
 }  // namespace

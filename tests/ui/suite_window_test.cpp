@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <fstream>
+#include <iterator>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
@@ -20,6 +21,8 @@
 #include "suite/score_panel.h"
 #include "support/temp_dir.h"
 #include "ui/dialog_window.h"
+#include "ui/gui_message_sink.h"
+#include "ui/gui_startup.h"
 #include "ui/main_frame.h"
 #include "ui/score_panel.h"
 #include "ui/suite_window.h"
@@ -143,7 +146,8 @@ TEST_F(SuiteWindowTest, ProfileSelectionChangesTheComparisonTexts) {
         const QPoint o = panel->bar_origin(suite::PanelRow::MolDyn);
         const int y = o.y() + suite::kProfileBarTop - suite::kScoreBarTop + 2;
         EXPECT_EQ(QColor(pixel(panel, o.x(), y)), QColor(51, 0, 0));
-        EXPECT_EQ(qRed(pixel(panel, o.x() + suite::bar_end_offset(1300.0f), y)), 249);
+        // 1300 / 3000 of 448 columns is 194.13: column 194 has red 51 + 194.
+        EXPECT_EQ(qRed(pixel(panel, o.x() + suite::bar_end_offset(1300.0f), y)), 245);
         w.reject();
     });
     w.run();
@@ -168,7 +172,7 @@ TEST_F(SuiteWindowTest, SavedProfileReadsBackAndIsOffered) {
     const std::pair<int, float> values[] = {
         {suite::kProfileMemory, s.of("memory")}, {suite::kProfileStream, s.of("stream")},
         {suite::kProfileMolDyn, s.of("md")},     {suite::kProfileOrbitra, s.of("orbitra")},
-        {suite::kProfileBlas, s.of("blas")},     {suite::kProfileHidden3, s.of("cipher")},
+        {suite::kProfileBlas, s.of("blas")},     {suite::kProfileCipher, s.of("cipher")},
         {suite::kProfileHidden7, 0.0f}};
     for (const auto& [index, value] : values)
         EXPECT_NEAR(p.values[index].value_or(-7), value, 0.005) << index;
@@ -181,19 +185,144 @@ TEST_F(SuiteWindowTest, SavedProfileReadsBackAndIsOffered) {
     EXPECT_EQ(ui_test::shown_boxes().size(), 1u);
 }
 
-TEST(ScorePanel, BarsFillTheBoxAboveFullScaleAndNoneForUnmeasured) {
+// Whether a pixel is one of the bar ramp's colours (any shade of pure blue or pure red).
+bool bar_colour(QRgb c, bool red) {
+    return red ? (qRed(c) >= 51 && qGreen(c) == 0 && qBlue(c) == 0)
+               : (qBlue(c) >= 51 && qGreen(c) == 0 && qRed(c) == 0);
+}
+
+TEST_F(SuiteWindowTest, SavingWaitsForAFigureAndNeverReplacesAProfileWithoutAsking) {
+    write_file(dir.path() / "Profiles" / "Reference.rst", "kept\n");
+    ui::CSuiteDlg w(controller, nullptr);
+    controller.attach(&w);
+    controller.on_paint();
+    // Before a run: nothing to save.
+    EXPECT_FALSE(w.save_button()->isEnabled());
+    EXPECT_FALSE(w.save_profile(dir.path() / "Profiles" / "Early.rst", "early"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Profiles" / "Early.rst"));
+    w.run_button()->click();
+    EXPECT_TRUE(w.save_button()->isEnabled());
+
+    // The questions asked, answered as each row says; the usual presenter is back at the end.
+    bool answer = false;
+    std::vector<QString> asked;
+    auto* sink = ui::gui_message_sink();
+    struct Restore {
+        ui::GuiMessageSink* sink;
+        decltype(sink->presenter) saved = sink->presenter;
+        ~Restore() { sink->presenter = saved; }
+    } restore{sink};
+    sink->presenter = [&](const QString& text, const QString&, bool question) {
+        if (question) asked.push_back(text);
+        return question ? answer : true;
+    };
+    const struct {
+        const char* typed;
+        bool answer, asks, saved;
+    } rows[] = {
+        {"Reference", false, true, false},      // ".rst" added: it exists, so it asks
+        {"Reference.rst", false, true, false},  // typed in full: the same question
+        {"Reference", true, true, true},        // replaced once the user says yes
+        {"Fresh", false, false, true},          // a new name: no question
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        write_file(dir.path() / "Profiles" / "Reference.rst", "kept\n");
+        asked.clear();
+        answer = row.answer;
+        EXPECT_EQ(w.save_profile_as(dir.path() / "Profiles" / row.typed, "mine"), row.saved);
+        EXPECT_EQ(asked, row.asks
+                             ? std::vector<QString>{QStringLiteral(
+                                   "Reference.rst already exists.\nDo you want to replace it?")}
+                             : std::vector<QString>{});
+        const std::string ref =
+            suite::read_profile_file(dir.path() / "Profiles" / "Reference.rst").description;
+        EXPECT_EQ(ref == "mine", row.saved && row.asks);
+    }
+    EXPECT_EQ(suite::read_profile_file(dir.path() / "Profiles" / "Fresh.rst").description, "mine");
+}
+
+TEST(ScorePanel, BarsStayInsideTheirBoxAndACutBarEndsInAChevron) {
     ui::ScorePanel panel(nullptr);
     panel.resize(panel.minimumSize());
     suite::SubScores s;
-    s.of("md") = 4500.0f;  // above full scale
+    s.of("md") = 4500.0f;      // above full scale: cut, with the marker
+    s.of("stream") = 3000.0f;  // exactly full scale: a full bar, no marker
     s.of("orbitra") = -1.0f;
     panel.set_state(s, suite::Profile{});
+    const QImage img = panel.snapshot();
     const QPoint md = panel.bar_origin(suite::PanelRow::MolDyn);
-    EXPECT_EQ(QColor(pixel(&panel, md.x() + 457, md.y() + 1)), QColor(0, 0, 255));
-    EXPECT_NE(QColor(pixel(&panel, md.x() + 458, md.y() + 1)), QColor(0, 0, 255));
+    const QPoint corner = panel.label(suite::PanelRow::MolDyn)->geometry().topLeft();
+    const int box_right = corner.x() + suite::kPanelBoxWidth - 1;
+    // 448 columns from x0 = box left + 5: the last one 5 columns short of the box's right edge.
+    EXPECT_EQ(md.x() + 447, box_right - 5);
+    const int row = md.y() + 1;  // above the chevron's arms
+    EXPECT_EQ(QColor(img.pixel(md.x() + 447, row)), QColor(0, 0, 255));
+    for (int x = md.x() + 448; x <= box_right; ++x)
+        EXPECT_FALSE(bar_colour(img.pixel(x, row), false)) << x;
+    // The chevron: white along its arms to the tip, 3 columns inside the last column.
+    const int mid = md.y() + (suite::kScoreBarBottom - suite::kScoreBarTop) / 2;
+    for (const suite::Segment& seg :
+         suite::clip_marker(md.x(), md.y(), md.y() + suite::kScoreBarBottom - suite::kScoreBarTop))
+        EXPECT_EQ(QColor(img.pixel(seg.x1, seg.y1)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(md.x() + 444, mid)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(md.x() + 446, mid)), QColor(0, 0, 255));
+    // A full-scale bar has no marker.
+    const QPoint st = panel.bar_origin(suite::PanelRow::Stream);
+    EXPECT_EQ(QColor(img.pixel(st.x() + 444, st.y() + mid - md.y())), QColor(0, 0, 255));
+    // No figure, no bar: the box's background shows.
     const QPoint orb = panel.bar_origin(suite::PanelRow::Orbitra);
-    EXPECT_EQ(qBlue(pixel(&panel, orb.x(), orb.y() + 1)),
-              qBlue(pixel(&panel, orb.x(), orb.y() - 8)));
+    EXPECT_EQ(img.pixel(orb.x() + 100, orb.y() + 1), img.pixel(orb.x() + 100, orb.y() - 8));
+}
+
+TEST(ScorePanel, LabelsShowTheirDescendersAboveTheBars) {
+    ui::ScorePanel panel(nullptr);
+    panel.resize(panel.minimumSize());
+    QLabel* label = panel.label(suite::PanelRow::Cipher);
+    EXPECT_EQ(label->text(), QStringLiteral("Cryptography"));
+    // Label rows end above the first bar row.
+    EXPECT_LT(label->geometry().bottom(), panel.bar_origin(suite::PanelRow::Cipher).y());
+    // The text's whole height fits: the lowest inked row (the descenders of "yp" and "g") has
+    // a clear row below it inside the label.
+    const QImage img = label->grab().toImage();
+    int lowest = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) lowest = y;
+    ASSERT_GE(lowest, 0);
+    EXPECT_LT(lowest, img.height() - 1);
+    const QFontMetrics fm(label->font());
+    EXPECT_LE(suite::kLabelTextTop + fm.height(), label->height());
+}
+
+TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis) {
+    ui::ScorePanel panel(nullptr);
+    panel.resize(panel.minimumSize());
+    const std::string desc = "Quad " + std::string(120, 'W') + " machine";
+    const suite::Profile profile = suite::parse_profile("a\nb\nc\nd\n" + desc.substr(0, 90) +
+                                                        "\n1\n2000\n-1 1200 -1 1300 -1.00 nan 0\n");
+    panel.set_state(suite::SubScores{}, profile);
+    const QImage img = panel.snapshot();
+    const int bar_row = suite::kProfileBarTop - suite::kScoreBarTop + 2;
+    using R = suite::PanelRow;
+    const struct {
+        R row;
+        bool bar;
+    } rows[] = {{R::Memory, false},  {R::Stream, true}, {R::MolDyn, true},
+                {R::Orbitra, false}, {R::Blas, false},  {R::Cipher, false}};
+    for (const auto& r : rows) {
+        const QPoint o = panel.bar_origin(r.row);
+        EXPECT_EQ(bar_colour(img.pixel(o.x(), o.y() + bar_row), true), r.bar)
+            << static_cast<int>(r.row);
+    }
+    // The description is cut with "…" and nothing is drawn past the box's inner edge.
+    const std::string line = panel.comparison_lines()[0];
+    EXPECT_EQ(line.rfind("Comparison Platform: Quad WWW", 0), 0u);
+    EXPECT_EQ(line.substr(line.size() - 3), "\u2026");
+    const QRect cmp = panel.comparison_box();
+    for (int y = cmp.top() + 2; y < cmp.top() + 17; ++y)
+        for (int x = cmp.right() - 3; x <= cmp.right() - 2; ++x)
+            EXPECT_GE(qGray(img.pixel(x, y)), 128) << x << "," << y;
 }
 
 // The program's own runner puts the suite controller in the suite window.
