@@ -32,6 +32,8 @@ constexpr int kIdDefault = atom::kIdDefaultSim, kIdUser = atom::kIdUserDefined;
 constexpr int kIdViewSim = atom::kIdViewSim, kIdFullScreen = 1077;
 constexpr int kIdStatus = 1049, kIdProgress = 1048;
 
+constexpr int kThrottleMs = 30;
+
 // A deck's own grid value that no list entry holds is shown with this mark.
 const QString kDeckMark = QStringLiteral(" (deck)");
 
@@ -303,6 +305,12 @@ void OrbitraDialog::view_simulation() {
 void OrbitraDialog::update_display() {
     if (ended()) return;
     const bool running = run_.running;
+    // The 1 ms clock timer asks after every tick; during a run the controls follow at a
+    // readable pace, every change of state at once.
+    if (running && shown_running_ && since_refresh_.isValid() &&
+        since_refresh_.elapsed() < kThrottleMs)
+        return;
+    since_refresh_.restart();
     if (run_.list_filled && !atoms_shown_) fill_atom_list();
     auto* atom_list = control<QComboBox>(kIdAtom);
     if (atoms_shown_) {

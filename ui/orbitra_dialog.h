@@ -4,6 +4,7 @@
 // "View Simulation"). Every control carries its dialog id as its object name.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include "atom/orbitra_run.h"
@@ -56,6 +57,7 @@ class OrbitraDialog : public DialogWindow {
     bool atoms_shown_ = false;
     int shown_iteration_ = -1;
     bool shown_running_ = false;
+    QElapsedTimer since_refresh_;
 };
 
 // Makes the GUI's modal runner show Orbitra runs in this dialog.
