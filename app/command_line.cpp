@@ -231,6 +231,10 @@ struct Parser {
 
 }  // namespace
 
+std::span<const std::string_view> help_lines() {
+    return kHelpLines;
+}
+
 std::string command_line_text(int argc, const char* const* argv) {
     std::string out;
     for (int i = 1; i < argc; ++i) {

@@ -2,6 +2,7 @@
 // kernel names, and the error and help messages the parser logs into the console text.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ struct CommandLine {
 CommandLine parse_command_line(std::string_view cmdline);
 
 // The argument text the parser expects: argv[1..argc-1] joined by single blanks.
+// The option lines "-HELP" prints (the CLI's --help shows them too).
+std::span<const std::string_view> help_lines();
+
 std::string command_line_text(int argc, const char* const* argv);
 
 }  // namespace app

@@ -37,7 +37,7 @@ class DialogHost {
     virtual ~DialogHost() = default;
     // Starts (or restarts) timer `id` every `period_ms`; false when it could not be created
     // (the caller then reports "Timer Error").
-    virtual bool start_timer(int id, int period_ms) = 0;
+    [[nodiscard]] virtual bool start_timer(int id, int period_ms) = 0;
     virtual void kill_timer(int id) = 0;
     virtual void message_box(std::string_view text, std::string_view title) = 0;
     virtual bool ask_yes_no(std::string_view text, std::string_view title) = 0;

@@ -178,6 +178,12 @@ bool HeadlessHost::start_timer(int id, int period_ms) {
     return true;
 }
 
+std::chrono::milliseconds HeadlessHost::timer_period(int id) const {
+    for (const TimerEntry& t : t_loop.timers)
+        if (t.owner == this && t.id == id) return t.period;
+    return std::chrono::milliseconds(0);
+}
+
 void HeadlessHost::kill_timer(int id) {
     std::erase_if(t_loop.timers,
                   [&](const TimerEntry& t) { return t.owner == this && t.id == id; });

@@ -48,6 +48,9 @@ class HeadlessHost final : public DialogHost {
     void end_modal_box(int result) override;
     ModalRunner& modal_runner() override { return runner_; }
 
+    // The period timer `id` of this dialog runs at; 0 when it is not running.
+    std::chrono::milliseconds timer_period(int id) const;
+
     RunController& controller() { return controller_; }
     bool ended() const { return ended_; }
     void paint_if_requested();

@@ -51,6 +51,7 @@ void DetectCpuFeatures(CpuidSource& cpuid, ProcessorInfo& info) {
     info.sse = info.sse2 = info.sse3 = 0;
     info.amd_3dnow = info.amd_3dnow_ext = info.amd64 = 0;
     info.avx = info.avx2 = info.fma = info.aesni = 0;
+    info.avx512f = info.family = info.model = 0;
 
     const CpuidRegs l0 = cpuid.query(0);
     std::memcpy(info.vendor, &l0.ebx, 4);
@@ -59,6 +60,10 @@ void DetectCpuFeatures(CpuidSource& cpuid, ProcessorInfo& info) {
     if (l0.eax == 0) return;
 
     const CpuidRegs l1 = cpuid.query(1);
+    const uint32_t base_family = (l1.eax >> 8) & 0xfu;
+    info.family = base_family == 0xfu ? base_family + ((l1.eax >> 20) & 0xffu) : base_family;
+    info.model = (l1.eax >> 4) & 0xfu;
+    if (base_family == 0x6u || base_family == 0xfu) info.model |= ((l1.eax >> 16) & 0xfu) << 4;
     info.hyperthreading = bit(l1.edx, 28);
     info.logical_per_package = (l1.ebx >> 16) & 0xffu;
     info.sse = bit(l1.edx, 25);
@@ -71,7 +76,12 @@ void DetectCpuFeatures(CpuidSource& cpuid, ProcessorInfo& info) {
     const bool os_saves_ymm = bit(l1.ecx, 27) && (cpuid.xgetbv(0) & 0x6u) == 0x6u;
     info.avx = bit(l1.ecx, 28) && os_saves_ymm ? 1u : 0u;
     if (!info.avx) info.fma = 0;  // FMA works on YMM state too
-    if (l0.eax >= 7 && info.avx) info.avx2 = bit(cpuid.query(7, 0).ebx, 5);
+    if (l0.eax >= 7 && info.avx) {
+        const CpuidRegs l7 = cpuid.query(7, 0);
+        info.avx2 = bit(l7.ebx, 5);
+        // AVX-512 also needs the opmask and both halves of the ZMM state (XCR0 bits 5-7).
+        info.avx512f = bit(l7.ebx, 16) && (cpuid.xgetbv(0) & 0xe6u) == 0xe6u ? 1u : 0u;
+    }
 
     const CpuidRegs e0 = cpuid.query(0x80000000u);
     if (e0.eax < 0x80000001u) return;

@@ -15,6 +15,10 @@ struct ProcessorInfo {
     uint32_t amd_3dnow = 0, amd_3dnow_ext = 0, amd64 = 0;
     // Beyond the report: the kernels choose their fastest forms from these.
     uint32_t avx = 0, avx2 = 0, fma = 0, aesni = 0;
+    // AVX-512 Foundation with its register state saved by the operating system.
+    uint32_t avx512f = 0;
+    // Display family and model of leaf 1 (extended fields folded in): the microarchitecture.
+    uint32_t family = 0, model = 0;
     uint32_t processor_count = 1;
     // Distinct cores among the allowed processors, from the operating system (never 0).
     uint32_t physical_processor_count = 1;

@@ -26,6 +26,39 @@ GraphPoint graph_point(int left, int top, int size_count, int i, double mflops, 
     return p;
 }
 
+std::vector<app::GradientBar> size_bars(const MatrixTables& t, int row_step) {
+    std::vector<app::GradientBar> bars;
+    for (std::size_t row = 0; row < kBarSizeIndex.size(); ++row) {
+        const double mflops = t.size_mflops[static_cast<std::size_t>(kBarSizeIndex[row])];
+        app::GradientBar b;
+        b.y = static_cast<int>(row) * row_step;
+        b.length = std::isfinite(mflops) ? bar_length(mflops) : 0;
+        b.height = kBarHeight;
+        b.ramp = app::ramp_from_fifth({255, 0, 0});
+        b.text = bar_value_text(mflops);
+        bars.push_back(b);
+    }
+    return bars;
+}
+
+double size_max(const MatrixTables& t) {
+    double max = 0.0;
+    for (int i = 0; i < std::clamp(t.size_count, 0, 100); ++i)
+        if (std::isfinite(t.size_mflops[static_cast<std::size_t>(i)]))
+            max = std::max(max, t.size_mflops[static_cast<std::size_t>(i)]);
+    return max;
+}
+
+double graph_scale(double size_max, double isa_peak) {
+    // The peak line sits a tenth below the top, where it does not hide in the edge.
+    return std::isfinite(isa_peak) && isa_peak > 0.0 ? std::max(size_max, isa_peak / 0.9)
+                                                     : size_max;
+}
+
+int peak_line_y(int top, double isa_peak, double scale) {
+    return graph_point(0, top, 24, 0, isa_peak, scale).y;
+}
+
 std::string compiled_text(const MatrixTables& t) {
     return app::strprintf("%.5f", t.method_results[2][0]);
 }

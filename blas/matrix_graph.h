@@ -5,6 +5,9 @@
 #include <array>
 #include <string>
 
+#include <vector>
+
+#include "app/gradient_bar.h"
 #include "blas/matrix_run.h"
 
 namespace blas {
@@ -15,6 +18,8 @@ inline constexpr std::array<const char*, 6> kBarLabels = {"64x64",   "128x128", 
                                                           "512x512", "1024x1024", "1536x1536"};
 
 inline constexpr int kBarMaxLength = 525;
+inline constexpr int kBarHeight = 15;
+inline constexpr int kBarRowStep = 33;
 inline constexpr int kGraphWidth = 310;
 inline constexpr int kGraphHeight = 215;
 
@@ -32,6 +37,17 @@ struct GraphPoint {
 // Point i of the curve in a graph whose top-left inner corner is (left, top): indices 0 and 1
 // share one x position; `max` is the largest size_mflops entry.
 GraphPoint graph_point(int left, int top, int size_count, int i, double mflops, double max);
+
+// The six bars of the chart (red from 51 up), row i's top at i x `row_step`.
+std::vector<app::GradientBar> size_bars(const MatrixTables& t, int row_step = kBarRowStep);
+
+// The graph's full height in MFLOPS: the largest size figure, or, when the ISA peak is known
+// and higher, enough to show its line at nine tenths of the height.
+double graph_scale(double size_max, double isa_peak);
+// The largest size_mflops entry.
+double size_max(const MatrixTables& t);
+// The y of the dashed ISA peak line in a graph of that scale.
+int peak_line_y(int top, double isa_peak, double scale);
 
 // The texts of the results box and the graph.
 std::string compiled_text(const MatrixTables& t);                 // "%.5f" of the peak test

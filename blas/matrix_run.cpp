@@ -11,6 +11,7 @@
 #include "app/files.h"
 #include "app/format.h"
 #include "app/processor_info.h"
+#include "blas/isa_peak.h"
 #include "blas/mflops.h"
 
 namespace blas {
@@ -241,6 +242,12 @@ void MatrixController::finish() {
         {"peak_mflops", peak},
         {"flops_per_cycle", peak / app::processor_info().clock_rate_wide},
     };
+    // The machine's theoretical peak for this precision, for comparing machines; null when it
+    // cannot be determined.
+    const double isa_peak = isa_peak_mflops(app::processor_info(), t.single_precision != 0);
+    figures["isa_peak_mflops"] = isa_peak > 0.0 ? nlohmann::json(isa_peak) : nlohmann::json();
+    figures["efficiency_percent"] =
+        isa_peak > 0.0 ? nlohmann::json(peak / isa_peak * 100.0) : nlohmann::json();
     record().merge_figures(figures);
     record().set_headline("Peak MFLOPS", peak);
     if (record().status() == app::RunStatus::Running) {

@@ -6,30 +6,62 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/console.h"
+#include "app/data_dir.h"
 #include "app/interrupt.h"
 #include "app/run_registry.h"
 #include "app/startup.h"
 #include "cli/console_stream.h"
+#include "cli/options.h"
 #include "suite/cli_report.h"
+#include "suite/compare.h"
+#include "suite/repeat.h"
 
 int main(int argc, char** argv) {
+    // Our own GNU options first; the suite's switches are joined from what is left.
+    const cli::Options opt = cli::parse_options(argc, argv);
+    if (!opt.error.empty()) {
+        std::fprintf(stderr, "lumetra2-cli: %s\n", opt.error.c_str());
+        return suite::kExitCommandLine;
+    }
+    if (opt.help) {
+        std::fputs(cli::help_text().c_str(), stdout);
+        return cli::finish_stdout(suite::kExitOk, stderr);
+    }
+    if (opt.version) {
+        std::fputs(cli::version_text().c_str(), stdout);
+        return cli::finish_stdout(suite::kExitOk, stderr);
+    }
     // A reader that went away must not kill the run before its files are written: the failed
     // write is noted and the exit status tells.
     ::signal(SIGPIPE, SIG_IGN);
+    if (opt.compare)
+        return cli::finish_stdout(
+            suite::run_compare_for_cli(opt.compare_old, opt.compare_new, stdout, stderr), stderr);
+
     // SIGINT/SIGTERM stop the run in progress and keep what was measured.
     app::install_interrupt_handlers();
+    const std::string note = app::enter_working_directory();
+    if (!note.empty()) std::fprintf(stderr, "lumetra2-cli: %s\n", note.c_str());
     std::string busy;
     if (!app::lock_working_directory(".", &busy)) {
         std::fprintf(stderr, "Error: %s\n", busy.c_str());
         return suite::kExitRunFailed;
     }
+    std::vector<const char*> rest;
+    for (const std::string& a : opt.rest) rest.push_back(a.c_str());
     cli::stream_console_to_stdout();
-    const app::CommandLine cmd = app::run_startup(app::command_line_text(argc, argv));
-    if (cmd.errors != 0) return cli::finish_stdout(suite::kExitCommandLine, stderr);
+    const app::CommandLine cmd =
+        app::run_startup(app::command_line_text(static_cast<int>(rest.size()), rest.data()));
+    if (cmd.errors != 0) {
+        std::fprintf(stderr, "lumetra2-cli: the command line has errors (see above; try --help)\n");
+        return cli::finish_stdout(suite::kExitCommandLine, stderr);
+    }
     // The suite runs the queue; progress goes to standard error only when it is a terminal.
-    const int status = suite::run_queue_for_cli(cmd, app::run_registry(), app::modal_runner(),
-                                                stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    const int status =
+        suite::run_queue_repeated_for_cli(cmd, app::run_registry(), app::modal_runner(), opt.repeat,
+                                          stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
     return cli::finish_stdout(status, stderr);
 }

@@ -67,20 +67,20 @@ void run_copy_method(int slot, int size, int reps, void* a, void* b) {
     }
 }
 
+float bandwidth_mbs(int size, float repetitions, double seconds) {
+    if (!(seconds > 0.0)) return 0.0f;
+    // Bytes read plus bytes written per repetition, in MB of 2^20 bytes per second.
+    const float per_rep = static_cast<float>(seconds / repetitions);
+    return (2.0f * static_cast<float>(size)) / per_rep * (1.0f / 1048576.0f);
+}
+
 float measure_bandwidth(float block, float repetitions, void* a, void* b, BandwidthRow& row,
                         const CopyIsa& isa) {
     const int size = static_cast<int>(block);
     const int reps = static_cast<int>(repetitions);
     const double frequency = app::counter_frequency();
     auto store = [&](int slot, int64_t t0, int64_t t1) {
-        const double t = static_cast<double>(t1 - t0) / frequency;
-        if (!(t > 0.0)) {
-            row[slot] = 0.0f;  // a counter that did not move measured nothing
-            return;
-        }
-        // Bytes read plus bytes written per repetition, in MB of 2^20 bytes per second.
-        const float per_rep = static_cast<float>(t / repetitions);
-        row[slot] = (2.0f * static_cast<float>(size)) / per_rep * (1.0f / 1048576.0f);
+        row[slot] = bandwidth_mbs(size, repetitions, static_cast<double>(t1 - t0) / frequency);
     };
     for (int slot = 0; slot < kMethodCount; ++slot) {
         const bool needs_sse = slot >= 4 && slot <= 7;

@@ -27,6 +27,11 @@ CopyIsa processor_copy_isa();
 // (slot 0, the library copy, copies b into a).
 void run_copy_method(int slot, int size, int reps, void* a, void* b);
 
+// MB/s (2^20 bytes) of `repetitions` copies of `size` bytes in `seconds`: the bytes read plus
+// the bytes written per repetition over the time of one, in single precision. 0 when no time
+// passed (a counter that did not move measured nothing).
+float bandwidth_mbs(int size, float repetitions, double seconds);
+
 // Copies `block` bytes `repetitions` times with every method the processor allows, writes
 // slots 0-9 of `row` (-1 for a method it lacks) and returns the best figure (at least 0).
 // a and b must each hold at least `block` bytes (plus one SSE step), 16-byte aligned.

@@ -189,6 +189,19 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
     log_latency_rows("Mem", res.latency, 13, input.mhz);
     log_cursor("Finished testing latency.");
 
+    // The random-order chase comes after every line above, so their figures are as before.
+    std::size_t llc = sz.random_chase_max_bytes / 4;
+    if (llc == 0) {
+        llc = last_level_cache_bytes();
+        if (llc == 0) llc = static_cast<std::size_t>(l2_size) * 1024;
+    }
+    const std::vector<std::size_t> chase_sizes = random_chase_sizes(llc);
+    progress("Random access latency", 0, static_cast<long>(chase_sizes.size()));
+    res.random_latency = measure_random_latency(chase_sizes, input.mhz);
+    for (const RandomLatencyRow& row : res.random_latency)
+        log_line(app::strprintf("Random access latency %7zu KB: %8.2f ns / %7.1f cycles",
+                                row.bytes / 1024, row.ns, row.cycles));
+
     publish(res);
     app::console().changed_event().set();
     out.ok = true;
@@ -205,7 +218,8 @@ nlohmann::json memory_figures(const MemoryResults& r, double mhz) {
             {"latency_ns", latency_ns},
             {"bests", {{"l1", r.l1_best}, {"l2", r.l2_best}, {"memory", r.memory_best}}},
             {"bandwidth_table", bw},
-            {"latency_table", lat}};
+            {"latency_table", lat},
+            {"random_latency", random_latency_json(r.random_latency)}};
 }
 
 }  // namespace membench

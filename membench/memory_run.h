@@ -7,12 +7,14 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "app/run_record.h"
 #include "membench/bandwidth.h"
 #include "membench/latency.h"
+#include "membench/random_chase.h"
 
 namespace membench {
 
@@ -28,12 +30,15 @@ struct MemoryRunSizes {
     LatencyOptions latency;
     // Allocation of the buffers and the chain (16-byte aligned); null = the system's.
     void* (*allocate)(std::size_t bytes) = nullptr;
+    // The random chase's largest region; 0: four times the last-level cache.
+    std::size_t random_chase_max_bytes = 0;
 };
 
 struct MemoryResults {
     std::array<BandwidthRow, 3> bandwidth{};
     float l1_best = 0, l2_best = 0, memory_best = 0;
     LatencyTable latency{};
+    std::vector<RandomLatencyRow> random_latency;  // after the table; not scored
 };
 
 struct MemoryRunInput {

@@ -169,7 +169,7 @@ class Coordinator {
                     return whole_[static_cast<std::size_t>(k) * 4 + static_cast<std::size_t>(j)];
                 },
                 iterations_);
-            const double rate = threads * 1.0e-6 * kBytesPerElement[j] * n / s.min;
+            const double rate = stream_rate_mbs(kBytesPerElement[j] * n, s.min, threads);
             log_rate_line(j, rate, s);
             out_.rates[static_cast<std::size_t>(j)][static_cast<std::size_t>(form)] = rate;
         }
@@ -179,7 +179,7 @@ class Coordinator {
                 for (int j = 0; j < kKernelCount; ++j) {
                     const Stats s =
                         stats_of([&](int k) { return threads_.time(t, k, j); }, iterations_);
-                    log_rate_line(j, 1.0e-6 * kBytesPerElement[j] * n / s.min, s);
+                    log_rate_line(j, stream_rate_mbs(kBytesPerElement[j] * n, s.min, 1), s);
                 }
             }
         }
@@ -219,6 +219,10 @@ class Coordinator {
 StreamOutcome run_stream_benchmark(const StreamRunInput& input, app::RunRecord* record) {
     Coordinator coordinator(input, record);
     return coordinator.run();
+}
+
+double stream_rate_mbs(double bytes, double seconds, int threads) {
+    return threads * 1.0e-6 * bytes / seconds;
 }
 
 float stream_score(const RateTable& rates) {

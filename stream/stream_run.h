@@ -47,6 +47,10 @@ struct StreamOutcome {
 // `record` when given.
 StreamOutcome run_stream_benchmark(const StreamRunInput& input, app::RunRecord* record);
 
+// MB/s (10^6 bytes) of one kernel call that moved `bytes` per thread on each of `threads`
+// threads in `seconds` (its best time).
+double stream_rate_mbs(double bytes, double seconds, int threads);
+
 // The STREAM score: per kernel the best positive rate of its three forms against the
 // reference machine, averaged over the four kernels.
 float stream_score(const RateTable& rates);

@@ -71,6 +71,7 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
     dialog.inputs() = hand_over_inputs(cl);
     dialog.set_end_when_run_over(options.end_when_run_over);
     dialog.set_active_run(options.active);
+    dialog.set_write_results(options.write_results);
 
     HandOverResult out;
     out.dialog_result = runner.run_modal(dialog);

@@ -33,6 +33,8 @@ struct HandOverOptions {
     ActiveRun* active = nullptr;
     // The console view's refresh (GUI); may be empty.
     std::function<void()> refresh_console;
+    // A repeated run writes one results file for all its runs itself.
+    bool write_results = true;
 };
 
 struct HandOverResult {

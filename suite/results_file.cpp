@@ -9,8 +9,10 @@
 #include <ctime>
 
 #include "app/benchmarks.h"
+#include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
+#include "app/provenance.h"
 #include "app/startup.h"
 
 #ifndef LUMETRA_CXX_FLAGS
@@ -85,6 +87,23 @@ std::string dump(const nlohmann::json& doc) {
 
 }  // namespace
 
+nlohmann::json run_provenance_json(const std::filesystem::path& root) {
+    nlohmann::json p = app::provenance_json(app::read_provenance(root));
+    p["program_version"] = app::program_version();
+    p["source_revision"] = app::source_revision();
+    p["compiler"] = compiler_name();
+    p["compiler_flags"] = compiler_flags();
+    const std::filesystem::path log = app::console().log_path();
+    p["console_log"] = log.empty() ? std::string(app::kUnknown) : log.filename().string();
+    auto load = [](double v) -> nlohmann::json {
+        if (v >= 0.0) return v;
+        return app::kUnknown;
+    };
+    p["load_average_start"] = load(app::load_at_run_start());
+    p["load_average_end"] = load(app::load_average_1min(root));
+    return p;
+}
+
 nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutcome>& steps,
                             const app::ProcessorInfo& info,
                             std::chrono::system_clock::time_point started) {
@@ -102,6 +121,7 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
         doc["started_utc"] = buf;
     }
     doc["processor"] = processor_json(info);
+    doc["provenance"] = run_provenance_json();
     doc["caches"] = nullptr;
     nlohmann::json subscores = nlohmann::json::object();
     for (const app::ScoreGroup& g : app::score_groups())
@@ -114,6 +134,8 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
             if (st.key == "memory") {
                 const nlohmann::json caches = st.record.figure("caches");
                 if (!caches.is_null()) doc["caches"] = caches;
+                // The caches are the document's own section; one copy is enough.
+                if (section.is_object()) section.erase("caches");
             }
         } else {
             section["status"] = "skipped";

@@ -24,6 +24,10 @@ std::string compiler_flags();
 
 nlohmann::json processor_json(const app::ProcessorInfo& info);
 
+// Under what conditions the run was measured (app/provenance.h) with the program's version and
+// revision, the compiler, the console log's name and the 1-minute load at start and end.
+nlohmann::json run_provenance_json(const std::filesystem::path& root = "/");
+
 // The whole document: program, build, compiler, processor, caches, sub-scores and one section
 // per step that ran (or was skipped for an error).
 nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutcome>& steps,

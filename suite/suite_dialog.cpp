@@ -8,6 +8,7 @@
 #include "app/format.h"
 #include "app/interrupt.h"
 #include "app/processor_info.h"
+#include "app/provenance.h"
 #include "suite/active_run.h"
 #include "suite/results_file.h"
 
@@ -153,6 +154,7 @@ StepOutcome& SuiteController::run_step(const app::BenchmarkInfo& b, app::RunRequ
 
 void SuiteController::run_suite() {
     const auto started = clock_();
+    app::note_run_start();
     panel_.running = true;
     panel_.scores = SubScores{};
     figure_ok_.fill(false);
@@ -186,7 +188,7 @@ void SuiteController::run_suite() {
     panel_.cancel_text = "OK";
     panel_.running = false;
     ++runs_finished_;
-    write_results(started);
+    if (write_results_) write_results(started);
     nlohmann::json subscores = nlohmann::json::object();
     for (const app::ScoreGroup& g : app::score_groups())
         subscores[std::string(g.key)] = panel_.scores.of(g.key);

@@ -112,6 +112,8 @@ class SuiteController : public app::BenchmarkController {
     void set_active_run(ActiveRun* active) { active_ = active; }
     // Where the results file goes (default: the working directory).
     void set_results_dir(std::filesystem::path dir) { results_dir_ = std::move(dir); }
+    // Off: the run writes no results file (a repeated run writes one for all its runs).
+    void set_write_results(bool on) { write_results_ = on; }
     // The UTC clock that stamps the results file (tests).
     void set_clock(std::function<std::chrono::system_clock::time_point()> clock) {
         clock_ = std::move(clock);
@@ -168,6 +170,7 @@ class SuiteController : public app::BenchmarkController {
     int runs_finished_ = 0;
     ActiveRun* active_ = nullptr;
     std::filesystem::path results_dir_{"."};
+    bool write_results_ = true;
     std::filesystem::path results_file_;
     std::string results_error_;
     std::function<std::chrono::system_clock::time_point()> clock_;

@@ -39,11 +39,6 @@ TEST(ConsoleStream, ControlBytesGoAndLineBreaksBecomeNewlines) {
     EXPECT_EQ(out, "line\nnextcol\rx");
 }
 
-std::string read_bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct CliRun {
     int status = -1;
     std::string out;
@@ -65,7 +60,8 @@ CliRun run_cli(const std::string& args, const std::string& before = "",
 
 std::string log_file(const std::filesystem::path& dir) {
     for (const auto& e : std::filesystem::directory_iterator(dir))
-        if (e.path().filename().string().rfind("Console-", 0) == 0) return read_bytes(e.path());
+        if (e.path().filename().string().rfind("Console-", 0) == 0)
+            return testing_support::read_file(e.path());
     return "";
 }
 

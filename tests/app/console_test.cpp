@@ -6,36 +6,17 @@
 
 #include <atomic>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "app/message_sink.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using testing_support::TempDir;
-
-std::string read_bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class CapturingSink final : public app::MessageSink {
-  public:
-    CapturingSink() { app::set_message_sink(this); }
-    ~CapturingSink() override { app::set_message_sink(nullptr); }
-    void message_box(std::string_view text, std::string_view title) override {
-        std::lock_guard lock(mutex);
-        boxes.push_back(std::string(title) + "|" + std::string(text));
-    }
-    bool ask_yes_no(std::string_view, std::string_view) override { return true; }
-    std::mutex mutex;
-    std::vector<std::string> boxes;
-};
 
 const std::string kBanner = "Lumetra 2.0 64-bit Edition Build 21MAR05\r\n";
 
@@ -51,7 +32,7 @@ TEST(Console, OnlyTheNewestMarkerStaysInTheTextButTheFileKeepsEveryByte) {
     c.log(app::with_cursor("two"));
     EXPECT_EQ(c.text(),
               kBanner + "shown only\r\n100% done %s %d\r\nbare LF\nendone\x1b\x1b\r\ntwo\x1c_\r\n");
-    EXPECT_EQ(read_bytes(path),
+    EXPECT_EQ(testing_support::read_file(path),
               "Lumetra 2.0 64-bit Edition Build 21MAR05\r\r\n100% done %s %d\r\r\nbare "
               "LF\r\nendone\x1c_\r\r\ntwo\x1c_\r\r\n");
 }
@@ -81,13 +62,13 @@ TEST(Console, StartUpWriteEmptiesAnEarlierFileOfTheSameName) {
     app::Console c;
     c.append("Ready to execute.\x1c_\r\n");
     ASSERT_TRUE(c.create_log_file(path));
-    EXPECT_EQ(read_bytes(path), "Ready to execute.\x1c_\r\r\n");
+    EXPECT_EQ(testing_support::read_file(path), "Ready to execute.\x1c_\r\r\n");
     EXPECT_EQ(c.log_path(), path);
 }
 
 TEST(Console, UnwritableFileRaisesOneBoxThenReportsOnStandardErrorOnly) {
     TempDir dir;
-    CapturingSink sink;
+    testing_support::RecordingSink sink;
     app::Console c;
     c.log("early\r\n");
     EXPECT_TRUE(sink.boxes.empty());
@@ -102,7 +83,7 @@ TEST(Console, UnwritableFileRaisesOneBoxThenReportsOnStandardErrorOnly) {
     EXPECT_EQ(c.text(), "early\r\nfirst\r\nsecond\r\nthird\r\n");
     // One box for the session; an unattended run never waits on a box per line.
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to open console file.");
+    EXPECT_EQ(sink.boxes[0], "File error: Warning: unable to open console file.");
     // The later failures on standard error, each with the file and the reason.
     const std::string line = "File error: Warning: unable to open console file. (" +
                              (dir.path() / "missing-folder" / "log.txt").string() +
@@ -117,12 +98,12 @@ TEST(Console, UnwritableFileRaisesOneBoxThenReportsOnStandardErrorOnly) {
 
 TEST(Console, AFullDiskIsAWriteFailure) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    CapturingSink sink;
+    testing_support::RecordingSink sink;
     app::Console c;
     c.create_log_file("/dev/full");
     c.log("line\r\n");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(sink.boxes[0], "File error|Warning: unable to write console file.");
+    EXPECT_EQ(sink.boxes[0], "File error: Warning: unable to write console file.");
 }
 
 TEST(Console, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {
@@ -138,7 +119,7 @@ TEST(Console, TextStopsShortOfCapacityWhileFileAndListenerGetEverything) {
     }
     EXPECT_EQ(c.size(), 31u);
     EXPECT_EQ(c.text(), all.substr(0, 31));
-    EXPECT_EQ(read_bytes(dir.path() / "log.txt"), file);
+    EXPECT_EQ(testing_support::read_file(dir.path() / "log.txt"), file);
     EXPECT_EQ(streamed, all);
 }
 
@@ -162,7 +143,7 @@ TEST(Console, ConcurrentLoggersKeepEveryLineWholeInTextAndFile) {
     for (auto& w : workers) w.join();
     stop = true;
     reader.join();
-    const std::string file = read_bytes(dir.path() / "log.txt"), text = c.text();
+    const std::string file = testing_support::read_file(dir.path() / "log.txt"), text = c.text();
     for (int t = 0; t < kThreads; ++t)
         for (int i = 0; i < kLines; ++i) {
             EXPECT_NE(file.find(line(t, i) + "\x1c_\r\r\n"), std::string::npos) << line(t, i);

@@ -16,44 +16,23 @@
 
 #include "app/counter.h"
 #include "app/thread.h"
+#include "support/fake_cpuid.h"
+#include "support/german_locale.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-// Registers recorded from a processor; leaves not recorded read as zeros.
-class RecordedCpuid final : public app::CpuidSource {
-  public:
-    std::map<uint32_t, app::CpuidRegs> leaves;
-    uint64_t xcr0 = 0;
-    int queries = 0;
-    app::CpuidRegs query(uint32_t leaf, uint32_t) override {
-        ++queries;
-        auto it = leaves.find(leaf);
-        return it == leaves.end() ? app::CpuidRegs{} : it->second;
-    }
-    uint64_t xgetbv(uint32_t) override { return xcr0; }
-
-    // The brand text as the three brand leaves return it.
-    void set_brand(const char* text) {
-        char buf[48] = {};
-        std::strncpy(buf, text, sizeof buf);
-        for (uint32_t i = 0; i < 3; ++i) {
-            app::CpuidRegs r;
-            std::memcpy(&r, buf + 16 * i, 16);
-            leaves[0x80000002u + i] = r;
-        }
-    }
-};
+using RecordedCpuid = testing_support::FakeCpuid;
 
 // This development machine (AMD), as the issue recorded it: two logical IDs per package.
 RecordedCpuid amd_machine() {
     RecordedCpuid c;
-    c.leaves[0] = {0x0000000d, 0x68747541, 0x444d4163, 0x69746e65};  // "AuthenticAMD"
-    c.leaves[1] = {0x00b00f21, 0x00020800, 0xfed83203, 0x178bfbff};
-    c.leaves[7] = {0x00000001, 0xf1bb03a9, 0x18005f42, 0x00000110};
-    c.leaves[0x80000000u] = {0x80000021, 0x68747541, 0x444d4163, 0x69746e65};
-    c.leaves[0x80000001u] = {0x00b00f21, 0x40000000, 0x440001f1, 0x25d3fbff};
-    c.leaves[0x80000005u] = {0xff60ff40, 0xff60ff40, 0x20080140, 0x20080140};
+    c.regs[{0, 0}] = {0x0000000d, 0x68747541, 0x444d4163, 0x69746e65};  // "AuthenticAMD"
+    c.regs[{1, 0}] = {0x00b00f21, 0x00020800, 0xfed83203, 0x178bfbff};
+    c.regs[{7, 0}] = {0x00000001, 0xf1bb03a9, 0x18005f42, 0x00000110};
+    c.regs[{0x80000000u, 0}] = {0x80000021, 0x68747541, 0x444d4163, 0x69746e65};
+    c.regs[{0x80000001u, 0}] = {0x00b00f21, 0x40000000, 0x440001f1, 0x25d3fbff};
+    c.regs[{0x80000005u, 0}] = {0xff60ff40, 0xff60ff40, 0x20080140, 0x20080140};
     c.set_brand("AMD EPYC Test Processor");
     c.xcr0 = 0x7;  // x87, SSE and AVX state saved by the kernel
     return c;
@@ -62,9 +41,9 @@ RecordedCpuid amd_machine() {
 // An old single-core Intel processor: SSE2, no HTT, no extended leaves at all.
 RecordedCpuid old_intel() {
     RecordedCpuid c;
-    c.leaves[0] = {0x00000002, 0x756e6547, 0x6c65746e, 0x49656e69};  // "GenuineIntel"
-    c.leaves[1] = {0x00000f29, 0x00010800, 0x00000000, 0x07c9fbff};
-    c.leaves[0x80000000u] = {0x00000000, 0, 0, 0};
+    c.regs[{0, 0}] = {0x00000002, 0x756e6547, 0x6c65746e, 0x49656e69};  // "GenuineIntel"
+    c.regs[{1, 0}] = {0x00000f29, 0x00010800, 0x00000000, 0x07c9fbff};
+    c.regs[{0x80000000u, 0}] = {0x00000000, 0, 0, 0};
     return c;
 }
 
@@ -95,9 +74,9 @@ std::string repeat(const std::string& s, int n) {
 
 TEST(ProcessorReport, ReportAndCountsFromRecordedMachines) {
     RecordedCpuid leaf0_zero = amd_machine(), three_dnow = amd_machine();
-    leaf0_zero.leaves[0].eax = 0;                     // stops after the vendor
-    three_dnow.leaves[0x80000001u].edx = 0xe0000000;  // 3DNow!, extended 3DNow!, AMD64
-    three_dnow.leaves[1].edx &= ~(1u << 28);          // no HTT
+    leaf0_zero.regs[{0, 0}].eax = 0;                     // stops after the vendor
+    three_dnow.regs[{0x80000001u, 0}].edx = 0xe0000000;  // 3DNow!, extended 3DNow!, AMD64
+    three_dnow.regs[{1, 0}].edx &= ~(1u << 28);          // no HTT
     const std::string amd = "AuthenticAMD \r\nAMD EPYC Test Processor\r\n";
     struct Row {
         RecordedCpuid cpu;
@@ -153,7 +132,7 @@ TEST(ProcessorCounts, PhysicalCountComesFromTheTopologyNotFromCpuid) {
     // The recorded logical count (254 addressable IDs, as some virtual machines report) would
     // make the old formula 0; the topology gives at least one core.
     RecordedCpuid c = amd_machine();
-    c.leaves[1].ebx = 0x8ffe0800;
+    c.regs[{1, 0}].ebx = 0x8ffe0800;
     app::ProcessorInfo info;
     const int n = app::processor_count();
     app::detect_processors(info, inputs_for(c, n, 0, 1e9));
@@ -190,8 +169,8 @@ TEST(KernelFlags, AvxNeedsTheOperatingSystemToSaveYmmStateAndLeafSeven) {
     for (const Row& r : rows) {
         RecordedCpuid c = amd_machine();
         c.xcr0 = r.xcr0;
-        if (!r.osxsave) c.leaves[1].ecx &= ~(1u << 27);
-        c.leaves[0].eax = r.top_leaf;
+        if (!r.osxsave) c.regs[{1, 0}].ecx &= ~(1u << 27);
+        c.regs[{0, 0}].eax = r.top_leaf;
         app::ProcessorInfo info;
         app::DetectCpuFeatures(c, info);
         EXPECT_EQ(info.avx, r.avx) << r.xcr0 << r.osxsave << r.top_leaf;
@@ -217,20 +196,11 @@ TEST(ProcessorReport, RealProcessorDetectsSaneValues) {
     EXPECT_NE(report.find(" MHz\r\n"), std::string::npos);
 }
 
-// Makes a German locale available: an installed one, or one compiled into `dir` (LOCPATH).
-const char* comma_locale(const std::filesystem::path& dir) {
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) return "de_DE.UTF-8";
-    const std::string cmd =
-        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return nullptr;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") ? "de_DE.UTF-8" : nullptr;
-}
-
 TEST(ProcessorReport, FiguresPrintWithAPointInACommaLocale) {
     testing_support::TempDir dir;
     const std::string old = std::setlocale(LC_NUMERIC, nullptr);
-    if (!comma_locale(dir.path())) GTEST_SKIP() << "no de_DE locale can be made here";
+    if (!testing_support::use_german_locale(dir.path(), LC_NUMERIC))
+        GTEST_SKIP() << "no de_DE locale can be made here";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     EXPECT_STREQ(probe, "1,5");  // the locale really is in force

@@ -4,26 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/console.h"
-#include "app/message_sink.h"
 #include "app/processor_info.h"
 #include "app/thread.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using testing_support::ScopedCwd;
 using testing_support::TempDir;
-
-std::string read_bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string file_form(std::string text) {
     std::string out;
@@ -57,17 +50,6 @@ bool is_log_file_name(const std::string& name) {
     }
     return true;
 }
-
-class CountingSink final : public app::MessageSink {
-  public:
-    CountingSink() { app::set_message_sink(this); }
-    ~CountingSink() override { app::set_message_sink(nullptr); }
-    void message_box(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + ": " + std::string(text));
-    }
-    bool ask_yes_no(std::string_view, std::string_view) override { return true; }
-    std::vector<std::string> boxes;
-};
 
 TEST(StartUp, LinesComeInTheDocumentedOrderAndTheLogHoldsThemAll) {
     TempDir dir;
@@ -108,13 +90,13 @@ TEST(StartUp, LinesComeInTheDocumentedOrderAndTheLogHoldsThemAll) {
     const std::string expected =
         file_form(text.substr(0, ready)) + "Ready to execute.\x1c_\r\r\n" +
         file_form("\r\nFound command line arguments, parsing...\x1c_\r\n\r\n");
-    EXPECT_EQ(read_bytes(files[0]), expected);
+    EXPECT_EQ(testing_support::read_file(files[0]), expected);
     EXPECT_EQ(app::console().log_path(), std::filesystem::path(".") / files[0].filename());
 }
 
 TEST(StartUp, UnwritableDirectoryWarnsAndStartUpGoesOn) {
     TempDir dir;
-    CountingSink sink;
+    testing_support::RecordingSink sink;
     app::startup_banner();
     app::startup_detecting_line();
     app::console().changed_event().reset();

@@ -1,9 +1,9 @@
 // Small decks for the atom tests, written into the test's own directory.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace atom_testing {
 
@@ -38,14 +38,7 @@ inline std::string helium_deck(int points = 250, const char* rinit = "0.001") {
     return deck(2, points, rinit, "400", orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1), 2);
 }
 
-inline void write_file(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::read_file;
+using testing_support::write_file;
 
 }  // namespace atom_testing

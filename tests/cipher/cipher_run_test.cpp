@@ -1,6 +1,6 @@
 // The cipher run through the headless host with fewer, smaller passes and a fake counter: the
 // time and rate lines, the record, Evaluate and Cancel while running, an unallocatable pass
-// buffer, a timer that cannot start, and the run entry.
+// buffer and a timer that cannot start.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,31 +8,18 @@
 
 #include "app/console.h"
 #include "app/event.h"
-#include "app/format.h"
 #include "app/headless_host.h"
-#include "app/run_registry.h"
 #include "cipher/cipher_run.h"
+#include "support/console_capture.h"
 #include "support/fake_counter.h"
-
-void register_cipher_runs(app::RunRegistry& registry);
 
 namespace {
 
+using testing_support::console_plain;
+using testing_support::count_of;
 using cipher::CipherController;
 
-std::string console_lines() {
-    std::string out;
-    const std::string text = app::console().text();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\x1b') continue;
-        if (text[i] == '\x1c' && i + 1 < text.size() && text[i + 1] == '_') {
-            ++i;
-            continue;
-        }
-        out += text[i];
-    }
-    return out;
-}
+using cipher::CipherController;
 
 // Four passes of 256 KiB; the dialog's first four ticks each move the fake counter on by half
 // a second, and the worker's last pass waits for them, so the measured time is exactly 2 s.
@@ -90,19 +77,13 @@ class CipherRunTest : public ::testing::Test {
     }
 };
 
-TEST(CipherRate, CountsMebibytesPerSecond) {
-    EXPECT_EQ(app::strprintf("%.2f", cipher::cipher_rate(1.6e9, 2.0)), "762.94");
-    EXPECT_DOUBLE_EQ(cipher::cipher_rate(1048576.0, 0.5), 2.0);
-    EXPECT_EQ(cipher::cipher_rate(1.6e9, 0.0), 0.0);
-}
-
 TEST_F(CipherRunTest, ReportsTimeAndRateAndClosesAsOk) {
     testing_support::FakeCounter counter;
     TimedCipherRun run(counter, small_config());
     EXPECT_EQ(run.time_text(), "0.0000000000 s");
     EXPECT_EQ(run_unattended(run), app::kIdOk);
     // 4 x 262144 bytes = 1 MiB in 2 s.
-    const std::string text = console_lines();
+    const std::string text = console_plain();
     EXPECT_NE(text.find("Execution time: 2.00000 seconds.\r\n"
                         "AES Encryption (Rijndael): 0.50 MB/s\r\n"),
               std::string::npos)
@@ -125,7 +106,7 @@ TEST_F(CipherRunTest, EvaluateAndCancelDuringARunChangeNothing) {
     run.press_buttons = true;
     EXPECT_EQ(run_unattended(run), app::kIdOk);
     EXPECT_FALSE(run.press_buttons);  // they were pressed
-    const std::string text = console_lines();
+    const std::string text = console_plain();
     EXPECT_EQ(text.find("Execution time:"), text.rfind("Execution time:"));
     EXPECT_NE(text.find("Execution time: 2.00000 seconds."), std::string::npos);
     EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
@@ -140,9 +121,9 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
     EXPECT_EQ(run_unattended(run), app::kIdOk);
     EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
     EXPECT_NE(
-        console_lines().find("Error: Could not allocate the 262144-byte buffer of pass 3.\r\n"),
+        console_plain().find("Error: Could not allocate the 262144-byte buffer of pass 3.\r\n"),
         std::string::npos);
-    EXPECT_EQ(console_lines().find("AES Encryption"), std::string::npos);
+    EXPECT_EQ(console_plain().find("AES Encryption"), std::string::npos);
     EXPECT_EQ(run.result(), 0.0f);
     EXPECT_FALSE(run.running());
 }
@@ -164,20 +145,6 @@ TEST_F(CipherRunTest, AMenuOpenedDialogWaitsForEvaluate) {
     runner.time_limit = std::chrono::milliseconds(50);
     EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
     EXPECT_EQ(run.record().status(), app::RunStatus::NotRun);
-    EXPECT_EQ(run.cipher_name(), "AES");
-}
-
-TEST_F(CipherRunTest, TheRunEntryAsksForAnUnattendedRun) {
-    app::RunRegistry registry;
-    register_cipher_runs(registry);
-    const app::RunEntry* entry = registry.find(4);
-    ASSERT_NE(entry, nullptr);
-    auto controller = entry->make(app::RunRequest{});
-    auto* run = dynamic_cast<CipherController*>(controller.get());
-    ASSERT_NE(run, nullptr);
-    EXPECT_TRUE(run->auto_start && run->close_when_done);
-    EXPECT_EQ(run->progress_range(), 100);
-    EXPECT_EQ(run->title(), "Cipher Bench");
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
-#include <set>
-#include <thread>
 
 #include "app/console.h"
 #include "app/files.h"
@@ -18,39 +16,20 @@
 #include "md/md_controller.h"
 #include "md/md_output.h"
 #include "md_test_support.h"
+#include "support/console_capture.h"
 #include "support/fake_counter.h"
+#include "support/manual_host.h"
+#include "support/wait_until.h"
 
 void register_md_runs(app::RunRegistry& registry);
 
 namespace {
 
-using md_test::read_file;
-using md_test::write_file;
-
-// A dialog host the test drives by hand: timers are only recorded, the test calls on_timer.
-class FakeHost : public app::DialogHost {
-  public:
-    std::set<int> timers;
-    std::vector<std::string> questions;
-    bool answer = true, ended = false;
-    int result = 0;
-
-    bool start_timer(int id, int) override { return timers.insert(id), true; }
-    void kill_timer(int id) override { timers.erase(id); }
-    void message_box(std::string_view, std::string_view) override {}
-    bool ask_yes_no(std::string_view text, std::string_view title) override {
-        questions.push_back(std::string(text) + "|" + std::string(title));
-        return answer;
-    }
-    void end_dialog(int r) override { ended = true, result = r; }
-    void request_repaint() override {}
-    int run_modal_box(const app::ModalBoxText&) override { return 0; }
-    void end_modal_box(int) override {}
-    app::ModalRunner& modal_runner() override { return runner_; }
-
-  private:
-    app::HeadlessRunner runner_;
-};
+using testing_support::count_of;
+using testing_support::ManualHost;
+using testing_support::read_file;
+using testing_support::wait_until;
+using testing_support::write_file;
 
 // A view that counts frames; with `paced` it asks for the next replay frame itself.
 class FakeView : public md::FrameSink {
@@ -72,20 +51,6 @@ class FakeView : public md::FrameSink {
     }
     void close() override { ++closed; }
 };
-
-template <class Pred>
-bool wait_until(Pred pred) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!pred() && std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return pred();
-}
-
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
 
 // A temporary working directory with a deck folder, and a fresh console.
 class MdControllerTest : public md_test::InTempDir {
@@ -112,7 +77,7 @@ class MdControllerTest : public md_test::InTempDir {
         ASSERT_EQ(c.run_state(), md::kStateIdle);
     }
     std::string console() const { return app::console().text(); }
-    FakeHost host_;
+    ManualHost host_;
 };
 
 TEST_F(MdControllerTest, AutomaticRunCompletesAndClosesItself) {
@@ -130,7 +95,7 @@ TEST_F(MdControllerTest, AutomaticRunCompletesAndClosesItself) {
     runner.time_limit = std::chrono::seconds(120);
     EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
     const std::string text = console();
-    EXPECT_EQ(count(text, "Created thread to run benchmark."), 1u);
+    EXPECT_EQ(count_of(text, "Created thread to run benchmark."), 1);
     EXPECT_NE(text.find("Completed Molecular Dynamics simulation\r\nTime: "), std::string::npos);
 
     const app::RunRecord& r = c.record();
@@ -156,7 +121,7 @@ TEST_F(MdControllerTest, WorkerRescalesAfterEveryTwoThousandthStep) {
     use(c, "long");
     c.on_command(md::kIdRunSimulation);
     c.on_command(md::kIdRunSimulation);  // ignored while running
-    EXPECT_EQ(count(console(), "Created thread to run benchmark."), 1u);
+    EXPECT_EQ(count_of(console(), "Created thread to run benchmark."), 1);
     ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
     c.on_timer(md::kTimerDisplay);
     EXPECT_EQ(c.progress_position, 4003);
@@ -210,7 +175,7 @@ TEST_F(MdControllerTest, CancelAsksAndStopsWithoutACompletedLine) {
     c.on_command(md::kIdSingleStep);
     EXPECT_EQ(c.run_state(), md::kStateStepping);
     c.on_command(md::kIdRunSimulation);  // refused while stepping
-    EXPECT_EQ(count(console(), "Created thread to run benchmark."), 1u);
+    EXPECT_EQ(count_of(console(), "Created thread to run benchmark."), 1);
     ASSERT_TRUE(wait_until([&] { return c.run().md_stepdone_event.is_set(); }));
     const double before = c.elapsed_seconds;
     c.on_timer(md::kTimerSingleStep);
@@ -308,7 +273,7 @@ TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
     for (const Case& k : cases) {
         app::console().reset();
         md::MdController c;
-        FakeHost host;
+        ManualHost host;
         c.attach(&host);
         c.use_deck_name = 1;
         if (k.memory > 0) c.memory_limit = k.memory;
@@ -340,7 +305,7 @@ TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFi
         app::console().reset();
         write_file(failing, "earlier\n");
         md::MdController c;
-        FakeHost host;
+        ManualHost host;
         c.attach(&host);
         c.use_deck_name = 1;
         c.deck_name = "Tiny";

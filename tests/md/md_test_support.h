@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,17 +39,8 @@ inline void build(md::mdsimstate& s, const md::SimulationSettings& settings) {
     md::compute_forces(s);
 }
 
-inline std::string read_file(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void write_file(const std::filesystem::path& p, const std::string& text) {
-    if (!p.parent_path().empty()) std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
+using testing_support::read_file;
+using testing_support::write_file;
 
 inline constexpr double md::Vec4::*kAxes[3] = {&md::Vec4::x, &md::Vec4::y, &md::Vec4::z};
 

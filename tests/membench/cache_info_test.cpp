@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "membench/fake_cpuid.h"
+#include "support/fake_cpuid.h"
 
 namespace {
 

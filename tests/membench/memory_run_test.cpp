@@ -12,25 +12,15 @@
 #include "app/console.h"
 #include "app/format.h"
 #include "app/headless_host.h"
-#include "app/message_sink.h"
 #include "app/processor_info.h"
-#include "membench/fake_cpuid.h"
+#include "support/console_capture.h"
+#include "support/fake_cpuid.h"
+#include "support/recording_sink.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using testing_support::FakeCpuid;
-
-class CapturingSink final : public app::MessageSink {
-  public:
-    void message_box(std::string_view text, std::string_view title) override {
-        std::lock_guard lock(mutex);
-        boxes.emplace_back(std::string(title) + ": " + std::string(text));
-    }
-    bool ask_yes_no(std::string_view, std::string_view) override { return true; }
-    std::mutex mutex;
-    std::vector<std::string> boxes;
-};
 
 membench::MemoryRunSizes small_sizes() {
     membench::MemoryRunSizes s;
@@ -41,15 +31,13 @@ membench::MemoryRunSizes small_sizes() {
     s.memory_block = 128 * 1024;
     s.latency.rows = 2;
     s.latency.min_seconds = 1e-5;
+    s.random_chase_max_bytes = 64 * 1024;
     return s;
 }
 
 class MembenchRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::console().reset();
-        app::console().set_listener([this](std::string_view t) { logged += t; });
-        app::set_message_sink(&sink);
         app::ProcessorInfo& p = app::processor_info();
         saved = p;
         p.sse = p.sse2 = 1;
@@ -57,24 +45,9 @@ class MembenchRun : public ::testing::Test {
         testing_support::record_this_amd(amd);
         runner.time_limit = 120s;
     }
-    void TearDown() override {
-        app::console().set_listener({});
-        app::set_message_sink(nullptr);
-        app::processor_info() = saved;
-    }
+    void TearDown() override { app::processor_info() = saved; }
 
-    // The logged text as lines, CR LF removed (cursor markers kept).
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::size_t start = 0;
-        for (std::size_t i = 0; i + 1 < logged.size(); ++i) {
-            if (logged[i] == '\r' && logged[i + 1] == '\n') {
-                out.push_back(logged.substr(start, i - start));
-                start = i + 2;
-            }
-        }
-        return out;
-    }
+    std::vector<std::string> lines() const { return console.lines(); }
     static bool contains(const std::vector<std::string>& v, const std::string& s) {
         return std::find(v.begin(), v.end(), s) != v.end();
     }
@@ -87,8 +60,8 @@ class MembenchRun : public ::testing::Test {
         return c;
     }
 
-    std::string logged;
-    CapturingSink sink;
+    testing_support::ConsoleCapture console;
+    testing_support::RecordingSink sink;
     FakeCpuid amd;
     app::ProcessorInfo saved;
     app::HeadlessRunner runner;
@@ -133,6 +106,11 @@ TEST_F(MembenchRun, AutomaticRunLogsEveryLineInOrderAndClosesItself) {
         }
     EXPECT_EQ(l[i - 1], "Mem Latency: 0 cycles / 0.00 ns / 512 byte stride");
     EXPECT_EQ(l[i++], "Finished testing latency." + kCursor);
+    // The random chase's lines come after everything above: 16, 32 and 64 KB.
+    for (int kb : {16, 32, 64}) {
+        EXPECT_EQ(l[i].rfind(app::strprintf("Random access latency %7d KB: ", kb), 0), 0u) << l[i];
+        EXPECT_NE(l[i++].find(" cycles"), std::string::npos);
+    }
     EXPECT_EQ(i, l.size());
     EXPECT_TRUE(c->results_shown());
     EXPECT_TRUE(sink.boxes.empty());
@@ -182,7 +160,7 @@ TEST_F(MembenchRun, BuffersThatCannotBeAllocatedFailInOrder) {
     auto first = amd_controller(small_sizes());
     runner.run_modal(*first);
     const membench::MemoryResults before = membench::memory_results();
-    logged.clear();
+    console.written.clear();
 
     auto sizes = small_sizes();
     sizes.allocate = [](std::size_t) -> void* { return nullptr; };

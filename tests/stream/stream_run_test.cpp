@@ -1,6 +1,5 @@
-// The STREAM threads, the score arithmetic and the run through the headless host with small
-// injected sizes: the report layout, the per-thread blocks, the rate table, the record, and
-// the failure paths.
+// The STREAM threads and the run through the headless host with small injected sizes: the report
+// layout, the per-thread blocks, the rate table, the record, and the failure paths.
 #include "stream/stream_controller.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@
 #include "app/headless_host.h"
 #include "app/processor_info.h"
 #include "app/thread.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -70,21 +70,6 @@ TEST(StreamThreads, FirstEightThreadsEachGetAProcessorOfTheirOwnCoreTheRestAreUn
     }
 }
 
-TEST(StreamScore, ReferenceRatesScoreOneThousandAndMissingFormsNeverCount) {
-    stream::RateTable refs{};
-    const double r[4] = {3595.75, 3572.05, 3460.89, 3442.99};
-    for (int j = 0; j < 4; ++j) refs[j] = {0.0, r[j], r[j] / 2};
-    EXPECT_FLOAT_EQ(stream::stream_score(refs), 1000.0f);
-
-    stream::RateTable none{};
-    for (auto& row : none) row = {0.0, -1.0, -1.0};
-    EXPECT_FLOAT_EQ(stream::stream_score(none), 0.0f);
-
-    stream::RateTable doubled = refs;
-    for (int j = 0; j < 4; ++j) doubled[j][2] = 2 * r[j];
-    EXPECT_FLOAT_EQ(stream::stream_score(doubled), 2000.0f);
-}
-
 stream::StreamSizes small(int threads) {
     stream::StreamSizes s;
     s.n = 512 * 8 + 21;
@@ -96,33 +81,19 @@ stream::StreamSizes small(int threads) {
 class StreamRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::console().reset();
-        app::console().set_listener([this](std::string_view t) { logged += t; });
         saved = app::processor_info();
         app::processor_info().sse2 = 1;
         runner.time_limit = 120s;
     }
-    void TearDown() override {
-        app::console().set_listener({});
-        app::processor_info() = saved;
-    }
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::size_t start = 0;
-        for (std::size_t i = 0; i + 1 < logged.size(); ++i)
-            if (logged[i] == '\r' && logged[i + 1] == '\n') {
-                out.push_back(logged.substr(start, i - start));
-                start = i + 2;
-            }
-        return out;
-    }
+    void TearDown() override { app::processor_info() = saved; }
+    std::vector<std::string> lines() const { return console.lines(); }
     int count(const std::string& prefix) const {
         const auto l = lines();
         return static_cast<int>(std::count_if(
             l.begin(), l.end(), [&](const std::string& s) { return s.rfind(prefix, 0) == 0; }));
     }
 
-    std::string logged;
+    testing_support::ConsoleCapture console;
     app::ProcessorInfo saved;
     app::HeadlessRunner runner;
 };

@@ -9,9 +9,10 @@
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
-#include "fake_runs.h"
+#include "app/headless_host.h"
 #include "suite/cli_report.h"
 #include "suite_test_support.h"
+#include "support/fake_runs.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "app/console.h"
 #include "app/files.h"
 #include "app/headless_host.h"
-#include "fake_runs.h"
 #include "suite_test_support.h"
+#include "support/fake_runs.h"
 
 namespace {
 
@@ -119,6 +119,30 @@ TEST(ResultsFile, SuiteRunWritesOneFileStampedWithItsStart) {
     EXPECT_EQ(doc["caches"]["levels"], 2);
     EXPECT_EQ(doc["cipher"]["status"], "stopped");
     EXPECT_EQ(doc["md"]["status"], "skipped");
+    // The caches appear once, in their own section.
+    EXPECT_FALSE(doc["memory"].contains("caches"));
+    // Provenance: the program, the console log and the load at start and end.
+    const nlohmann::json& p = doc["provenance"];
+    EXPECT_EQ(p["program_version"], "2.0");
+    EXPECT_TRUE(p["source_revision"].is_string());
+    EXPECT_EQ(p["compiler"], doc["compiler"]);
+    EXPECT_TRUE(p["load_average_start"].is_number());
+    EXPECT_TRUE(p["load_average_end"].is_number());
+    EXPECT_EQ(p["console_log"], "unknown");  // no log file in this test
+    for (const char* key :
+         {"os", "kernel", "cpu_model_name", "cpu_family", "cpu_model", "cpu_stepping", "microcode",
+          "cores", "threads_per_core", "smt", "scaling_governor", "boost", "memory_bytes",
+          "transparent_hugepages", "command_line"})
+        EXPECT_TRUE(p.contains(key)) << key;
+}
+
+TEST(ResultsFile, ProvenanceUnderAnEmptyRootIsUnknownNotAFailure) {
+    testing_support::TempDir dir;
+    const nlohmann::json p = suite::run_provenance_json(dir.path());
+    EXPECT_EQ(p["kernel"], "unknown");
+    EXPECT_EQ(p["cores"], "unknown");
+    EXPECT_EQ(p["load_average_end"], "unknown");
+    EXPECT_EQ(p["program_version"], "2.0");
 }
 
 }  // namespace

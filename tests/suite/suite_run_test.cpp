@@ -9,9 +9,10 @@
 #include "app/benchmark_codes.h"
 #include "app/console.h"
 #include "app/interrupt.h"
-#include "fake_runs.h"
 #include "suite/suite_dialog.h"
 #include "suite_test_support.h"
+#include "support/fake_runs.h"
+#include "support/manual_host.h"
 
 namespace {
 
@@ -160,7 +161,7 @@ TEST_F(SuiteRun, FailedStoppedAndFigurelessRunsNeverScore) {
 
 TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
     suite_test::make_reference_decks();
-    suite_test::ManualHost host;
+    testing_support::ManualHost host;
     SuiteController dlg(runs.registry);
     dlg.inputs().md_deck = "Helium";  // ignored without an automatic run
     dlg.attach(&host);
@@ -171,7 +172,7 @@ TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
     ASSERT_EQ(runs.codes_called(), (std::vector<int>{7, 2, 6, 5}));
     EXPECT_EQ(runs.calls[1].request.deck, "Argon-Helium");
     for (const auto& c : runs.calls) EXPECT_EQ(c.request.kernel, "");
-    EXPECT_EQ(host.ended, 0);  // a manual run leaves the dialog open
+    EXPECT_FALSE(host.ended);  // a manual run leaves the dialog open
     EXPECT_FLOAT_EQ(dlg.scores().of("blas"), 1000.0f);
 
     // Pressing the button again starts a fresh run with reset scores.

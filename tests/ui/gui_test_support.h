@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/dialog_host.h"
+#include "support/wait_until.h"
 #include "ui/dialog_window.h"
 
 namespace ui_test {
@@ -22,10 +23,10 @@ struct ShownBox {
 // Every box raised through the GUI's message sink since the last clear.
 std::vector<ShownBox>& shown_boxes();
 
-// Runs the event loop until `done` holds; false after `timeout_ms` (a generous bound, never a
-// timing assertion).
+// Runs the event loop until `done` holds; false after `timeout_ms`.
 inline bool wait_until(const std::function<bool()>& done, int timeout_ms = 20000) {
-    return QTest::qWaitFor(done, timeout_ms);
+    return testing_support::wait_until(done, std::chrono::milliseconds(timeout_ms),
+                                       [] { QTest::qWait(1); });
 }
 
 // Installs a runner for one test and puts the GUI's back afterwards.

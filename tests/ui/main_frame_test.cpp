@@ -14,6 +14,7 @@
 #include "app/run_registry.h"
 #include "gui_test_support.h"
 #include "suite/suite_dialog.h"
+#include "support/fake_runner.h"
 #include "ui/console_view.h"
 #include "ui/dialog_window.h"
 #include "ui/main_frame.h"
@@ -24,20 +25,6 @@ using ui::CMainFrame;
 using ui_test::RunnerScope;
 using ui_test::shown_boxes;
 using ui_test::wait_until;
-
-// Ends every run with a fixed result and remembers what it was asked to run.
-class ScriptedRunner : public app::ModalRunner {
-  public:
-    int run_modal(app::RunController& c) override {
-        titles.push_back(c.title());
-        if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
-            automatic = s->inputs().automatic_run_requested;
-        return result;
-    }
-    int result = app::kIdCancel;
-    bool automatic = true;
-    std::vector<std::string> titles;
-};
 
 std::string console_lines() {
     return app::console().text();
@@ -84,7 +71,12 @@ TEST(CMainFrame, Timer500RefreshesTheViewAfterAWorkerLogs) {
 }
 
 TEST(CMainFrame, MenuDriversWriteTheirLinesAroundTheDialog) {
-    ScriptedRunner runner;
+    testing_support::FakeRunner runner;
+    bool automatic = true;
+    runner.on_run = [&](app::RunController& c) {
+        if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
+            automatic = s->inputs().automatic_run_requested;
+    };
     RunnerScope scope(&runner);
     CMainFrame f;
     open_over_banner(f);
@@ -94,7 +86,7 @@ TEST(CMainFrame, MenuDriversWriteTheirLinesAroundTheDialog) {
     f.command_action(CMainFrame::kIdRunAll)->trigger();
     ASSERT_EQ(runner.titles.size(), 1u);
     EXPECT_EQ(runner.titles[0], "Lumetra 2.0 Benchmark Suite");
-    EXPECT_FALSE(runner.automatic);
+    EXPECT_FALSE(automatic);
     EXPECT_EQ(console_lines(),
               "banner\r\nLumetra 2.0 Run Configuration...\x1b\x1b\r\n"
               "Finished Lumetra 2.0 Run Configuration.\x1c_\r\n");
@@ -156,19 +148,6 @@ TEST(CMainFrame, ViewMenuHidesAndShowsTheToolBar) {
     EXPECT_FALSE(tools->isVisible());
     f.command_action(CMainFrame::kIdToolbar)->trigger();
     EXPECT_TRUE(tools->isVisible());
-}
-
-TEST(CMainFrame, AboutBoxShowsTheProgramAndCloses) {
-    CMainFrame f;
-    QString title;
-    QTimer::singleShot(50, [&] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            title = w->windowTitle();
-            w->close();
-        }
-    });
-    f.command_action(CMainFrame::kIdAbout)->trigger();
-    EXPECT_EQ(title, QStringLiteral("About Lumetra 2.0"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/console.h"
 #include "app/startup.h"
 #include "gui_test_support.h"
+#include "support/german_locale.h"
 #include "support/temp_dir.h"
 #include "ui/console_view.h"
 #include "ui/gui_startup.h"
@@ -79,15 +80,7 @@ TEST(GuiStartup, AutomateWithAnEmptyQueueRunsAnEmptySuiteAndCloses) {
     EXPECT_FALSE(frame->timer_active(500));
 }
 
-// A German locale, compiled into the test's own folder when the system has none installed.
-bool use_german_locale(const std::filesystem::path& dir) {
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) return true;
-    const std::string cmd =
-        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return false;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-}
+using testing_support::use_german_locale;
 
 TEST(GuiStartup, GermanLocalePrintsTheSameLinesAsTheCommandLineProgram) {
     TempDir dir;

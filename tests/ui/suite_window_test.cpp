@@ -19,6 +19,7 @@
 #include "gui_test_support.h"
 #include "suite/profile.h"
 #include "suite/score_panel.h"
+#include "support/fake_runner.h"
 #include "support/temp_dir.h"
 #include "ui/dialog_window.h"
 #include "ui/gui_message_sink.h"
@@ -34,23 +35,17 @@ using testing_support::TempDir;
 using ui_test::RunnerScope;
 using ui_test::wait_until;
 
-// Stands in for every benchmark dialog: the run "completes" with a fixed headline at once.
-class InstantRuns : public app::ModalRunner {
-  public:
-    int run_modal(app::RunController& c) override {
-        titles.push_back(c.title());
+using testing_support::write_file;
+
+testing_support::FakeRunner completing_runner(double headline) {
+    testing_support::FakeRunner r;
+    r.result = app::kIdOk;
+    r.on_run = [headline](app::RunController& c) {
         c.record().begin();
         c.record().set_headline("rate", headline);
         c.record().complete();
-        return app::kIdOk;
-    }
-    double headline = 112.51;  // the reference cipher rate: a sub-score of 1000
-    std::vector<std::string> titles;
-};
-
-void write_file(const std::filesystem::path& p, const std::string& text) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p) << text;
+    };
+    return r;
 }
 
 QRgb pixel(ui::ScorePanel* panel, int x, int y) {
@@ -68,7 +63,9 @@ class SuiteWindowTest : public ::testing::Test {
     }
     TempDir dir;
     ScopedCwd cwd{dir.path()};
-    InstantRuns runs;
+    // Every benchmark dialog "completes" at once at the reference cipher rate (a sub-score of
+    // 1000).
+    testing_support::FakeRunner runs = completing_runner(112.51);
     RunnerScope scope{&runs};
     suite::SuiteController controller{app::run_registry()};
 };

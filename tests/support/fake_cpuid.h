@@ -1,6 +1,8 @@
-// Recorded CPUID answers: a map from (leaf, subleaf) to registers; unknown leaves read 0.
+// Recorded CPUID answers: a map from (leaf, subleaf) to registers; unknown leaves read 0, and
+// XGETBV reads `xcr0`.
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <utility>
 
@@ -20,8 +22,21 @@ class FakeCpuid final : public app::CpuidSource {
         regs[{leaf, subleaf}] = {eax, ebx, ecx, edx};
     }
 
+    uint64_t xgetbv(uint32_t) override { return xcr0; }
+    // The brand text as the three brand leaves return it.
+    void set_brand(const char* text) {
+        char buf[48] = {};
+        std::strncpy(buf, text, sizeof buf);
+        for (uint32_t i = 0; i < 3; ++i) {
+            app::CpuidRegs r;
+            std::memcpy(&r, buf + 16 * i, 16);
+            regs[{0x80000002u + i, 0}] = r;
+        }
+    }
+
     std::map<std::pair<uint32_t, uint32_t>, app::CpuidRegs> regs;
     std::map<uint32_t, int> queries;
+    uint64_t xcr0 = 0;
 };
 
 // This machine (AMD EPYC): 32 KB 8-way data, 64 KB 4-way code, 512 KB L2 (code 6), 64-byte lines.

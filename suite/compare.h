@@ -1,0 +1,28 @@
+// Two results files side by side: sub-scores and headline figures with the ratio NEW/OLD,
+// flags where a difference exceeds the larger spread of repeated runs, and warnings where the
+// two were measured under different conditions (processor, kernel, governor, compiler) or by
+// different program versions.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace suite {
+
+// Reads a results file; false with a message naming the file when it is missing, unreadable,
+// truncated, not JSON or not a Lumetra results file.
+bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error);
+
+// The comparison table and its warnings.
+std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json& new_doc,
+                            const std::string& old_name = "OLD",
+                            const std::string& new_name = "NEW");
+
+// lumetra2-cli --compare OLD NEW: the table on `out`, or the message on `err` and exit status 2.
+int run_compare_for_cli(const std::filesystem::path& old_path,
+                        const std::filesystem::path& new_path, std::FILE* out, std::FILE* err);
+
+}  // namespace suite

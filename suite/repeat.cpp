@@ -1,0 +1,247 @@
+#include "suite/repeat.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <memory>
+
+#include "app/benchmarks.h"
+#include "app/format.h"
+#include "app/interrupt.h"
+#include "app/processor_info.h"
+#include "app/provenance.h"
+#include "suite/active_run.h"
+#include "suite/cli_report.h"
+#include "suite/results_file.h"
+#include "suite/scores.h"
+
+namespace suite {
+namespace {
+
+// The headline figures a step offers: its record's headline and, for memory, the latency.
+std::vector<std::pair<std::string, double>> step_figures(const StepOutcome& st) {
+    std::vector<std::pair<std::string, double>> out;
+    if (!st.ok) return out;
+    const std::string name = st.record.headline_name();
+    out.emplace_back(name.empty() ? std::string("headline") : name, st.record.headline());
+    if (st.key == "memory") {
+        const nlohmann::json lat = st.record.figure("latency_ns");
+        if (lat.is_number()) out.emplace_back("latency_ns", lat.get<double>());
+    }
+    return out;
+}
+
+const FigureSpread* find_figure(const std::vector<FigureSpread>& figures, std::string_view step,
+                                std::string_view name = {}) {
+    for (const FigureSpread& f : figures) {
+        if (f.id.compare(0, step.size(), step) != 0 || f.id.size() <= step.size() ||
+            f.id[step.size()] != '.')
+            continue;
+        if (name.empty() || f.id.substr(step.size() + 1) == name) return &f;
+    }
+    return nullptr;
+}
+
+bool measured_in_every_run(const std::vector<HandOverResult>& runs, std::string_view key) {
+    for (const HandOverResult& r : runs)
+        if (!(r.scores.of(key) > 0.0f)) return false;
+    return !runs.empty();
+}
+
+std::string load_text(double load) {
+    return load >= 0.0 ? app::strprintf("%.2f", load) : std::string(app::kUnknown);
+}
+
+}  // namespace
+
+Spread spread_of(std::vector<double> v) {
+    Spread s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    s.min = v.front();
+    s.max = v.back();
+    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+    double sum = 0;
+    for (double x : v) sum += x;
+    s.mean = sum / double(n);
+    if (n > 1 && s.mean != 0.0) {
+        double ss = 0;
+        for (double x : v) ss += (x - s.mean) * (x - s.mean);
+        s.cv_percent = std::sqrt(ss / double(n - 1)) / std::fabs(s.mean) * 100.0;
+    }
+    return s;
+}
+
+std::vector<FigureSpread> figure_spreads(const std::vector<HandOverResult>& runs) {
+    std::vector<FigureSpread> out;
+    if (runs.empty()) return out;
+    // The first run names the figures; every other run must have each of them.
+    for (const StepOutcome& st : runs.front().steps) {
+        for (const auto& [name, value] : step_figures(st)) {
+            FigureSpread f;
+            f.id = st.key + "." + name;
+            f.label = st.name + ": " + name;
+            for (const HandOverResult& r : runs) {
+                for (const StepOutcome& other : r.steps) {
+                    if (other.key != st.key) continue;
+                    for (const auto& [n2, v2] : step_figures(other))
+                        if (n2 == name) f.values.push_back(v2);
+                }
+            }
+            if (f.values.size() != runs.size()) continue;
+            f.spread = spread_of(f.values);
+            out.push_back(std::move(f));
+        }
+    }
+    return out;
+}
+
+SubScores median_subscores(const std::vector<HandOverResult>& runs,
+                           const std::vector<FigureSpread>& figures) {
+    SubScores s;
+    auto median = [&](std::string_view step, std::string_view name = {}) -> double {
+        const FigureSpread* f = find_figure(figures, step, name);
+        return f ? f->spread.median : 0.0;
+    };
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        if (!measured_in_every_run(runs, g.key)) continue;
+        float& out = s.of(g.key);
+        if (g.key == "memory") {
+            out = memory_subscore(float(median("memory", "bandwidth_mbs")),
+                                  float(median("memory", "latency_ns")));
+        } else if (g.key == "stream") {
+            out = float(median("stream"));
+        } else if (g.key == "md") {
+            out = md_subscore(float(median("md")));
+        } else if (g.key == "orbitra") {
+            out = orbitra_subscore(float(median("orbitra")));
+        } else if (g.key == "cipher") {
+            out = cipher_subscore(median("cipher"));
+        } else if (g.key == "blas") {
+            out = blas_subscore(float(median("sgemm")), float(median("dgemm")));
+        }
+        if (!(out > 0.0f) || !std::isfinite(out)) out = kNotMeasured;
+    }
+    return s;
+}
+
+std::string spread_report(const std::vector<FigureSpread>& figures, int runs, double load_start,
+                          double load_end) {
+    std::string out = app::strprintf("Spread over %d runs (min / median / max, CV):\n", runs);
+    if (figures.empty()) out += "  no figure was produced by every run\n";
+    int unsteady = 0;
+    for (const FigureSpread& f : figures) {
+        const Spread& s = f.spread;
+        out += app::strprintf("  %-36s %12.2f %12.2f %12.2f  CV %6.2f%%", f.label.c_str(), s.min,
+                              s.median, s.max, s.cv_percent);
+        if (s.cv_percent > kUnsteadyCvPercent) {
+            out += "  UNSTEADY";
+            ++unsteady;
+        }
+        out += "\n";
+    }
+    if (unsteady > 0)
+        out += app::strprintf(
+            "  %d figure(s) vary by more than %.0f%%: 1-minute load average %s at start, %s at "
+            "end\n",
+            unsteady, kUnsteadyCvPercent, load_text(load_start).c_str(),
+            load_text(load_end).c_str());
+    return out;
+}
+
+nlohmann::json repeat_json(const std::vector<HandOverResult>& runs,
+                           const std::vector<FigureSpread>& figures) {
+    nlohmann::json j;
+    j["count"] = runs.size();
+    nlohmann::json list = nlohmann::json::array();
+    for (const HandOverResult& r : runs) {
+        nlohmann::json run;
+        nlohmann::json scores = nlohmann::json::object();
+        for (const app::ScoreGroup& g : app::score_groups()) {
+            const float v = r.scores.of(g.key);
+            scores[std::string(g.key)] = std::isfinite(v) ? double(v) : double(kNotMeasured);
+        }
+        run["subscores"] = scores;
+        for (const StepOutcome& st : r.steps) {
+            nlohmann::json section;
+            if (st.ran) {
+                section = st.record.to_json();
+                // Tables and caches are in the document's own sections already.
+                if (section.is_object()) section.erase("caches");
+            } else {
+                section["status"] = "skipped";
+            }
+            if (!st.ok) section["error"] = st.error.empty() ? std::string("failed") : st.error;
+            run[st.key] = std::move(section);
+        }
+        list.push_back(std::move(run));
+    }
+    j["runs"] = std::move(list);
+    nlohmann::json spread = nlohmann::json::object();
+    for (const FigureSpread& f : figures)
+        spread[f.id] = {{"label", f.label},    {"values", f.values},
+                        {"min", f.spread.min}, {"median", f.spread.median},
+                        {"max", f.spread.max}, {"cv_percent", f.spread.cv_percent}};
+    j["spread"] = std::move(spread);
+    return j;
+}
+
+int run_queue_repeated_for_cli(const app::CommandLine& cl, const app::RunRegistry& registry,
+                               app::ModalRunner& runner, int count, std::FILE* report_out,
+                               std::FILE* progress_out) {
+    if (count <= 1 || cl.errors > 0 || !cl.start_pending)
+        return run_queue_for_cli(cl, registry, runner, report_out, progress_out);
+    const auto started = std::chrono::system_clock::now();
+    std::vector<HandOverResult> runs;
+    double load_start = -1.0;
+    bool all_ok = true;
+    for (int i = 0; i < count; ++i) {
+        ActiveRun active;
+        HandOverOptions options;
+        options.end_when_run_over = true;
+        options.active = &active;
+        options.write_results = false;
+        {
+            std::unique_ptr<ProgressLine> progress;
+            if (progress_out) progress = std::make_unique<ProgressLine>(active, progress_out);
+            runs.push_back(run_configuration(cl, registry, runner, options));
+        }
+        if (i == 0) load_start = app::load_at_run_start();
+        all_ok = all_ok && runs.back().all_ok;
+        // A run that could not start at all would fail the same way every time; an interrupt
+        // stops the runs that are left too.
+        if (!runs.back().suite_ran || app::interrupt_requested()) break;
+    }
+
+    const std::vector<FigureSpread> figures = figure_spreads(runs);
+    HandOverResult summary = runs.back();
+    summary.scores = median_subscores(runs, figures);
+    summary.all_ok = all_ok;
+    summary.results_error.clear();
+    summary.results_file.clear();
+    nlohmann::json doc =
+        results_json(summary.scores, summary.steps, app::processor_info(), started);
+    const double load_end = app::load_average_1min();
+    if (load_start >= 0.0) doc["provenance"]["load_average_start"] = load_start;
+    doc["interrupted"] = app::interrupt_requested();
+    doc["repeat"] = repeat_json(runs, figures);
+    if (summary.suite_ran) {
+        summary.results_file = write_results_file(".", started, doc, &summary.results_error);
+        if (summary.results_file.empty()) summary.all_ok = false;
+    }
+    if (report_out) {
+        std::string text =
+            spread_report(figures, static_cast<int>(runs.size()), load_start, load_end);
+        text += "Sub-scores from the medians:\n";
+        std::string scores = final_report(summary);
+        // final_report opens with its own heading line; the medians' heading replaces it.
+        const auto nl = scores.find('\n');
+        text += nl == std::string::npos ? scores : scores.substr(nl + 1);
+        std::fputs(text.c_str(), report_out);
+        std::fflush(report_out);
+    }
+    return exit_status(cl, &summary);
+}
+
+}  // namespace suite

@@ -1,0 +1,85 @@
+// The working directory of an installed program: the current one when it holds data, else the
+// per-user one seeded from the installed data without overwriting the user's own files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "app/data_dir.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void put(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class DataDir : public ::testing::Test {
+  protected:
+    testing_support::TempDir tmp;
+    fs::path installed = tmp.path() / "share/lumetra2";
+    fs::path user = tmp.path() / "home/.local/share/lumetra2";
+    fs::path cwd = tmp.path() / "somewhere";
+    void SetUp() override {
+        put(installed / "MD/Argon-Helium.in", "reference deck\n");
+        put(installed / "Input Files/Ag.in", "silver\n");
+        put(installed / "Profiles/Reference.txt", "profile\n");
+        fs::create_directories(cwd);
+    }
+};
+
+TEST_F(DataDir, EmptyDirectoryWorksInTheSeededUserDirectory) {
+    std::string error;
+    EXPECT_EQ(app::choose_working_directory(cwd, installed, user, &error), user) << error;
+    EXPECT_EQ(read(user / "MD/Argon-Helium.in"), "reference deck\n");
+    EXPECT_EQ(read(user / "Input Files/Ag.in"), "silver\n");
+    EXPECT_EQ(read(user / "Profiles/Reference.txt"), "profile\n");
+    // The installed folder itself is never the working directory.
+    EXPECT_EQ(app::choose_working_directory(installed, installed, user, &error), user);
+}
+
+TEST_F(DataDir, UsersOwnFilesAreKeptAndDataHereStaysHere) {
+    put(user / "MD/Argon-Helium.in", "edited by the user\n");
+    std::string error;
+    ASSERT_TRUE(app::seed_directory(installed, user, &error)) << error;
+    EXPECT_EQ(read(user / "MD/Argon-Helium.in"), "edited by the user\n");
+    EXPECT_EQ(read(user / "Input Files/Ag.in"), "silver\n");
+
+    put(cwd / "MD/Mine.in", "x");
+    EXPECT_EQ(app::choose_working_directory(cwd, installed, user, &error), cwd);
+    // Nothing installed: the program stays where it was started, as before.
+    const fs::path elsewhere = tmp.path() / "empty";
+    fs::create_directories(elsewhere);
+    EXPECT_EQ(app::choose_working_directory(elsewhere, tmp.path() / "none", user, &error),
+              elsewhere);
+    // No home to seed into: refused with a reason.
+    EXPECT_TRUE(app::choose_working_directory(elsewhere, installed, {}, &error).empty());
+    EXPECT_NE(error.find("HOME"), std::string::npos);
+}
+
+TEST_F(DataDir, UserDirectoryFollowsXdgThenHome) {
+    const char* old_xdg = std::getenv("XDG_DATA_HOME");
+    const std::string saved = old_xdg ? old_xdg : "";
+    const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("XDG_DATA_HOME", "/x/data", 1);
+    EXPECT_EQ(app::user_data_directory(), fs::path("/x/data/lumetra2"));
+    ::setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(app::user_data_directory(), fs::path("/home/u/.local/share/lumetra2"));
+    if (old_xdg)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", saved_home.c_str(), 1);
+}
+
+}  // namespace
