@@ -6,6 +6,7 @@
 
 #include "atom/virial_graph.h"
 #include "ui/fonts.h"
+#include "ui/sunken_edge.h"
 
 namespace ui {
 namespace {
@@ -13,28 +14,12 @@ namespace {
 // The white area holds every pixel of the mapping (y up to 297) and the 2-pixel pen.
 constexpr int kAreaWidth = atom::kVirialBoxWidth + 2;
 constexpr int kAreaHeight = atom::kVirialBoxHeight + 4;
-constexpr int kEdge = 2;
+constexpr int kEdge = kSunkenEdge;
 // The box sits this far below the widget's top: the group box's title is above it already.
 constexpr int kTopMargin = 6;
 
 const QString kUpper = QStringLiteral("Virial");
 const QString kLower = QStringLiteral("Factor");
-
-void sunken_edge(QPainter& p, const QRect& area) {
-    const QRect outer = area.adjusted(-kEdge, -kEdge, kEdge - 1, kEdge - 1);
-    p.setPen(QColor(160, 160, 160));
-    p.drawLine(outer.topLeft(), outer.topRight());
-    p.drawLine(outer.topLeft(), outer.bottomLeft());
-    p.setPen(QColor(105, 105, 105));
-    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.topRight() + QPoint(-1, 1));
-    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.bottomLeft() + QPoint(1, -1));
-    p.setPen(QColor(255, 255, 255));
-    p.drawLine(outer.bottomLeft(), outer.bottomRight());
-    p.drawLine(outer.topRight(), outer.bottomRight());
-    p.setPen(QColor(227, 227, 227));
-    p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
-    p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
-}
 
 int caption_width(const QFontMetrics& fm) {
     int w = 0;
@@ -72,7 +57,7 @@ void paint_virial_graph(QImage& image, const VirialGraphLayout& l, const QFont& 
     p.translate(l.origin);
     const QRect area(atom::kVirialBoxLeft, atom::kVirialBoxTop, kAreaWidth, kAreaHeight);
     p.fillRect(area, Qt::white);
-    sunken_edge(p, area);
+    draw_sunken_edge(p, area);
 
     // The captions: one letter per line left of the box, "SCF iteration" below it.
     p.setPen(Qt::black);
