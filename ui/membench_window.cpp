@@ -195,15 +195,7 @@ void CMemBenchDlg::update_display() {
 }
 
 void register_membench_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* m = dynamic_cast<membench::MemBenchController*>(&c))
-                return std::make_unique<CMemBenchDlg>(*m, parent);
-            return nullptr;
-        });
+    register_window_for<membench::MemBenchController, CMemBenchDlg>();
 }
 
 }  // namespace ui

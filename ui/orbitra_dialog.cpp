@@ -370,15 +370,7 @@ void OrbitraDialog::update_display() {
 }
 
 void register_orbitra_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* o = dynamic_cast<atom::OrbitraController*>(&c))
-                return std::make_unique<OrbitraDialog>(*o, parent);
-            return nullptr;
-        });
+    register_window_for<atom::OrbitraController, OrbitraDialog>();
 }
 
 }  // namespace ui
