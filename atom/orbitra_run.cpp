@@ -17,12 +17,17 @@ namespace {
 std::string list_text(const std::vector<std::string>& list, double value) {
     for (const std::string& e : list)
         if (std::strtod(e.c_str(), nullptr) == value) return e;
-    return app::strprintf("%g", value);
+    return app::strprintf("%.15g", value);
 }
 
 double list_value(const std::vector<std::string>& list, const std::string& text, double other) {
     for (const std::string& e : list)
         if (e == text) return std::strtod(e.c_str(), nullptr);
+    // A deck's own value that no entry holds is shown in the list as it is and runs as shown;
+    // the deck check refuses it if it is out of range.
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (!text.empty() && end && *end == '\0' && std::isfinite(v) && v > 0.0) return v;
     return other;
 }
 
@@ -165,26 +170,34 @@ void OrbitraController::read_grid_values() {
     std::string text, error;
     AtomDeck deck;
     if (!read_text_file(atoms[static_cast<std::size_t>(atom_index)].path, text, error) ||
-        !parse_atom_deck_grid(text, deck, error))
+        !parse_atom_deck_grid(text, deck, error)) {
+        // No grid to show: the lists must not keep another deck's values.
+        points_text.clear();
+        rinit_text.clear();
+        rfinal_text.clear();
         return;
+    }
     points_text = list_text(kPointsList, deck.points);
     rinit_text = list_text(kRinitList, deck.rinit);
     rfinal_text = list_text(kRfinalList, deck.rfinal);
 }
 
 void OrbitraController::select_atom(int index) {
+    // The deck and its grid cannot change under a running calculation.
+    if (running) return;
     if (index < 0 || index >= static_cast<int>(atoms.size())) return;
     atom_index = index;
     read_grid_values();
 }
 
 void OrbitraController::select_default_sim() {
-    if (default_mode) return;
+    if (default_mode || running) return;
     default_mode = true;
     read_grid_values();
 }
 
 void OrbitraController::select_user_defined() {
+    if (running) return;
     default_mode = false;
 }
 

@@ -110,4 +110,17 @@ std::string cache_text(const std::string& detected) {
     return detected.empty() ? "Not detected" : detected;
 }
 
+std::string random_latency_text(const nlohmann::json& rows) {
+    if (!rows.is_array() || rows.empty()) return {};
+    std::string out = "Random access latency";
+    for (const nlohmann::json& r : rows) {
+        if (!r.is_object() || !r.contains("bytes") || !r["bytes"].is_number_integer()) continue;
+        const long long bytes = r["bytes"].get<long long>();
+        if (bytes < 0) continue;
+        const double ns = r.value("ns", 0.0), cycles = r.value("cycles", 0.0);
+        out += app::strprintf("\n%8lld KB %9.2f ns %8.1f cycles", bytes / 1024, ns, cycles);
+    }
+    return out;
+}
+
 }  // namespace membench

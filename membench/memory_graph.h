@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/gradient_bar.h"
 #include "membench/memory_run.h"
 
@@ -77,5 +79,9 @@ std::vector<MemoryBar> method_bars(const MemoryResults& r, int selection,
 
 // A cache text of the detection, or a word that says it found nothing.
 std::string cache_text(const std::string& detected);
+
+// The dialog's small table of the random chase (a run record's "random_latency" figure): a
+// heading and one "%8lld KB %9.2f ns %8.1f cycles" row per region; empty without rows.
+std::string random_latency_text(const nlohmann::json& rows);
 
 }  // namespace membench

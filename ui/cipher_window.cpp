@@ -61,15 +61,7 @@ void CCipherDlg::update_display() {
 }
 
 void register_cipher_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* r = dynamic_cast<cipher::CipherController*>(&c))
-                return std::make_unique<CCipherDlg>(*r, parent);
-            return nullptr;
-        });
+    register_window_for<cipher::CipherController, CCipherDlg>();
 }
 
 }  // namespace ui

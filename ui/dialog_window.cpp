@@ -24,7 +24,11 @@ class ProgressBox : public QDialog {
         setWindowTitle(qs(text.title));
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         auto* layout = new QVBoxLayout(this);
-        for (const std::string& line : text.lines) layout->addWidget(new QLabel(qs(line), this));
+        for (const std::string& line : text.lines) {
+            auto* label = new QLabel(qs(line), this);
+            label->setAlignment(Qt::AlignHCenter);
+            layout->addWidget(label);
+        }
         setModal(true);
     }
     void reject() override {}

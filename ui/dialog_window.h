@@ -90,6 +90,20 @@ class GuiModalRunner : public app::ModalRunner {
 
 // The program's runner; install_gui_modal_runner() makes it app::modal_runner().
 GuiModalRunner& gui_modal_runner();
+
+// Registers (once) the window a controller class is shown with.
+template <class Controller, class Window>
+void register_window_for() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    gui_modal_runner().add_factory(
+        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
+            if (auto* typed = dynamic_cast<Controller*>(&c))
+                return std::make_unique<Window>(*typed, parent);
+            return nullptr;
+        });
+}
 void install_gui_modal_runner();
 
 }  // namespace ui

@@ -283,4 +283,14 @@ void Camera::apply() const {
     glTranslatef(-x, -y, -z);
 }
 
+void follow_focus_full_screen(QWidget& view, bool full_screen, bool& activated_once) {
+    if (!full_screen) return;
+    if (!view.isActiveWindow()) {
+        view.showMinimized();
+    } else if (activated_once && !view.isFullScreen()) {
+        view.showFullScreen();
+    }
+    if (view.isActiveWindow()) activated_once = true;
+}
+
 }  // namespace ui::gl

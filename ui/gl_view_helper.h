@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <QSurfaceFormat>
+#include <QWidget>
 
 namespace ui::gl {
 
@@ -72,5 +73,9 @@ struct Camera {
     // Rotation and translation of the scene for this camera.
     void apply() const;
 };
+
+// A full-screen view steps aside (minimises) when another window takes the focus and comes
+// back full screen when it gets it again. Call from changeEvent on ActivationChange.
+void follow_focus_full_screen(QWidget& view, bool full_screen, bool& activated_once);
 
 }  // namespace ui::gl

@@ -12,6 +12,7 @@
 #include "ui/matrix_window.h"
 #include "ui/md_dialog.h"
 #include "ui/membench_window.h"
+#include "ui/orbitra_dialog.h"
 #include "ui/stream_window.h"
 #include "ui/suite_window.h"
 
@@ -38,6 +39,7 @@ void init_application() {
     register_matrix_window();
     register_cipher_window();
     register_md_window();
+    register_orbitra_window();
 }
 
 void shutdown_application() {

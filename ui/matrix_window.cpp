@@ -306,15 +306,7 @@ void CMatrixDlg::update_display() {
 }
 
 void register_matrix_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* m = dynamic_cast<blas::MatrixController*>(&c))
-                return std::make_unique<CMatrixDlg>(*m, parent);
-            return nullptr;
-        });
+    register_window_for<blas::MatrixController, CMatrixDlg>();
 }
 
 }  // namespace ui

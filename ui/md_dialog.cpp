@@ -464,15 +464,7 @@ void MdDialog::refresh(bool force) {
 }
 
 void register_md_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* m = dynamic_cast<md::MdController*>(&c))
-                return std::make_unique<MdDialog>(*m, parent);
-            return nullptr;
-        });
+    register_window_for<md::MdController, MdDialog>();
 }
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 
 #include "md/energy_graph.h"
 #include "ui/fonts.h"
+#include "ui/sunken_edge.h"
 
 namespace ui {
 namespace {
@@ -15,28 +16,12 @@ namespace {
 // The white area holds every point of the mapping (top + 1 .. top + 156) and the 2-pixel pen.
 constexpr int kAreaWidth = md::kGraphWidth + 2;
 constexpr int kAreaHeight = md::kGraphHeight + 3;
-constexpr int kEdge = 2;  // the sunken edge around a plot
+constexpr int kEdge = kSunkenEdge;
 const QColor kKineticPen(0, 140, 0);
 const QColor kPotentialPen(0, 0, 255);
 
 const QString kKineticCaption = QStringLiteral("Kinetic E");
 const QString kPotentialCaption = QStringLiteral("Potential E");
-
-void sunken_edge(QPainter& p, const QRect& area) {
-    const QRect outer = area.adjusted(-kEdge, -kEdge, kEdge - 1, kEdge - 1);
-    p.setPen(QColor(160, 160, 160));
-    p.drawLine(outer.topLeft(), outer.topRight());
-    p.drawLine(outer.topLeft(), outer.bottomLeft());
-    p.setPen(QColor(105, 105, 105));
-    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.topRight() + QPoint(-1, 1));
-    p.drawLine(outer.topLeft() + QPoint(1, 1), outer.bottomLeft() + QPoint(1, -1));
-    p.setPen(QColor(255, 255, 255));
-    p.drawLine(outer.bottomLeft(), outer.bottomRight());
-    p.drawLine(outer.topRight(), outer.bottomRight());
-    p.setPen(QColor(227, 227, 227));
-    p.drawLine(outer.bottomLeft() + QPoint(1, -1), outer.bottomRight() + QPoint(-1, -1));
-    p.drawLine(outer.topRight() + QPoint(-1, 1), outer.bottomRight() + QPoint(-1, -1));
-}
 
 void vertical_caption(QPainter& p, const QString& text, int x, int top, int width,
                       int line_height) {
@@ -50,7 +35,7 @@ void vertical_caption(QPainter& p, const QString& text, int x, int top, int widt
 void plot(QPainter& p, QPoint origin, const double* history, int32_t count, const QColor& pen) {
     const QRect area(origin, QSize(kAreaWidth, kAreaHeight));
     p.fillRect(area, Qt::white);
-    sunken_edge(p, area);
+    draw_sunken_edge(p, area);
     if (!history || count <= 0) return;
     const auto points = md::graph_polyline(history, count, origin.x(), origin.y());
     QPolygon line;

@@ -221,14 +221,8 @@ void MdViewWindow::closeEvent(QCloseEvent* event) {
 
 void MdViewWindow::changeEvent(QEvent* event) {
     QOpenGLWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !full_screen_) return;
-    // A full-screen view steps aside when another window takes the focus.
-    if (!isActiveWindow()) {
-        showMinimized();
-    } else if (activated_once_ && !isFullScreen()) {
-        showFullScreen();
-    }
-    if (isActiveWindow()) activated_once_ = true;
+    if (event->type() == QEvent::ActivationChange)
+        gl::follow_focus_full_screen(*this, full_screen_, activated_once_);
 }
 
 MdViewSink::MdViewSink(md::MdController& controller, QWidget* dialog)

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/processor_info.h"
+#include "membench/memory_graph.h"
 #include "ui/gradient_bars.h"
 
 namespace ui {
@@ -141,6 +142,12 @@ CMemBenchDlg::CMemBenchDlg(membench::MemBenchController& controller, QWidget* pa
     rows->addWidget(method_area, 1, Qt::AlignTop);
     areas_[kAreaMethods] = method_area;
     mlayout->addLayout(rows);
+    // Beside the documented figures: the true load-to-use latency of a random chase.
+    random_ = new QLabel(methods);
+    random_->setObjectName(QStringLiteral("random_latency"));
+    random_->setFont(QFont(QStringLiteral("Courier New"), 9));
+    random_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mlayout->addWidget(random_);
     mlayout->addStretch(1);
     main->addWidget(methods, 1);
 
@@ -183,18 +190,12 @@ void CMemBenchDlg::update_display() {
         for (const MemoryBar& b : all) bars[static_cast<std::size_t>(b.area)].push_back(b.bar);
     }
     for (std::size_t i = 0; i < bars.size(); ++i) areas_[i]->set_bars(std::move(bars[i]));
+    random_->setText(QString::fromStdString(
+        mem_.results_shown() ? random_latency_text(mem_.record().figure("random_latency")) : ""));
 }
 
 void register_membench_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* m = dynamic_cast<membench::MemBenchController*>(&c))
-                return std::make_unique<CMemBenchDlg>(*m, parent);
-            return nullptr;
-        });
+    register_window_for<membench::MemBenchController, CMemBenchDlg>();
 }
 
 }  // namespace ui

@@ -46,6 +46,7 @@ class CMemBenchDlg : public DialogWindow {
     QPushButton* analyze_ = nullptr;
     QPushButton* options_ = nullptr;
     QPushButton* ok_ = nullptr;
+    QLabel* random_ = nullptr;
     int selection_ = 0;
     int latency_step_ = membench::kLatencyBarStep;
     int method_step_ = membench::kMethodBarStep;

@@ -73,15 +73,7 @@ void CStreamDlg::update_display() {
 }
 
 void register_stream_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* s = dynamic_cast<stream::StreamController*>(&c))
-                return std::make_unique<CStreamDlg>(*s, parent);
-            return nullptr;
-        });
+    register_window_for<stream::StreamController, CStreamDlg>();
 }
 
 }  // namespace ui

@@ -216,15 +216,7 @@ bool CSuiteDlg::save_profile_as(const std::filesystem::path& typed,
 }
 
 void register_suite_window() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    gui_modal_runner().add_factory(
-        [](app::RunController& c, QWidget* parent) -> std::unique_ptr<DialogWindow> {
-            if (auto* s = dynamic_cast<suite::SuiteController*>(&c))
-                return std::make_unique<CSuiteDlg>(*s, parent);
-            return nullptr;
-        });
+    register_window_for<suite::SuiteController, CSuiteDlg>();
 }
 
 }  // namespace ui

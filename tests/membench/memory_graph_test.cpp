@@ -118,3 +118,14 @@ TEST(GradientBar, LengthsAndRampsAtTheirEnds) {
 }
 
 }  // namespace
+
+TEST(MemoryGraph, RandomLatencyTableListsEveryRegionInKilobytes) {
+    const nlohmann::json rows = {{{"bytes", 16384}, {"ns", 0.987}, {"cycles", 2.56}},
+                                 {{"bytes", 8388608}, {"ns", 299.744}, {"cycles", 778.21}}};
+    EXPECT_EQ(membench::random_latency_text(rows),
+              "Random access latency"
+              "\n      16 KB      0.99 ns      2.6 cycles"
+              "\n    8192 KB    299.74 ns    778.2 cycles");
+    EXPECT_EQ(membench::random_latency_text(nlohmann::json()), "");
+    EXPECT_EQ(membench::random_latency_text(nlohmann::json::array()), "");
+}

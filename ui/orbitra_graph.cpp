@@ -1,0 +1,118 @@
+#include "ui/orbitra_graph.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+
+#include "atom/virial_graph.h"
+#include "ui/fonts.h"
+#include "ui/sunken_edge.h"
+
+namespace ui {
+namespace {
+
+// The white area holds every pixel of the mapping (y up to 297) and the 2-pixel pen.
+constexpr int kAreaWidth = atom::kVirialBoxWidth + 2;
+constexpr int kAreaHeight = atom::kVirialBoxHeight + 4;
+constexpr int kEdge = kSunkenEdge;
+// The box sits this far below the widget's top: the group box's title is above it already.
+constexpr int kTopMargin = 6;
+
+const QString kUpper = QStringLiteral("Virial");
+const QString kLower = QStringLiteral("Factor");
+
+int caption_width(const QFontMetrics& fm) {
+    int w = 0;
+    for (const QChar c : kUpper + kLower) w = std::max(w, fm.horizontalAdvance(c));
+    return w;
+}
+
+}  // namespace
+
+QFont virial_graph_font() {
+    return fixed_pitch_font({QStringLiteral("Courier New")}, 9);
+}
+
+VirialGraphLayout virial_graph_layout(const QFont& font) {
+    const QFontMetrics fm(font);
+    VirialGraphLayout l;
+    l.line = fm.height();
+    // 9 pixels apart as drawn at 96 DPI; a larger font needs its own height.
+    l.letter_step = std::max(9, fm.ascent() + 1);
+    const int caption = caption_width(fm) + 4;
+    const int x = std::max(0, caption + kEdge - atom::kVirialBoxLeft);
+    l.origin = QPoint(x, kTopMargin + kEdge - atom::kVirialBoxTop);
+    const int captions = (static_cast<int>(kUpper.size() + kLower.size()) + 1) * l.letter_step;
+    const int box_bottom = l.origin.y() + atom::kVirialBoxTop + std::max(kAreaHeight, captions);
+    l.size = QSize(l.origin.x() + atom::kVirialBoxLeft + kAreaWidth + kEdge,
+                   box_bottom + kEdge + l.line + 2);
+    return l;
+}
+
+void paint_virial_graph(QImage& image, const VirialGraphLayout& l, const QFont& font,
+                        const double* values, int shown, const QColor& background) {
+    image.fill(background);
+    QPainter p(&image);
+    p.setFont(font);
+    p.translate(l.origin);
+    const QRect area(atom::kVirialBoxLeft, atom::kVirialBoxTop, kAreaWidth, kAreaHeight);
+    p.fillRect(area, Qt::white);
+    draw_sunken_edge(p, area);
+
+    // The captions: one letter per line left of the box, "SCF iteration" below it.
+    p.setPen(Qt::black);
+    const QFontMetrics fm(font);
+    const int cw = caption_width(fm) + 4;
+    int y = atom::kVirialBoxTop;
+    for (const QString& word : {kUpper, kLower}) {
+        for (const QChar c : word) {
+            p.drawText(QRect(area.left() - kEdge - cw, y, cw, l.line),
+                       Qt::AlignHCenter | Qt::AlignTop, QString(c));
+            y += l.letter_step;
+        }
+        y += l.letter_step;
+    }
+    p.drawText(QRect(area.left(), area.bottom() + kEdge + 1, kAreaWidth, l.line), Qt::AlignHCenter,
+               QStringLiteral("SCF iteration"));
+
+    if (!values || shown <= 0) return;
+    const auto points = atom::virial_polyline(values, shown);
+    QPolygon line;
+    for (const atom::VirialPoint& pt : points) line << QPoint(pt.x, pt.y);
+    p.save();
+    p.setClipRect(area);
+    // Straight lines at whole pixels: the known pixels stay where the mapping puts them.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kVirialPen, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.drawPolyline(line);
+    const atom::VirialRange range = atom::virial_range(values, shown);
+    const QRect text(area.left(), 36, area.width() - 3, l.line);
+    p.setPen(QColor(255, 0, 0));
+    p.drawText(text, Qt::AlignRight | Qt::AlignTop,
+               QString::fromStdString(atom::virial_max_text(range)));
+    p.setPen(QColor(0, 0, 255));
+    p.drawText(text.translated(0, l.line), Qt::AlignRight | Qt::AlignTop,
+               QString::fromStdString(atom::virial_min_text(range)));
+    p.setPen(Qt::black);
+    p.drawText(text.translated(0, 2 * l.line), Qt::AlignRight | Qt::AlignTop,
+               QString::fromStdString(atom::virial_current_text(values, shown)));
+    p.restore();
+}
+
+VirialGraph::VirialGraph(QWidget* parent)
+    : QWidget(parent), font_(virial_graph_font()), layout_(virial_graph_layout(font_)) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void VirialGraph::paintEvent(QPaintEvent* event) {
+    (void)event;
+    const std::vector<double> values = source_ ? source_() : std::vector<double>{};
+    const qreal dpr = devicePixelRatioF();
+    QImage image((QSizeF(layout_.size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    paint_virial_graph(image, layout_, font_, values.data(), static_cast<int>(values.size()),
+                       Qt::transparent);
+    QPainter(this).drawImage(0, 0, image);
+}
+
+}  // namespace ui

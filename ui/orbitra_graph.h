@@ -1,0 +1,55 @@
+// The Orbitra dialog's virial-factor graph: the plot box with its captions, the green curve of
+// the iterations shown so far and the Max / Min / Current texts. The geometry is
+// atom/virial_graph.h; this only paints, off-screen, then copies.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace ui {
+
+struct VirialGraphLayout {
+    QPoint origin;        // where the geometry's (0, 0) lies in the image
+    QSize size;           // of everything, captions included
+    int letter_step = 9;  // between the letters of the vertical caption
+    int line = 14;        // text line height
+};
+// Where everything goes for the graph's font (captions need more room at a high DPI).
+VirialGraphLayout virial_graph_layout(const QFont& font);
+
+// Paints the graph of the first `shown` entries of `values` onto `image` (filled with
+// `background`).
+void paint_virial_graph(QImage& image, const VirialGraphLayout& layout, const QFont& font,
+                        const double* values, int shown, const QColor& background);
+
+// "Courier New" 9 point.
+QFont virial_graph_font();
+
+// The curve's pen colour.
+inline const QColor kVirialPen(0, 140, 0);
+
+class VirialGraph : public QWidget {
+    Q_OBJECT
+  public:
+    explicit VirialGraph(QWidget* parent);
+    // The entries to show, asked for on every paint.
+    void set_source(std::function<std::vector<double>()> source) { source_ = std::move(source); }
+    QSize sizeHint() const override { return layout_.size; }
+    QSize minimumSizeHint() const override { return layout_.size; }
+    const VirialGraphLayout& layout_info() const { return layout_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    std::function<std::vector<double>()> source_;
+    QFont font_;
+    VirialGraphLayout layout_;
+};
+
+}  // namespace ui
