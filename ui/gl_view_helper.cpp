@@ -293,4 +293,14 @@ void follow_focus_full_screen(QWidget& view, bool full_screen, bool& activated_o
     if (view.isActiveWindow()) activated_once = true;
 }
 
+void prepare_view_window(QOpenGLWidget& view) {
+    // A window of its own that still takes input while the dialog runs modally.
+    view.setWindowFlags(Qt::Window);
+    view.setWindowTitle(QStringLiteral("OpenGL View"));
+    view.setFormat(compatibility_format());
+    view.setFocusPolicy(Qt::StrongFocus);
+    view.setAttribute(Qt::WA_DeleteOnClose, false);
+    view.setMinimumSize(64, 48);
+}
+
 }  // namespace ui::gl

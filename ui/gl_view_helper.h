@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QOpenGLWidget>
 #include <QString>
 #include <QSurfaceFormat>
 #include <QWidget>
@@ -73,6 +74,10 @@ struct Camera {
     // Rotation and translation of the scene for this camera.
     void apply() const;
 };
+
+// The set-up every view window shares: a top-level "OpenGL View" window with a compatibility
+// context that takes the keyboard while its dialog runs modally.
+void prepare_view_window(QOpenGLWidget& view);
 
 // A full-screen view steps aside (minimises) when another window takes the focus and comes
 // back full screen when it gets it again. Call from changeEvent on ActivationChange.

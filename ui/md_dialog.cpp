@@ -20,6 +20,7 @@
 #include "app/message_sink.h"
 #include "md/md_dialog_data.h"
 #include "md/mdsimstate.h"
+#include "ui/dialog_fields.h"
 #include "ui/gl_view_helper.h"
 #include "ui/md_graphs.h"
 #include "ui/md_picture.h"
@@ -42,12 +43,6 @@ constexpr int kIdProgress = 1008, kIdStatus = 1009;
 constexpr int kPictureMs = 10;   // timer 1010
 constexpr int kDisplayMs = 50;   // re-reads the controller between its own timers
 constexpr int kThrottleMs = 30;  // the 1 ms elapsed timer must not repaint every tick
-
-template <typename T>
-T* named(T* w, int id) {
-    w->setObjectName(QString::number(id));
-    return w;
-}
 
 QString temperature_text(double kelvin) {
     return QString::number(kelvin, 'g', 10);
@@ -145,11 +140,7 @@ void MdDialog::build() {
                 {kIdElapsed, "Simulation execution time", "sec"}};
     int r = 0;
     for (const auto& row : rows) {
-        auto* edit = named(new QLineEdit(stats), row.id);
-        edit->setReadOnly(true);
-        edit->setAlignment(Qt::AlignRight);
-        edit->setMinimumWidth(
-            edit->fontMetrics().horizontalAdvance(QStringLiteral("-00000.00000")) + 12);
+        QLineEdit* edit = figure_field(stats, row.id, QStringLiteral("-00000.00000"));
         sg->addWidget(new QLabel(QString::fromLatin1(row.role), stats), r, 0);
         sg->addWidget(edit, r, 1);
         sg->addWidget(new QLabel(QString::fromLatin1(row.unit), stats), r, 2);

@@ -22,13 +22,7 @@ constexpr int kTickMs = 1;  // timer 1055
 
 MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* parent)
     : QOpenGLWidget(parent), view_(view), frame_request_(frame_request) {
-    // A window of its own that still takes input while the dialog runs modally.
-    setWindowFlags(Qt::Window);
-    setWindowTitle(QStringLiteral("OpenGL View"));
-    setFormat(gl::compatibility_format());
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    setMinimumSize(64, 48);
+    gl::prepare_view_window(*this);
     connect(&tick_, &QTimer::timeout, this, &MdViewWindow::tick);
     tick_.start(kTickMs);
 }

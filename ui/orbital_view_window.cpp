@@ -26,13 +26,7 @@ float wrap_degrees(float a) {
 
 OrbitalViewWindow::OrbitalViewWindow(atom::OrbitraShared& shared, bool run_active, QWidget* parent)
     : QOpenGLWidget(parent), shared_(shared), run_active_(run_active) {
-    // A window of its own that still takes input while the dialog runs modally.
-    setWindowFlags(Qt::Window);
-    setWindowTitle(QStringLiteral("OpenGL View"));
-    setFormat(gl::compatibility_format());
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_DeleteOnClose, false);
-    setMinimumSize(64, 48);
+    gl::prepare_view_window(*this);
     rings_ = atom::build_ring_set();
     atom::tilt_ring_set(rings_, atom::kViewTiltDegrees * atom::kViewDegree);
     connect(&turn_, &QTimer::timeout, this, &OrbitalViewWindow::step);

@@ -15,6 +15,7 @@
 #include <climits>
 
 #include "app/format.h"
+#include "ui/dialog_fields.h"
 #include "ui/gl_view_helper.h"
 #include "ui/orbital_view_window.h"
 #include "ui/orbitra_graph.h"
@@ -36,12 +37,6 @@ constexpr int kThrottleMs = 30;
 
 // A deck's own grid value that no list entry holds is shown with this mark.
 const QString kDeckMark = QStringLiteral(" (deck)");
-
-template <typename T>
-T* named(T* w, int id) {
-    w->setObjectName(QString::number(id));
-    return w;
-}
 
 QComboBox* grid_list(QWidget* parent, int id, const std::vector<std::string>& items) {
     auto* list = named(new QComboBox(parent), id);
@@ -153,11 +148,7 @@ void OrbitraDialog::build() {
                 {kIdIteration, "SCF iteration"},    {kIdTime, "Simulation time"}};
     int r = 0;
     for (const auto& row : rows) {
-        auto* edit = named(new QLineEdit(stats), row.id);
-        edit->setReadOnly(true);
-        edit->setAlignment(Qt::AlignRight);
-        edit->setMinimumWidth(
-            edit->fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000000000")) + 12);
+        QLineEdit* edit = figure_field(stats, row.id, QStringLiteral("-00000.0000000000"));
         sg->addWidget(new QLabel(QString::fromLatin1(row.role), stats), r, 0);
         sg->addWidget(edit, r, 1);
         ++r;

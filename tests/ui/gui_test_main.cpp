@@ -1,34 +1,8 @@
-// The GUI tests' entry: one QApplication for the process, the program's own set-up, and a
-// message sink whose boxes are recorded instead of shown.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QThread>
-
-#include "gui_test_support.h"
-#include "ui/gui_message_sink.h"
-#include "ui/gui_startup.h"
-
-namespace ui_test {
-std::vector<ShownBox>& shown_boxes() {
-    static std::vector<ShownBox> boxes;
-    return boxes;
-}
-}  // namespace ui_test
+// The GUI tests' entry, on the offscreen platform.
+#include "gui_test_entry.h"
 
 int main(int argc, char** argv) {
     // No OpenGL here: the offscreen platform runs anywhere, with or without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication application(argc, argv);
-    ui::init_application();
-    ui::gui_message_sink()->presenter = [](const QString& text, const QString& title,
-                                           bool question) {
-        ui_test::shown_boxes().push_back(
-            {text, title, question, QThread::currentThread() == qApp->thread()});
-        return true;
-    };
-    const int rc = RUN_ALL_TESTS();
-    ui::shutdown_application();
-    return rc;
+    return ui_test::run_gui_tests(argc, argv);
 }
