@@ -171,7 +171,7 @@ void SuiteController::run_suite() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const app::BenchmarkInfo& b = rows[i];
         bool skipped = false;
-        if (panel_.selections.of(b.score_key) && panel_.selections.selected(b)) {
+        if (panel_.selections.selected(b)) {
             skipped = app::interrupt_requested();
             if (skipped)
                 interrupted_ = true;
