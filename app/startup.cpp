@@ -51,12 +51,22 @@ std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& di
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
-    const std::filesystem::path path =
-        dir / console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900, utc.tm_hour,
-                                    utc.tm_min, utc.tm_sec);
-    errno = 0;
-    if (!console().create_log_file(path))
-        console().report_log_failure(kLogOpenWarning, path, errno);
+    const std::string name = console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900,
+                                                   utc.tm_hour, utc.tm_min, utc.tm_sec);
+    // A program started in the same second as an earlier one keeps that one's log: a taken
+    // name gets "-2", "-3", ... before ".txt", as the results files do, and is never emptied.
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::filesystem::path path = dir / name;
+    for (int n = 2;; ++n) {
+        errno = 0;
+        if (console().create_log_file(path, true)) break;
+        const int err = errno;
+        if (err != EEXIST || n > 1000) {
+            console().report_log_failure(kLogOpenWarning, path, err);
+            break;
+        }
+        path = dir / strprintf("%s-%d.txt", stem.c_str(), n);
+    }
     console().changed_event().set();
     return path;
 }
