@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "app/console.h"
@@ -78,8 +79,29 @@ DirectoryLock::~DirectoryLock() {
 bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* message) {
     if (fd_ >= 0) return true;
     const std::filesystem::path path = dir / kLockFileName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return true;
+    std::error_code ec;
+    std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+    if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
+    if (ec) where = dir;
+    auto refuse = [&](int err) {
+        if (message)
+            *message = strprintf(
+                "Cannot take the lock %s in %s (%s), so another Lumetra 2.0 could write the "
+                "same files. Remove or repair the lock file, or start this one in another folder.",
+                std::string(kLockFileName).c_str(), where.string().c_str(), std::strerror(err));
+        return false;
+    };
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file this user cannot write (another user's, in a shared folder) or a directory of
+    // that name still takes a lock when opened for reading.
+    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        // No lock file, and none can be made: the folder cannot be written, so there is no
+        // output of another program to protect.
+        if (err == ENOENT) return true;
+        return refuse(err);
+    }
     int rc;
     do rc = ::flock(fd, LOCK_EX | LOCK_NB);
     while (rc != 0 && errno == EINTR);
@@ -89,17 +111,12 @@ bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* messa
     }
     const int err = errno;
     ::close(fd);
-    // A file system without locks cannot tell; going on is what the program always did.
-    if (err != EWOULDBLOCK) return true;
-    if (message) {
-        std::error_code ec;
-        std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
-        if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
+    if (err != EWOULDBLOCK) return refuse(err);
+    if (message)
         *message = strprintf(
             "Another Lumetra 2.0 is running in %s and would write the same files. Wait until "
             "it has finished, or start this one in another folder.",
-            (ec ? dir : where).string().c_str());
-    }
+            where.string().c_str());
     return false;
 }
 

@@ -60,9 +60,9 @@ class DirectoryLock {
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
-    // True when this object holds the lock of `dir`, or when `dir` cannot hold a lock file (a
-    // folder that cannot be written has no output to protect). False when another program
-    // holds it, with `message` saying so.
+    // True when this object holds the lock of `dir`, or when `dir` has no lock file and cannot
+    // hold one (a folder that cannot be written has no output to protect). False, with
+    // `message` saying why, when another program holds it or the lock cannot be taken.
     bool acquire(const std::filesystem::path& dir, std::string* message);
     bool held() const { return fd_ >= 0; }
 
