@@ -400,6 +400,29 @@ void OrbitraController::end_of_run() {
         virial = shared_.virial[static_cast<std::size_t>(shown)];
     }
     display = last;
+    if (error.empty() && !shared_.stop_request.is_set()) {
+        // A calculation whose figures overflowed measured nothing that can be scored.
+        const struct {
+            const char* name;
+            double value;
+        } figures[] = {{"time", simulation_time},           {"total energy", last.total},
+                       {"kinetic energy", last.kinetic},    {"nuclear energy", last.nuclear},
+                       {"Hartree energy", last.hartree},    {"exchange energy", last.exchange},
+                       {"potential energy", last.potential}};
+        for (const auto& f : figures)
+            if (error.empty() && !std::isfinite(f.value))
+                error = app::strprintf(
+                    "Error: Orbitra calculation of %s failed: the %s is not a "
+                    "finite number.",
+                    (atoms[static_cast<std::size_t>(atom_index)].name + ".in").c_str(), f.name);
+        for (std::size_t k = 0; error.empty() && k < eigenvalues.size(); ++k)
+            if (!std::isfinite(eigenvalues[k]))
+                error = app::strprintf(
+                    "Error: Orbitra calculation of %s failed: the eigenvalue "
+                    "of orbital %d is not a finite number.",
+                    (atoms[static_cast<std::size_t>(atom_index)].name + ".in").c_str(),
+                    static_cast<int>(k) + 1);
+    }
     if (!error.empty()) {
         // A refused deck or a failed exchange evaluation: the run ends, nothing is stored.
         status = "Status: Error";

@@ -1,5 +1,6 @@
 #include "md/md_controller.h"
 
+#include <cmath>
 #include <new>
 
 #include "app/benchmarks.h"
@@ -285,9 +286,28 @@ void MdController::finish_run() {
         return;
     }
     copy_energies();
-    status = "Status: Finished";
     run_button = "Run Benchmark";
     cancel_button = "Cancel simulation";
+    // A run whose figures overflowed measured nothing that can be scored.
+    const struct {
+        const char* name;
+        double value;
+    } figures[] = {{"time", elapsed_seconds},
+                   {"initial kinetic energy", initial_kinetic_},
+                   {"kinetic energy", kinetic_display},
+                   {"potential energy", potential_display},
+                   {"total energy", total_display}};
+    for (const auto& f : figures) {
+        if (std::isfinite(f.value)) continue;
+        close_view();
+        if (run_.sim.constructed) free_mdsimstate(run_.sim);
+        const std::string problem = std::string("the ") + f.name + " is not a finite number";
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), problem.c_str()),
+               problem);
+        return;
+    }
+    status = "Status: Finished";
     app::ConsoleLog("Completed Molecular Dynamics simulation\r\n");
     app::ConsoleLog(app::with_cursor(app::strprintf("Time: %.5f seconds", elapsed_seconds)));
     run_state_ = kStateIdle;

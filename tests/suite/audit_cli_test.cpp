@@ -37,6 +37,10 @@ Shell bash(const std::string& script) {
 
 // Decks that run in a moment.
 const std::string kTinyMd = "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT 140.0\nD 0.0001\nSteps 20\n";
+std::string md_deck(const std::string& temperature, const std::string& step) {
+    return "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT " + temperature + "\nD " + step +
+           "\nSteps 20\n";
+}
 std::string atom_deck(double z, const std::string& rinit, const std::string& rfinal,
                       const std::string& mixing) {
     return "Z " + std::to_string(z) + "\nPoints 300\nRinit " + rinit + "\nRfinal " + rfinal +
@@ -80,6 +84,31 @@ const std::vector<Row>& rows() {
          0,
          {"Cannot take the lock .lumetra2.lock", "symbolic links", "status=1"},
          {"Time:"}},
+        {"an MD time step that overflows is refused",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Bad.in", md_deck("140.0", "1e300")}},
+         "$CLI -moldyn:Bad.in -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Bad.in: time step 1e+300 is above 1."},
+         {"Completed Molecular Dynamics", "LumetraMarks"}},
+        {"an MD temperature that overflows is refused",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Hot.in", md_deck("1e200", "0.0001")}},
+         "$CLI -moldyn:Hot.in -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Hot.in: temperature 1e+200 is above 10000 K."},
+         {"LumetraMarks"}},
+        {"an Orbitra mixing ratio above 1 is refused",
+         {{"Input Files/Ag.in", kH}, {"Input Files/Mix.in", atom_deck(1, "0.001", "400", "1e300")}},
+         "$CLI -orbitra:Mix.in -automate",
+         1,
+         {"Error: Orbitra deck Mix.in refused: ratio of mixing 1e+300 is outside 0 to 1."},
+         {"LumetraMarks", "Time:"}},
+        {"an Orbitra grid beyond physical radii is refused",
+         {{"Input Files/Ag.in", kH},
+          {"Input Files/Grid.in", atom_deck(1, "1e-300", "1e300", "0.5")}},
+         "$CLI -orbitra:Grid.in -automate",
+         1,
+         {"Error: Orbitra deck Grid.in refused: r init 1e-300 and r final 1e+300 must lie within"},
+         {"LumetraMarks", "Time:"}},
     };
     return table;
 }
