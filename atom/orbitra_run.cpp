@@ -210,9 +210,17 @@ void OrbitraController::paint_dialog(bool first) {
 }
 
 void OrbitraController::start_automatic_run() {
-    const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
-        return app::iequals(a.name, deck_name);
+    auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
+        return deck_file.empty() ? app::iequals(a.name, deck_name)
+                                 : app::iequals(a.path.filename().string(), deck_file);
     });
+    if (it == atoms.end() && !deck_file.empty()) {
+        // A named file outside the list (another extension) still runs as named.
+        if (const auto found = app::find_file_nocase(deck_folder, deck_file)) {
+            atoms.push_back({app::base_name(*found), *found});
+            it = atoms.end() - 1;
+        }
+    }
     if (it != atoms.end()) {
         select_atom(static_cast<int>(it - atoms.begin()));
     } else if (deck_typed) {

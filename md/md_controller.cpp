@@ -87,9 +87,15 @@ bool MdController::prepare_settings(SimulationSettings* settings, std::string* d
         return true;
     }
     const std::string name = use_deck_name ? deck_name : kDefaultDeck;
-    const std::string shown = "MD/" + name + ".in";
+    // A file the user named is opened as named: "Argon.bak" is not "Argon.in".
+    const bool named_file = use_deck_name && !deck_file.empty();
+    const std::string shown = "MD/" + (named_file ? deck_file : name + ".in");
     *deck_label = name;
-    const auto path = find_deck(".", name);
+    std::optional<std::filesystem::path> path;
+    if (!named_file)
+        path = find_deck(".", name);
+    else if (const auto folder = app::find_file_nocase(".", "MD"))
+        path = app::find_file_nocase(*folder, deck_file);
     if (!path) {
         refuse(app::strprintf("Error: Molecular Dynamics deck %s cannot be opened.", shown.c_str()),
                "deck " + shown + " cannot be opened");
