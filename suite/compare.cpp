@@ -125,21 +125,37 @@ bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, s
         return false;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return parse_results_text(text, name, doc, error);
+}
+
+bool parse_results_text(const std::string& text, const std::string& name, nlohmann::json& doc,
+                        std::string& error) {
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         error = name + ": empty file, not a Lumetra results file";
         return false;
     }
-    doc = nlohmann::json::parse(text, nullptr, false);
+    try {
+        doc = nlohmann::json::parse(text, nullptr, false);
+    } catch (const nlohmann::json::exception&) {
+        // Not expected without exceptions asked for; a reader must never abort on its input.
+        error = name + ": not JSON";
+        return false;
+    }
     if (doc.is_discarded()) {
         // Tell a cut-off file from one that never was JSON: a valid prefix ends the input.
-        bool truncated = false;
+        bool truncated = false, out_of_range = false;
         try {
             const nlohmann::json again = nlohmann::json::parse(text);
             truncated = again.is_null();  // not reached: the text failed above
         } catch (const nlohmann::json::parse_error& e) {
             truncated = e.byte >= text.size();
+        } catch (const nlohmann::json::out_of_range&) {
+            out_of_range = true;  // 1e999, -1e400: beyond the range of a double
+        } catch (const nlohmann::json::exception&) {
         }
-        error = name + (truncated ? ": truncated (the JSON text ends early)" : ": not JSON");
+        error = name + (out_of_range ? ": a number is out of range, not a Lumetra results file"
+                        : truncated  ? ": truncated (the JSON text ends early)"
+                                     : ": not JSON");
         return false;
     }
     if (!doc.is_object() || !doc.contains("program") || !doc["program"].is_string() ||

@@ -134,6 +134,13 @@ const std::vector<Row>& rows() {
          0,
          {"status=0", "\"Z\": 2.0"},
          {"\"Z\": 1.0"}},
+        {"a number out of range in --compare is a clear error",
+         {{"a.json", "{\"x\":1e999}"}, {"b.json", "{\"x\":-1e400}"}},
+         "$CLI --compare a.json a.json; echo status=$?; $CLI --compare b.json b.json; "
+         "echo status=$?",
+         0,
+         {"a.json: a number is out of range", "b.json: a number is out of range", "status=2"},
+         {"terminate", "status=134", "status=0"}},
     };
     return table;
 }
