@@ -125,6 +125,18 @@ bool lock_working_directory(const std::filesystem::path& dir, std::string* messa
     return lock.acquire(dir, message);
 }
 
+int open_closed_standard_descriptors() {
+    int closed = 0;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free descriptor, which is this one.
+        const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got >= 0 && got != fd) ::close(got);
+        closed |= 1 << fd;
+    }
+    return closed;
+}
+
 CommandLine run_startup(std::string_view cmdline) {
     startup_banner();
     startup_detecting_line();

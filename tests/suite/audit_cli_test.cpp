@@ -141,6 +141,13 @@ const std::vector<Row>& rows() {
          0,
          {"a.json: a number is out of range", "b.json: a number is out of range", "status=2"},
          {"terminate", "status=134", "status=0"}},
+        {"a closed standard output is reported, not written into the lock",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
+         "$CLI -orbitra:H.in -automate >&-; echo status=$? >&2; wc -c < .lumetra2.lock | "
+         "sed s/^/lock=/ >&2",
+         0,
+         {"standard output could not be written", "status=1", "lock=0"},
+         {}},
     };
     return table;
 }
