@@ -229,7 +229,8 @@ void OrbitraController::start_automatic_run() {
         record().set_figure("deck", deck_name);
         const std::string& file = deck_file.empty() ? deck_name : deck_file;
         fail_before_start(app::strprintf("Error: Orbitra deck %s/%s cannot be opened.",
-                                         deck_folder.string().c_str(), file.c_str()));
+                                         deck_folder.string().c_str(),
+                                         app::printable_text(file).c_str()));
         return;
     } else {
         // The default deck is missing: the first deck of the list runs, and says so.

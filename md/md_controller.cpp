@@ -89,7 +89,7 @@ bool MdController::prepare_settings(SimulationSettings* settings, std::string* d
     const std::string name = use_deck_name ? deck_name : kDefaultDeck;
     // A file the user named is opened as named: "Argon.bak" is not "Argon.in".
     const bool named_file = use_deck_name && !deck_file.empty();
-    const std::string shown = "MD/" + (named_file ? deck_file : name + ".in");
+    const std::string shown = app::printable_text("MD/" + (named_file ? deck_file : name + ".in"));
     *deck_label = name;
     std::optional<std::filesystem::path> path;
     if (!named_file)

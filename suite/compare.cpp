@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/benchmarks.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "suite/cli_report.h"
 
@@ -29,7 +30,8 @@ std::string text_at(const nlohmann::json& doc, std::initializer_list<const char*
         if (!j->is_object() || !j->contains(key)) return "unknown";
         j = &(*j)[key];
     }
-    if (j->is_string()) return j->get<std::string>();
+    // The file's own words never reach the terminal raw.
+    if (j->is_string()) return app::printable_text(j->get<std::string>());
     if (j->is_number()) return j->dump();
     return "unknown";
 }
@@ -77,7 +79,7 @@ std::vector<Figure> figures_of(const nlohmann::json& doc) {
         if (section.contains("headline") && section["headline"].is_object()) {
             const nlohmann::json& h = section["headline"];
             const std::string name = h.contains("name") && h["name"].is_string()
-                                         ? h["name"].get<std::string>()
+                                         ? app::printable_text(h["name"].get<std::string>())
                                          : std::string("headline");
             add(key, name, number_at(h, "value"));
         }
@@ -105,7 +107,7 @@ std::string version_of(const nlohmann::json& doc) {
 }  // namespace
 
 bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error) {
-    const std::string name = path.string();
+    const std::string name = app::printable_text(path.string());
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         error = name + ": no such file";
@@ -169,8 +171,10 @@ bool parse_results_text(const std::string& text, const std::string& name, nlohma
 
 std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json& new_doc,
                             const std::string& old_name, const std::string& new_name) {
-    std::string out = "OLD: " + old_name + " (" + text_at(old_doc, {"started_utc"}) + ")\n";
-    out += "NEW: " + new_name + " (" + text_at(new_doc, {"started_utc"}) + ")\n";
+    std::string out =
+        "OLD: " + app::printable_text(old_name) + " (" + text_at(old_doc, {"started_utc"}) + ")\n";
+    out +=
+        "NEW: " + app::printable_text(new_name) + " (" + text_at(new_doc, {"started_utc"}) + ")\n";
     std::vector<std::string> only_old, only_new;
 
     out += app::strprintf("\n%-38s %14s %14s %9s\n", "Sub-score", "OLD", "NEW", "NEW/OLD");

@@ -216,7 +216,7 @@ void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
             app::ConsoleLog(kLineBreak);
             app::ConsoleLog(ref_base);
             app::ConsoleLog(kLineBreak);
-            app::ConsoleLog(inputs_.md_deck);
+            app::ConsoleLog(app::printable_text(inputs_.md_deck));
             app::ConsoleLog(kLineBreak);
             req.deck = auto_in_progress_ ? inputs_.md_deck : ref_base;
             req.deck_typed = auto_in_progress_ && inputs_.md_deck_typed;

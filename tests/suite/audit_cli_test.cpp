@@ -49,6 +49,13 @@ std::string atom_deck(double z, const std::string& rinit, const std::string& rfi
 const std::string kH = atom_deck(1, "0.001", "400", "0.5");
 const std::string kHe = atom_deck(2, "0.001", "400", "0.5");
 
+// A results file the reader accepts, with `brand` as the processor name.
+std::string results(const std::string& brand) {
+    return R"({"program":"Lumetra 2.0","build":"Build 21MAR05","started_utc":"x",)"
+           R"("processor":{"brand":")" +
+           brand + R"("},"subscores":{"md":1000.0}})";
+}
+
 struct Row {
     const char* name;
     std::vector<std::pair<std::string, std::string>> files;  // path, content
@@ -147,6 +154,14 @@ const std::vector<Row>& rows() {
          "sed s/^/lock=/ >&2",
          0,
          {"standard output could not be written", "status=1", "lock=0"},
+         {}},
+        {"--compare prints no control bytes from the files",
+         {{"o.json", results("Evil\\u001b]0;pwned\\u0007\\u001b[2J\\r\\nFake line")},
+          {"n.json", results("Plain")}},
+         "$CLI --compare o.json n.json | tr -d \"[:print:]\\n\" | wc -c | sed s/^/raw=/; "
+         "$CLI --compare o.json n.json | grep -c \"^Fake line\" | sed s/^/forged=/",
+         0,
+         {"raw=0", "forged=0"},
          {}},
     };
     return table;
