@@ -113,7 +113,10 @@ Profile parse_profile(std::string_view text) {
     if (const auto nul = desc.find('\0'); nul != std::string::npos) desc.resize(nul);
     while (!desc.empty() && (desc.back() == '\n' || desc.back() == '\r')) desc.pop_back();
     const std::size_t lead = desc.find_first_not_of(" \t");
-    p.description = lead == std::string::npos ? std::string() : desc.substr(lead);
+    // The description is shown in the score panel and printed: control bytes from the file
+    // are written out as \xNN so they can neither retitle a terminal nor forge a line.
+    p.description =
+        lead == std::string::npos ? std::string() : app::printable_text(desc.substr(lead));
 
     Scanner in(text, pos);
     int n = 0;

@@ -14,6 +14,7 @@
 #include "membench/memory_run.h"
 #include "suite/automation.h"
 #include "suite/cli_report.h"
+#include "suite/profile.h"
 #include "suite_test_support.h"
 #include "support/fake_runs.h"
 
@@ -92,6 +93,12 @@ TEST(MemoryInterrupt, AnInterruptEndsTheRunAtTheNextMeasurementWithoutFigures) {
     const std::string text = app::console().text();
     EXPECT_NE(text.find("Benchmark interrupted."), std::string::npos);
     EXPECT_EQ(text.find("L2 : Testing"), std::string::npos) << text;
+}
+
+TEST(ProfileText, ControlBytesInADescriptionAreShownEscaped) {
+    const suite::Profile p = suite::parse_profile(
+        "\n\n\n\nEvil\x1b]0;pwned\x07\x1b[2J\rFake line\n1 1000\n1 2 3 4 5 6 7\n");
+    EXPECT_EQ(p.description, "Evil\\x1B]0;pwned\\x07\\x1B[2J\\x0DFake line");
 }
 
 }  // namespace
