@@ -43,8 +43,10 @@ int main(int argc, char** argv) {
 
     // SIGINT/SIGTERM stop the run in progress and keep what was measured.
     app::install_interrupt_handlers();
-    const std::string note = app::enter_working_directory();
-    if (!note.empty()) std::fprintf(stderr, "lumetra2-cli: %s\n", note.c_str());
+    const app::WorkingDirectoryNote where = app::enter_working_directory();
+    for (const std::string& line : where.lines)
+        std::fprintf(stderr, "lumetra2-cli: %s\n", line.c_str());
+    if (!where.ok) return suite::kExitRunFailed;
     std::string busy;
     if (!app::lock_working_directory(".", &busy)) {
         std::fprintf(stderr, "Error: %s\n", busy.c_str());
