@@ -1,6 +1,11 @@
 // lumetra2: the program with its window.
 #include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 
+#include <strings.h>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -44,19 +49,62 @@ bool answer_gnu_option(int argc, char** argv) {
     return false;
 }
 
+// -automate (any case): nobody is there to close a message box.
+bool unattended(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (::strcasecmp(argv[i], "-automate") == 0) return true;
+    return false;
+}
+
+// The window icon, drawn like packaging/lumetra2.svg (the desktop entry's icon) so a panel
+// shows it without an SVG image plugin.
+QIcon program_icon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1f, 0x3b, 0x5a));
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+    const struct {
+        int x, y;
+        QRgb colour;
+    } bars[] = {{12, 38, 0x6fb3e0}, {24, 28, 0x8cc8ec}, {36, 20, 0xb5dcf4}, {48, 12, 0xf2c14e}};
+    for (const auto& bar : bars)
+        p.fillRect(QRectF(bar.x, bar.y, 8, 54 - bar.y), QColor(bar.colour));
+    QPainterPath line(QPointF(10, 34));
+    line.lineTo(28, 22);
+    line.lineTo(40, 16);
+    line.lineTo(56, 8);
+    p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(line);
+    return QIcon(pixmap);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (answer_gnu_option(argc, argv)) return 0;
     QApplication application(argc, argv);
     ui::init_application();
+    QApplication::setWindowIcon(program_icon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumetra2"));
     // An installed program started without data at hand works in the per-user directory.
-    const std::string note = app::enter_working_directory();
-    if (!note.empty()) std::fprintf(stderr, "lumetra2: %s\n", note.c_str());
+    const app::WorkingDirectoryNote where = app::enter_working_directory();
+    for (const std::string& line : where.lines)
+        std::fprintf(stderr, "lumetra2: %s\n", line.c_str());
+    if (!where.ok) {
+        ui::shutdown_application();
+        return 1;
+    }
     // A second program in this folder would write over the first one's files.
     std::string busy;
     if (!app::lock_working_directory(".", &busy)) {
-        app::message_sink().message_box(busy, "Lumetra 2.0");
+        if (unattended(argc, argv))
+            std::fprintf(stderr, "lumetra2: %s\n", busy.c_str());
+        else
+            app::message_sink().message_box(busy, "Lumetra 2.0");
         ui::shutdown_application();
         return 1;
     }
