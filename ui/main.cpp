@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
     if (answer_gnu_option(argc, argv)) return 0;
     QApplication application(argc, argv);
     ui::init_application();
+    // Unattended, nobody closes a box: messages go to stderr (the default sink) instead.
+    if (unattended(argc, argv)) app::set_message_sink(nullptr);
     QApplication::setWindowIcon(program_icon());
     QGuiApplication::setDesktopFileName(QStringLiteral("lumetra2"));
     // An installed program started without data at hand works in the per-user directory.
