@@ -116,10 +116,11 @@ void Console::report_log_failure(std::string_view warning, const std::filesystem
     std::fflush(stderr);
 }
 
-bool Console::create_log_file(const std::filesystem::path& path) {
+bool Console::create_log_file(const std::filesystem::path& path, bool exclusive) {
     std::lock_guard lock(mutex_);
+    std::FILE* f = std::fopen(path.c_str(), exclusive ? "wbx" : "wb");
+    if (!f && exclusive && errno == EEXIST) return false;
     log_path_ = path;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     const bool ok = write_text_mode(f, text_);
     return std::fclose(f) == 0 && ok;

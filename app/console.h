@@ -40,9 +40,10 @@ class Console {
     // event. A file that cannot be opened or written is reported (report_log_failure) and the
     // text is still appended.
     void log(std::string_view text);
-    // Start-up: creates (empties) the log file and writes the whole text so far.
-    // Returns false when the file could not be created.
-    bool create_log_file(const std::filesystem::path& path);
+    // Start-up: creates (empties) the log file and writes the whole text so far. With
+    // `exclusive`, a file that already exists is left alone (false, errno EEXIST) and the log
+    // path is not changed. Returns false when the file could not be created.
+    bool create_log_file(const std::filesystem::path& path, bool exclusive = false);
     std::filesystem::path log_path() const;
 
     // A log file that cannot be opened or written: the first failure of a session goes to the

@@ -172,6 +172,19 @@ std::string printable_token(std::string_view token, std::size_t max_chars) {
     return out;
 }
 
+std::string printable_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7f)
+            out += strprintf("\\x%02X", b);
+        else
+            out += c;
+    }
+    return out;
+}
+
 namespace {
 
 std::mutex g_seam_mutex;

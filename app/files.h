@@ -44,6 +44,11 @@ bool read_input_file(const std::filesystem::path& path, std::string& text, std::
 // "..."), every byte outside printable ASCII as \xNN.
 std::string printable_token(std::string_view token, std::size_t max_chars = 40);
 
+// Text taken from a file (a results file, a deck, a profile) as it may be printed: every
+// control byte (below 0x20, and 0x7F) as \xNN, so no escape sequence reaches a terminal and no
+// line break forges a line. Other bytes, UTF-8 included, are kept.
+std::string printable_text(std::string_view text);
+
 // Whether a committed file is forced to the disk (fsync) before the rename. Results and
 // profiles are; a benchmark's own logs are not, as the wait would fall into the timed part of
 // the run. Either way a full disk shows at the write or the close and leaves the old file.

@@ -20,7 +20,10 @@ struct RunRequest {
     // that was not found, the name as typed (the run refuses it); empty: the default deck.
     std::string deck;
     bool deck_typed = false;  // the user named the deck (it is never swapped for another)
-    std::string kernel;       // matrix-multiply kernel name ("COMPILER", ...); empty = default
+    // The file the user named in the deck folder ("Argon.bak", "H.v2.in"), the one that is
+    // opened; empty: the deck file of `deck`.
+    std::string deck_file;
+    std::string kernel;  // matrix-multiply kernel name ("COMPILER", ...); empty = default
 };
 
 using RunFactory = std::function<std::unique_ptr<RunController>(const RunRequest&)>;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "app/console.h"
@@ -51,12 +52,22 @@ std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& di
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
-    const std::filesystem::path path =
-        dir / console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900, utc.tm_hour,
-                                    utc.tm_min, utc.tm_sec);
-    errno = 0;
-    if (!console().create_log_file(path))
-        console().report_log_failure(kLogOpenWarning, path, errno);
+    const std::string name = console_log_file_name(utc.tm_mon + 1, utc.tm_mday, utc.tm_year + 1900,
+                                                   utc.tm_hour, utc.tm_min, utc.tm_sec);
+    // A program started in the same second as an earlier one keeps that one's log: a taken
+    // name gets "-2", "-3", ... before ".txt", as the results files do, and is never emptied.
+    const std::string stem = name.substr(0, name.size() - 4);
+    std::filesystem::path path = dir / name;
+    for (int n = 2;; ++n) {
+        errno = 0;
+        if (console().create_log_file(path, true)) break;
+        const int err = errno;
+        if (err != EEXIST || n > 1000) {
+            console().report_log_failure(kLogOpenWarning, path, err);
+            break;
+        }
+        path = dir / strprintf("%s-%d.txt", stem.c_str(), n);
+    }
     console().changed_event().set();
     return path;
 }
@@ -68,8 +79,29 @@ DirectoryLock::~DirectoryLock() {
 bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* message) {
     if (fd_ >= 0) return true;
     const std::filesystem::path path = dir / kLockFileName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return true;
+    std::error_code ec;
+    std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+    if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
+    if (ec) where = dir;
+    auto refuse = [&](int err) {
+        if (message)
+            *message = strprintf(
+                "Cannot take the lock %s in %s (%s), so another Lumetra 2.0 could write the "
+                "same files. Remove or repair the lock file, or start this one in another folder.",
+                std::string(kLockFileName).c_str(), where.string().c_str(), std::strerror(err));
+        return false;
+    };
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file this user cannot write (another user's, in a shared folder) or a directory of
+    // that name still takes a lock when opened for reading.
+    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        // No lock file, and none can be made: the folder cannot be written, so there is no
+        // output of another program to protect.
+        if (err == ENOENT) return true;
+        return refuse(err);
+    }
     int rc;
     do rc = ::flock(fd, LOCK_EX | LOCK_NB);
     while (rc != 0 && errno == EINTR);
@@ -79,17 +111,12 @@ bool DirectoryLock::acquire(const std::filesystem::path& dir, std::string* messa
     }
     const int err = errno;
     ::close(fd);
-    // A file system without locks cannot tell; going on is what the program always did.
-    if (err != EWOULDBLOCK) return true;
-    if (message) {
-        std::error_code ec;
-        std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
-        if (!where.has_filename() && where.has_parent_path()) where = where.parent_path();
+    if (err != EWOULDBLOCK) return refuse(err);
+    if (message)
         *message = strprintf(
             "Another Lumetra 2.0 is running in %s and would write the same files. Wait until "
             "it has finished, or start this one in another folder.",
-            (ec ? dir : where).string().c_str());
-    }
+            where.string().c_str());
     return false;
 }
 
@@ -108,6 +135,18 @@ void set_output_directory(std::filesystem::path dir) {
 
 std::filesystem::path output_directory() {
     return g_output_directory;
+}
+
+int open_closed_standard_descriptors() {
+    int closed = 0;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free descriptor, which is this one.
+        const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (got >= 0 && got != fd) ::close(got);
+        closed |= 1 << fd;
+    }
+    return closed;
 }
 
 CommandLine run_startup(std::string_view cmdline) {

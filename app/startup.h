@@ -65,9 +65,9 @@ class DirectoryLock {
     DirectoryLock(const DirectoryLock&) = delete;
     DirectoryLock& operator=(const DirectoryLock&) = delete;
 
-    // True when this object holds the lock of `dir`, or when `dir` cannot hold a lock file (a
-    // folder that cannot be written has no output to protect). False when another program
-    // holds it, with `message` saying so.
+    // True when this object holds the lock of `dir`, or when `dir` has no lock file and cannot
+    // hold one (a folder that cannot be written has no output to protect). False, with
+    // `message` saying why, when another program holds it or the lock cannot be taken.
     bool acquire(const std::filesystem::path& dir, std::string* message);
     bool held() const { return fd_ >= 0; }
 
@@ -77,6 +77,12 @@ class DirectoryLock {
 
 // The program's own lock of `dir`, kept until it exits.
 bool lock_working_directory(const std::filesystem::path& dir, std::string* message);
+
+// A program started with standard input, output or error closed would hand those numbers to
+// the first files it opens (the lock, a log) and print into them. Opens /dev/null on each
+// closed one of 0, 1 and 2; returns a mask of those that were closed (bit n for descriptor n).
+// Call before opening anything.
+int open_closed_standard_descriptors();
 
 // Every step in order, then the parse of `cmdline`.
 CommandLine run_startup(std::string_view cmdline);

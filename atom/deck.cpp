@@ -149,6 +149,11 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
                            d.rinit, d.rfinal);
         return false;
     }
+    if (!(d.rinit >= kMinRadius && d.rfinal <= kMaxRadius)) {
+        error = app::strprintf("r init %g and r final %g must lie within %g to %g bohr", d.rinit,
+                               d.rfinal, kMinRadius, kMaxRadius);
+        return false;
+    }
     // The grid is scaled for the nucleus; a charge below 1 could fold it over.
     if (!(d.rfinal / std::sqrt(d.Z) > d.rinit / d.Z)) {
         error = app::strprintf("the grid adjusted for Z = %g has r final below r init", d.Z);
@@ -200,6 +205,15 @@ bool validate_atom_deck(const AtomDeck& d, int iterations, std::string& error) {
     if (static_cast<long>(d.orbitals.size()) * d.points > kMaxOrbitalPoints) {
         error = app::strprintf("%d orbitals on %d points need too much memory",
                                static_cast<int>(d.orbitals.size()), d.points);
+        return false;
+    }
+    // The mixed potential is (1 - ratio) of the old one and ratio of the new one.
+    if (!(d.mixing >= 0.0 && d.mixing <= 1.0)) {
+        error = app::strprintf("ratio of mixing %g is outside 0 to 1", d.mixing);
+        return false;
+    }
+    if (!(d.tolerance >= 0.0)) {
+        error = app::strprintf("energy tolerance %g is negative", d.tolerance);
         return false;
     }
     if (d.loops > kMaxLoops) {

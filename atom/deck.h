@@ -37,6 +37,10 @@ inline constexpr int kMaxOrbitals = 512;
 // Orbitals times points: every potential set holds this many doubles.
 inline constexpr long kMaxOrbitalPoints = 8'000'000;
 inline constexpr int kMaxLoops = 10000;
+// The grid's ends in bohr, before the adjustment for the charge: from well inside the nucleus to
+// far beyond any orbital. Outside them the potentials and energies overflow.
+inline constexpr double kMinRadius = 1e-12;
+inline constexpr double kMaxRadius = 1e6;
 inline constexpr int kMaxLabel = 31;
 inline constexpr int kMaxType = 15;
 

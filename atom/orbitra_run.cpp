@@ -210,9 +210,17 @@ void OrbitraController::paint_dialog(bool first) {
 }
 
 void OrbitraController::start_automatic_run() {
-    const auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
-        return app::iequals(a.name, deck_name);
+    auto it = std::find_if(atoms.begin(), atoms.end(), [&](const AtomEntry& a) {
+        return deck_file.empty() ? app::iequals(a.name, deck_name)
+                                 : app::iequals(a.path.filename().string(), deck_file);
     });
+    if (it == atoms.end() && !deck_file.empty()) {
+        // A named file outside the list (another extension) still runs as named.
+        if (const auto found = app::find_file_nocase(deck_folder, deck_file)) {
+            atoms.push_back({app::base_name(*found), *found});
+            it = atoms.end() - 1;
+        }
+    }
     if (it != atoms.end()) {
         select_atom(static_cast<int>(it - atoms.begin()));
     } else if (deck_typed) {
@@ -221,7 +229,8 @@ void OrbitraController::start_automatic_run() {
         record().set_figure("deck", deck_name);
         const std::string& file = deck_file.empty() ? deck_name : deck_file;
         fail_before_start(app::strprintf("Error: Orbitra deck %s/%s cannot be opened.",
-                                         deck_folder.string().c_str(), file.c_str()));
+                                         deck_folder.string().c_str(),
+                                         app::printable_text(file).c_str()));
         return;
     } else {
         // The default deck is missing: the first deck of the list runs, and says so.
@@ -400,6 +409,29 @@ void OrbitraController::end_of_run() {
         virial = shared_.virial[static_cast<std::size_t>(shown)];
     }
     display = last;
+    if (error.empty() && !shared_.stop_request.is_set()) {
+        // A calculation whose figures overflowed measured nothing that can be scored.
+        const struct {
+            const char* name;
+            double value;
+        } figures[] = {{"time", simulation_time},           {"total energy", last.total},
+                       {"kinetic energy", last.kinetic},    {"nuclear energy", last.nuclear},
+                       {"Hartree energy", last.hartree},    {"exchange energy", last.exchange},
+                       {"potential energy", last.potential}};
+        for (const auto& f : figures)
+            if (error.empty() && !std::isfinite(f.value))
+                error = app::strprintf(
+                    "Error: Orbitra calculation of %s failed: the %s is not a "
+                    "finite number.",
+                    (atoms[static_cast<std::size_t>(atom_index)].name + ".in").c_str(), f.name);
+        for (std::size_t k = 0; error.empty() && k < eigenvalues.size(); ++k)
+            if (!std::isfinite(eigenvalues[k]))
+                error = app::strprintf(
+                    "Error: Orbitra calculation of %s failed: the eigenvalue "
+                    "of orbital %d is not a finite number.",
+                    (atoms[static_cast<std::size_t>(atom_index)].name + ".in").c_str(),
+                    static_cast<int>(k) + 1);
+    }
     if (!error.empty()) {
         // A refused deck or a failed exchange evaluation: the run ends, nothing is stored.
         status = "Status: Error";

@@ -67,7 +67,9 @@ class OrbitraController : public app::BenchmarkController {
     // list, and whether the user named it (a typed name is never swapped for another deck).
     std::string deck_name;
     bool deck_typed = false;
-    std::string deck_file;  // the deck's file name as the caller gave it, for messages
+    // The file the user named in the deck folder, opened as named ("H.v2.in" is not "H.in");
+    // empty: the deck of deck_name.
+    std::string deck_file;
     bool running = false;
     float result = 0.0f;  // seconds of the last run that finished without a stop
     // Display figures.

@@ -15,7 +15,7 @@ void register_atom_runs(app::RunRegistry& registry) {
             deck.resize(deck.size() - 3);
         run->deck_name = deck;
         run->deck_typed = rq.deck_typed;
-        run->deck_file = rq.deck;
+        run->deck_file = rq.deck_file;
         return std::unique_ptr<app::RunController>(std::move(run));
     });
 }

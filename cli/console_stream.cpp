@@ -56,6 +56,11 @@ void note_stdout_error() {
 }
 }  // namespace
 
+void note_stdout_closed() {
+    int expected = 0;
+    g_stdout_error.compare_exchange_strong(expected, EBADF);
+}
+
 void stream_console_to_stdout() {
     auto filter = std::make_shared<ConsoleStreamFilter>();
     // The console calls this under its lock, so lines from workers never interleave.

@@ -22,6 +22,10 @@ class ConsoleStreamFilter {
 // failed write is noted, not fatal: the run and its files matter more than the echo.
 void stream_console_to_stdout();
 
+// Standard output was closed when the program started (its descriptor now leads to /dev/null):
+// counted as a write that failed with EBADF.
+void note_stdout_closed();
+
 // At exit: flushes standard output; when it failed at any time (a full device, a closed pipe),
 // says so on `err` and turns a success `status` into 1. Other statuses are kept.
 int finish_stdout(int status, std::FILE* err);

@@ -21,6 +21,8 @@
 #include "suite/repeat.h"
 
 int main(int argc, char** argv) {
+    // Before anything is opened: a closed standard output must not become the lock file.
+    if (app::open_closed_standard_descriptors() & 2) cli::note_stdout_closed();
     // Our own GNU options first; the suite's switches are joined from what is left.
     const cli::Options opt = cli::parse_options(argc, argv);
     if (!opt.error.empty()) {

@@ -50,8 +50,12 @@ std::optional<std::string> check_ranges(const SimulationSettings& s) {
         return app::strprintf("%d cells per side give too many atoms", s.cells_per_side);
     if (!std::isfinite(s.temperature) || s.temperature <= 0)
         return app::strprintf("temperature %g is not a positive number", s.temperature);
+    if (s.temperature > kMaxTemperature)
+        return app::strprintf("temperature %g is above %g K", s.temperature, kMaxTemperature);
     if (!std::isfinite(s.time_step) || s.time_step <= 0)
         return app::strprintf("time step %g is not a positive number", s.time_step);
+    if (s.time_step > kMaxTimeStep)
+        return app::strprintf("time step %g is above %g", s.time_step, kMaxTimeStep);
     if (s.steps < 1) return app::strprintf("%d time steps is below 1", s.steps);
     return std::nullopt;
 }

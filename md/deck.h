@@ -9,9 +9,15 @@
 #include <optional>
 #include <string>
 
+#include "md/md_dialog_data.h"
 #include "md/mdsimstate.h"
 
 namespace md {
+
+// Beyond this a crystal's energies overflow: a time step of one reduced unit already moves
+// atoms across the box in a step. Decks take the dialog's temperature limit
+// (kMaxTemperature, md/md_dialog_data.h).
+inline constexpr double kMaxTimeStep = 1.0;
 
 struct SimulationSettings {
     int lattice_type = 0;

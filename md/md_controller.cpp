@@ -1,5 +1,6 @@
 #include "md/md_controller.h"
 
+#include <cmath>
 #include <new>
 
 #include "app/benchmarks.h"
@@ -86,9 +87,15 @@ bool MdController::prepare_settings(SimulationSettings* settings, std::string* d
         return true;
     }
     const std::string name = use_deck_name ? deck_name : kDefaultDeck;
-    const std::string shown = "MD/" + name + ".in";
+    // A file the user named is opened as named: "Argon.bak" is not "Argon.in".
+    const bool named_file = use_deck_name && !deck_file.empty();
+    const std::string shown = app::printable_text("MD/" + (named_file ? deck_file : name + ".in"));
     *deck_label = name;
-    const auto path = find_deck(".", name);
+    std::optional<std::filesystem::path> path;
+    if (!named_file)
+        path = find_deck(".", name);
+    else if (const auto folder = app::find_file_nocase(".", "MD"))
+        path = app::find_file_nocase(*folder, deck_file);
     if (!path) {
         refuse(app::strprintf("Error: Molecular Dynamics deck %s cannot be opened.", shown.c_str()),
                "deck " + shown + " cannot be opened");
@@ -285,9 +292,28 @@ void MdController::finish_run() {
         return;
     }
     copy_energies();
-    status = "Status: Finished";
     run_button = "Run Benchmark";
     cancel_button = "Cancel simulation";
+    // A run whose figures overflowed measured nothing that can be scored.
+    const struct {
+        const char* name;
+        double value;
+    } figures[] = {{"time", elapsed_seconds},
+                   {"initial kinetic energy", initial_kinetic_},
+                   {"kinetic energy", kinetic_display},
+                   {"potential energy", potential_display},
+                   {"total energy", total_display}};
+    for (const auto& f : figures) {
+        if (std::isfinite(f.value)) continue;
+        close_view();
+        if (run_.sim.constructed) free_mdsimstate(run_.sim);
+        const std::string problem = std::string("the ") + f.name + " is not a finite number";
+        refuse(app::strprintf("Error: Molecular Dynamics run of %s failed: %s.",
+                              deck_label_.c_str(), problem.c_str()),
+               problem);
+        return;
+    }
+    status = "Status: Finished";
     app::ConsoleLog("Completed Molecular Dynamics simulation\r\n");
     app::ConsoleLog(app::with_cursor(app::strprintf("Time: %.5f seconds", elapsed_seconds)));
     run_state_ = kStateIdle;

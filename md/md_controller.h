@@ -52,6 +52,8 @@ class MdController : public app::BenchmarkController {
     // Run fields besides the automatic start (set by the suite or the automation).
     int use_deck_name = 0;
     std::string deck_name;
+    // The file the user named in MD/ (opened in place of "<deck_name>.in"); empty: none.
+    std::string deck_file;
     int default_simulation = 1;  // 1: use a deck; 0: the user-specified settings
     UserSimulation user;
     bool view_enabled = false;  // "View simulation"

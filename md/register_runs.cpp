@@ -17,6 +17,7 @@ void register_md_runs(app::RunRegistry& registry) {
         // The deck's file name up to its first "."; no name: the reference deck.
         c->deck_name =
             request.deck.empty() ? std::string(md::kDefaultDeck) : app::base_name(request.deck);
+        c->deck_file = request.deck_file;
         return std::unique_ptr<app::RunController>(std::move(c));
     });
 }

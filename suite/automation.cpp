@@ -19,6 +19,15 @@ std::string deck_base(const char* folder, const std::string& deck, const std::st
     return typed.empty() ? deck : typed;
 }
 
+// The file a typed deck name opens: the entry of that name in the folder (any case); a name
+// without an extension is a deck name and gets ".in". Not found: the name as typed, which the
+// run refuses.
+std::string typed_deck_file(const char* folder, const std::string& typed) {
+    if (typed.empty()) return {};
+    if (const auto found = app::find_file_nocase(folder, typed)) return found->filename().string();
+    return typed.find('.') == std::string::npos ? typed + ".in" : typed;
+}
+
 void refresh(const std::function<void()>& f) {
     if (f) f();
 }
@@ -50,10 +59,12 @@ SuiteInputs hand_over_inputs(const app::CommandLine& cl) {
         if (code == app::kCodeMolDyn || all) {
             in.md_deck = deck_base("MD", cl.md_deck, cl.md_deck_typed);
             in.md_deck_typed = !cl.md_deck_typed.empty();
+            in.md_deck_file = typed_deck_file("MD", cl.md_deck_typed);
         }
         if (code == app::kCodeOrbitra || all) {
             in.orbitra_deck = deck_base("Input Files", cl.orbitra_deck, cl.orbitra_deck_typed);
             in.orbitra_deck_typed = !cl.orbitra_deck_typed.empty();
+            in.orbitra_deck_file = typed_deck_file("Input Files", cl.orbitra_deck_typed);
         }
         if (code == app::kCodeSgemm || all) in.sgemm_kernel = cl.sgemm_kernel;
         if (code == app::kCodeDgemm || all) in.dgemm_kernel = cl.dgemm_kernel;

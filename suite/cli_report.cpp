@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/benchmarks.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "app/interrupt.h"
 #include "suite/results_file.h"
@@ -103,7 +104,9 @@ std::string final_report(const HandOverResult& r) {
             out += app::strprintf("  %-20s not measured\n", name.c_str());
     }
     for (const StepOutcome& st : r.steps)
-        if (!st.ok) out += app::strprintf("  %s: %s\n", st.name.c_str(), st.error.c_str());
+        if (!st.ok)
+            out += app::strprintf("  %s: %s\n", st.name.c_str(),
+                                  app::printable_text(st.error).c_str());
     if (app::interrupt_requested())
         out += "Run interrupted: the steps after the one in progress were not run.\n";
     if (!r.results_file.empty()) {

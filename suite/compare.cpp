@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/benchmarks.h"
+#include "app/files.h"
 #include "app/format.h"
 #include "suite/cli_report.h"
 #include "suite/results_file.h"
@@ -32,7 +33,8 @@ std::string text_at(const nlohmann::json& doc, std::initializer_list<const char*
         if (!j->is_object() || !j->contains(key)) return "unknown";
         j = &(*j)[key];
     }
-    if (j->is_string()) return j->get<std::string>();
+    // The file's own words never reach the terminal raw.
+    if (j->is_string()) return app::printable_text(j->get<std::string>());
     if (j->is_number()) return j->dump();
     return "unknown";
 }
@@ -89,7 +91,7 @@ std::vector<Figure> figures_of(const nlohmann::json& doc) {
         if (section.contains("headline") && section["headline"].is_object()) {
             const nlohmann::json& h = section["headline"];
             const std::string name = h.contains("name") && h["name"].is_string()
-                                         ? h["name"].get<std::string>()
+                                         ? app::printable_text(h["name"].get<std::string>())
                                          : std::string("headline");
             add(key, name, number_at(h, "value"));
         }
@@ -253,7 +255,7 @@ nlohmann::json number_json(std::optional<double> v) {
 }  // namespace
 
 bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error) {
-    const std::string name = path.string();
+    const std::string name = app::printable_text(path.string());
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         error = name + ": no such file";
@@ -273,21 +275,37 @@ bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, s
         return false;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return parse_results_text(text, name, doc, error);
+}
+
+bool parse_results_text(const std::string& text, const std::string& name, nlohmann::json& doc,
+                        std::string& error) {
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         error = name + ": empty file, not a Lumetra results file";
         return false;
     }
-    doc = nlohmann::json::parse(text, nullptr, false);
+    try {
+        doc = nlohmann::json::parse(text, nullptr, false);
+    } catch (const nlohmann::json::exception&) {
+        // Not expected without exceptions asked for; a reader must never abort on its input.
+        error = name + ": not JSON";
+        return false;
+    }
     if (doc.is_discarded()) {
         // Tell a cut-off file from one that never was JSON: a valid prefix ends the input.
-        bool truncated = false;
+        bool truncated = false, out_of_range = false;
         try {
             const nlohmann::json again = nlohmann::json::parse(text);
             truncated = again.is_null();  // not reached: the text failed above
         } catch (const nlohmann::json::parse_error& e) {
             truncated = e.byte >= text.size();
+        } catch (const nlohmann::json::out_of_range&) {
+            out_of_range = true;  // 1e999, -1e400: beyond the range of a double
+        } catch (const nlohmann::json::exception&) {
         }
-        error = name + (truncated ? ": truncated (the JSON text ends early)" : ": not JSON");
+        error = name + (out_of_range ? ": a number is out of range, not a Lumetra results file"
+                        : truncated  ? ": truncated (the JSON text ends early)"
+                                     : ": not JSON");
         return false;
     }
     if (!doc.is_object() || !doc.contains("program") || !doc["program"].is_string() ||
@@ -345,8 +363,9 @@ std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json&
     }
 
     auto heading = [&](const char* what, const nlohmann::json& doc, const std::string& name) {
-        return std::string(what) + ": " + name + " (" + text_at(doc, {"started_utc"}) + ")" +
-               (interrupted(doc) ? ", interrupted" : "") + "\n";
+        return std::string(what) + ": " + app::printable_text(name) + " (" +
+               text_at(doc, {"started_utc"}) + ")" + (interrupted(doc) ? ", interrupted" : "") +
+               "\n";
     };
     std::string out = heading("OLD", old_doc, old_name) + heading("NEW", new_doc, new_name);
     const char* row_format = "  %-27s %13s %13s %-12s %7s %s%s\n";

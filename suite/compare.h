@@ -16,6 +16,10 @@ namespace suite {
 // truncated, not JSON or not a Lumetra results file.
 bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error);
 
+// The same for a file's text; `name` begins the messages.
+bool parse_results_text(const std::string& text, const std::string& name, nlohmann::json& doc,
+                        std::string& error);
+
 enum class CompareFormat { Text, Csv, Json };
 
 // The comparison: every sub-score and headline figure with its unit, the ratio NEW/OLD, the

@@ -216,10 +216,11 @@ void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
             app::ConsoleLog(kLineBreak);
             app::ConsoleLog(ref_base);
             app::ConsoleLog(kLineBreak);
-            app::ConsoleLog(inputs_.md_deck);
+            app::ConsoleLog(app::printable_text(inputs_.md_deck));
             app::ConsoleLog(kLineBreak);
             req.deck = auto_in_progress_ ? inputs_.md_deck : ref_base;
             req.deck_typed = auto_in_progress_ && inputs_.md_deck_typed;
+            if (auto_in_progress_) req.deck_file = inputs_.md_deck_file;
             // Only the reference deck's time compares with the reference machine.
             reference_deck_found_ = ref_base == "Argon-Helium";
             break;
@@ -233,6 +234,7 @@ void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
             }
             req.deck = auto_in_progress_ ? inputs_.orbitra_deck : app::base_name(*ref);
             req.deck_typed = auto_in_progress_ && inputs_.orbitra_deck_typed;
+            if (auto_in_progress_) req.deck_file = inputs_.orbitra_deck_file;
             break;
         }
         case app::kCodeSgemm:

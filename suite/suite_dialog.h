@@ -71,6 +71,8 @@ struct SuiteInputs {
     std::string orbitra_deck;
     bool md_deck_typed = false;  // the user named the deck
     bool orbitra_deck_typed = false;
+    std::string md_deck_file;  // the file the user named (app::RunRequest::deck_file)
+    std::string orbitra_deck_file;
     bool automatic_run_requested = false;
     bool close_when_finished = false;
 };

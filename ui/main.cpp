@@ -85,6 +85,8 @@ QIcon program_icon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything is opened: a closed standard output must not become the lock file.
+    app::open_closed_standard_descriptors();
     if (answer_gnu_option(argc, argv)) return 0;
     QApplication application(argc, argv);
     ui::init_application();

@@ -1,0 +1,188 @@
+// The command-line program as a user meets it, on inputs that once lost data or scored a wrong
+// figure: each row sets up a working directory, runs a bash script with the program in $CLI
+// and checks the exit status and what was printed. LUMETRA_CLI in the environment runs the rows
+// against another build of the program.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Shell {
+    int status = -1;
+    std::string out;  // standard output and error together
+};
+
+Shell bash(const std::string& script) {
+    const char* env = std::getenv("LUMETRA_CLI");
+    const std::string cli = env && *env ? env : LUMETRA_CLI_PATH;
+    const std::string cmd = "CLI='" + cli + "' bash -c '" + script + "' 2>&1";
+    Shell r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int w = pclose(p);
+    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
+    return r;
+}
+
+// Decks that run in a moment.
+const std::string kTinyMd = "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT 140.0\nD 0.0001\nSteps 20\n";
+std::string md_deck(const std::string& temperature, const std::string& step) {
+    return "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT " + temperature + "\nD " + step +
+           "\nSteps 20\n";
+}
+std::string atom_deck(double z, const std::string& rinit, const std::string& rfinal,
+                      const std::string& mixing) {
+    return "Z " + std::to_string(z) + "\nPoints 300\nRinit " + rinit + "\nRfinal " + rfinal +
+           "\nK 1\nn 1 l 0 m 0 s 0 occ 1\nLoops 50\nTol 0.000001\nMix " + mixing + "\nType HF\n";
+}
+const std::string kH = atom_deck(1, "0.001", "400", "0.5");
+const std::string kHe = atom_deck(2, "0.001", "400", "0.5");
+
+// A results file the reader accepts, with `brand` as the processor name.
+std::string results(const std::string& brand) {
+    return R"({"program":"Lumetra 2.0","build":"Build 21MAR05","started_utc":"x",)"
+           R"("processor":{"brand":")" +
+           brand + R"("},"subscores":{"md":1000.0}})";
+}
+
+struct Row {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;  // path, content
+    std::string script;
+    int status;
+    std::vector<std::string> printed;      // each must appear
+    std::vector<std::string> not_printed;  // none may appear
+};
+
+const std::vector<Row>& rows() {
+    static const std::vector<Row> table = {
+        // Three runs in one second: three logs, each named by its own results file.
+        {"consecutive runs keep their own console logs",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}, {"Input Files/He.in", kHe}},
+         "for d in H He H; do $CLI -orbitra:$d.in -automate >/dev/null || echo failed; done; "
+         "ls Console-*.txt | wc -l | sed s/^/logs=/; "
+         "for f in Results-*.json; do grep -o \"Console-[-0-9]*.txt\" $f; done | sort -u | "
+         "wc -l | sed s/^/named=/; grep -c \"^Found command line\" Console-*.txt | "
+         "grep -vc \":1$\" | sed s/^/bad=/",
+         0,
+         {"logs=3", "named=3", "bad=0"},
+         {"failed"}},
+        {"a lock file that cannot be written still locks",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
+         "mkdir .lumetra2.lock; exec 9<.lumetra2.lock; flock -n 9 || echo nolock; "
+         "$CLI -orbitra:H.in -automate; echo status=$?",
+         0,
+         {"Another Lumetra 2.0 is running", "status=1"},
+         {"nolock", "Time:"}},
+        {"a lock that cannot be opened refuses the run",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
+         "ln -s .lumetra2.lock .lumetra2.lock; $CLI -orbitra:H.in -automate; echo status=$?",
+         0,
+         {"Cannot take the lock .lumetra2.lock", "symbolic links", "status=1"},
+         {"Time:"}},
+        {"an MD time step that overflows is refused",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Bad.in", md_deck("140.0", "1e300")}},
+         "$CLI -moldyn:Bad.in -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Bad.in: time step 1e+300 is above 1."},
+         {"Completed Molecular Dynamics", "LumetraMarks"}},
+        {"an MD temperature that overflows is refused",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Hot.in", md_deck("1e200", "0.0001")}},
+         "$CLI -moldyn:Hot.in -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Hot.in: temperature 1e+200 is above 10000 K."},
+         {"LumetraMarks"}},
+        {"an Orbitra mixing ratio above 1 is refused",
+         {{"Input Files/Ag.in", kH}, {"Input Files/Mix.in", atom_deck(1, "0.001", "400", "1e300")}},
+         "$CLI -orbitra:Mix.in -automate",
+         1,
+         {"Error: Orbitra deck Mix.in refused: ratio of mixing 1e+300 is outside 0 to 1."},
+         {"LumetraMarks", "Time:"}},
+        {"an Orbitra grid beyond physical radii is refused",
+         {{"Input Files/Ag.in", kH},
+          {"Input Files/Grid.in", atom_deck(1, "1e-300", "1e300", "0.5")}},
+         "$CLI -orbitra:Grid.in -automate",
+         1,
+         {"Error: Orbitra deck Grid.in refused: r init 1e-300 and r final 1e+300 must lie within"},
+         {"LumetraMarks", "Time:"}},
+        {"an MD deck named with another extension runs that file or nothing",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Argon.in", kTinyMd}},
+         "$CLI -moldyn:Argon.bak -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Argon.bak cannot be opened."},
+         {"Completed Molecular Dynamics"}},
+        {"an MD deck name with two dots is not cut at the first",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Neon-Quick.in", kTinyMd}},
+         "$CLI -moldyn:Neon-Quick.old.in -automate",
+         1,
+         {"Error: Molecular Dynamics deck MD/Neon-Quick.old.in cannot be opened."},
+         {"Completed Molecular Dynamics"}},
+        {"the named MD file runs even without .in",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Argon.bak", kTinyMd}},
+         "$CLI -moldyn:Argon.bak -automate",
+         0,
+         {"Completed Molecular Dynamics"},
+         {"Error"}},
+        {"an Orbitra deck with two dots runs itself",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}, {"Input Files/H.v2.in", kHe}},
+         "$CLI -orbitra:H.v2.in -automate >/dev/null; echo status=$?; grep -h \"\\\"Z\\\"\" "
+         "Results-*.json",
+         0,
+         {"status=0", "\"Z\": 2.0"},
+         {"\"Z\": 1.0"}},
+        {"a number out of range in --compare is a clear error",
+         {{"a.json", "{\"x\":1e999}"}, {"b.json", "{\"x\":-1e400}"}},
+         "$CLI --compare a.json a.json; echo status=$?; $CLI --compare b.json b.json; "
+         "echo status=$?",
+         0,
+         {"a.json: a number is out of range", "b.json: a number is out of range", "status=2"},
+         {"terminate", "status=134", "status=0"}},
+        {"a closed standard output is reported, not written into the lock",
+         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
+         "$CLI -orbitra:H.in -automate >&-; echo status=$? >&2; wc -c < .lumetra2.lock | "
+         "sed s/^/lock=/ >&2",
+         0,
+         {"standard output could not be written", "status=1", "lock=0"},
+         {}},
+        {"--compare prints no control bytes from the files",
+         {{"o.json", results("Evil\\u001b]0;pwned\\u0007\\u001b[2J\\r\\nFake line")},
+          {"n.json", results("Plain")}},
+         "$CLI --compare o.json n.json | tr -d \"[:print:]\\n\" | wc -c | sed s/^/raw=/; "
+         "$CLI --compare o.json n.json | grep -c \"^Fake line\" | sed s/^/forged=/",
+         0,
+         {"raw=0", "forged=0"},
+         {}},
+    };
+    return table;
+}
+
+class AuditCli : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(AuditCli, Row) {
+    const Row& row = rows()[GetParam()];
+    SCOPED_TRACE(row.name);
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    for (const auto& [path, content] : row.files) testing_support::write_file(path, content);
+    const Shell r = bash(row.script);
+    EXPECT_EQ(r.status, row.status) << r.out;
+    for (const std::string& s : row.printed)
+        EXPECT_NE(r.out.find(s), std::string::npos) << s << "\n" << r.out;
+    for (const std::string& s : row.not_printed)
+        EXPECT_EQ(r.out.find(s), std::string::npos) << s << "\n" << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AuditCli, ::testing::Range<std::size_t>(0, rows().size()));
+
+}  // namespace
