@@ -368,22 +368,24 @@ std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json&
                "\n";
     };
     std::string out = heading("OLD", old_doc, old_name) + heading("NEW", new_doc, new_name);
-    const char* row_format = "  %-27s %13s %13s %-12s %7s %s%s\n";
+    const char* row_format = "  %-28s %12s %12s %-6s %7s %s%s\n";
     bool any_single = false;
     std::string kind;
     for (const Row& r : c.rows) {
         if (r.kind != kind) {
             kind = r.kind;
-            out += app::strprintf("\n%-29s %13s %13s %-12s %7s %s\n",
-                                  kind == "subscore" ? "Sub-score" : "Headline figure", "OLD",
-                                  "NEW", "unit", "NEW/OLD", "better");
+            out +=
+                app::strprintf("\n%-30s %12s %12s %-6s %7s %s\n",
+                               kind == "subscore" ? "Sub-score (LumetraMarks)" : "Headline figure",
+                               "OLD", "NEW", "unit", "NEW/OLD", "better");
         }
         any_single = any_single || r.old_single || r.new_single;
         const auto ratio = r.old_v && r.new_v ? ratio_of(*r.old_v, *r.new_v) : std::nullopt;
         out += app::strprintf(
             row_format, r.label.c_str(), value_text(r.old_v, r.old_single).c_str(),
-            value_text(r.new_v, r.new_single).c_str(), r.unit.c_str(), ratio_text(ratio).c_str(),
-            r.lower_is_better ? "lower" : "higher", r.beyond_spread ? "  beyond spread" : "");
+            value_text(r.new_v, r.new_single).c_str(), r.kind == "subscore" ? "" : r.unit.c_str(),
+            ratio_text(ratio).c_str(), r.lower_is_better ? "lower" : "higher",
+            r.beyond_spread ? "  beyond spread" : "");
     }
     if (any_single) out += "  * a single measurement: no spread to judge a difference by\n";
     if (c.flagged > 0)
