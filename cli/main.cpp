@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     std::vector<const char*> rest;
     for (const std::string& a : opt.rest) rest.push_back(a.c_str());
     // --quiet and --summary-json: the console text goes only to its log file.
-    if (!opt.quiet && !opt.summary_json) cli::stream_console_to_stdout();
+    cli::stream_console_to_stdout(!opt.quiet && !opt.summary_json);
     const app::CommandLine cmd =
         app::run_startup(app::command_line_text(static_cast<int>(rest.size()), rest.data()));
     if (cmd.errors != 0) {
