@@ -8,6 +8,7 @@
 #include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/lap_timer.h"
 #include "cipher/aes.h"
 
@@ -121,6 +122,7 @@ void CipherController::evaluate() {
     app::lap_restart();
     accumulated_ = 0.0f;
     failed_ = false;
+    interrupted_ = false;
     error_.clear();
     pass_index_ = 0;
     if (!start_worker(thread_, [this] { worker(); })) {
@@ -132,6 +134,11 @@ void CipherController::evaluate() {
 
 void CipherController::worker() {
     for (int r = 0; r < config_.passes; ++r) {
+        // A pass cannot stop mid-kernel; the program's interrupt ends the run between passes.
+        if (app::interrupt_requested()) {
+            interrupted_ = true;
+            break;
+        }
         pass_index_.store(r, std::memory_order_relaxed);
         record().set_progress("Pass", r, config_.passes);
         if (!aes_pass(config_.pass_bytes, config_.allocate)) {
@@ -161,6 +168,10 @@ void CipherController::on_timer(int id) {
         // The pass could not run: no rate to report; the run ends in order all the same.
         app::ConsoleLog(app::with_cursor("Error: " + error_));
         record().fail(error_);
+    } else if (interrupted_) {
+        // Fewer passes than the rate counts: nothing was measured.
+        app::ConsoleLog(app::with_cursor("Benchmark interrupted."));
+        record().stop("Benchmark interrupted.");
     } else {
         const double t = accumulated_;
         const double bytes = double(config_.passes) * double(config_.pass_bytes);

@@ -89,6 +89,7 @@ class CipherController : public app::BenchmarkController {
     int progress_position_ = 0;
     std::atomic<int> pass_index_{0};
     std::atomic<bool> failed_{false};
+    std::atomic<bool> interrupted_{false};  // a signal stopped the run between passes
     std::string error_;  // written by the worker before the done event, read after it
     app::Thread thread_;
 };

@@ -11,5 +11,7 @@ int profile_reader(const uint8_t* data, std::size_t size);
 int md_deck(const uint8_t* data, std::size_t size);
 int atom_deck(const uint8_t* data, std::size_t size);
 int command_line(const uint8_t* data, std::size_t size);
+int results_compare(const uint8_t* data, std::size_t size);
+int scf_inputs(const uint8_t* data, std::size_t size);
 
 }  // namespace fuzz

@@ -1,6 +1,7 @@
 #include "suite/automation.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "app/benchmarks.h"
 #include "app/console.h"
@@ -9,6 +10,8 @@
 
 namespace suite {
 namespace {
+
+std::atomic<int> g_last_hand_over{-1};  // -1 none, 0 a step failed, 1 all produced figures
 
 // The deck's base name as stored on disk; when it is not there, the name the user typed (or
 // the default name), so the run can refuse it by that name.
@@ -99,7 +102,14 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
     out.results_error = dialog.results_error();
     out.suite_ran = dialog.runs_finished() > 0;
     out.all_ok = out.suite_ran && dialog.all_steps_ok();
+    g_last_hand_over.store(out.all_ok ? 1 : 0);
     return out;
+}
+
+std::optional<bool> last_hand_over_ok() {
+    const int v = g_last_hand_over.load();
+    if (v < 0) return std::nullopt;
+    return v == 1;
 }
 
 std::span<const MenuDriver> menu_drivers() {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +54,10 @@ struct HandOverResult {
 // with the cancel result, appends "Finished Lumetra 2.0 Run Configuration.".
 HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegistry& registry,
                                  app::ModalRunner& runner, const HandOverOptions& options = {});
+
+// Whether the last run_configuration() of this process had every selected benchmark produce
+// its figure; nothing when none ran (the GUI's exit status).
+std::optional<bool> last_hand_over_ok();
 
 // One menu command: its benchmark and the lines appended before and after its dialog.
 struct MenuDriver {

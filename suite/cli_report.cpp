@@ -126,6 +126,14 @@ int exit_status(const app::CommandLine& cl, const HandOverResult* result) {
     return result->all_ok ? kExitOk : kExitRunFailed;
 }
 
+int exit_status_after_hand_over(const app::CommandLine& cl) {
+    const std::optional<bool> ok = last_hand_over_ok();
+    if (!ok) return exit_status(cl, nullptr);
+    HandOverResult r;
+    r.all_ok = *ok;
+    return exit_status(cl, &r);
+}
+
 ProgressLine::ProgressLine(ActiveRun& active, std::FILE* out, int period_ms)
     : active_(active), out_(out), period_ms_(period_ms) {
     thread_ = std::thread([this] { loop(); });

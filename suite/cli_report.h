@@ -51,6 +51,9 @@ void write_closing_report(std::FILE* out, const HandOverResult& result, const st
 // 2 for command-line errors, else 128 + the signal after an interrupt, else 0 when nothing was
 // queued or every selected benchmark produced its figure, else 1.
 int exit_status(const app::CommandLine& cl, const HandOverResult* result);
+// The same statuses for a program that handed its queue over by itself (the GUI): from the
+// command line and the last hand-over of this process.
+int exit_status_after_hand_over(const app::CommandLine& cl);
 
 // Redraws one status line in place on `out` every `period_ms` while a step runs. Output is
 // serialised with clear(), which a writer of other text calls first so lines never mix.

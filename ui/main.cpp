@@ -14,6 +14,7 @@
 #include "app/message_sink.h"
 #include "app/provenance.h"
 #include "app/startup.h"
+#include "suite/cli_report.h"
 #include "suite/results_file.h"
 #include "ui/gui_startup.h"
 #include "ui/main_frame.h"
@@ -130,6 +131,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup(cmdline);
     int rc = 0;
     if (frame) rc = QApplication::exec();
+    // The queued run's outcome, with the command-line program's statuses.
+    if (frame && rc == 0) rc = suite::exit_status_after_hand_over(frame->command_line());
     frame.reset();
     ui::shutdown_application();
     return rc;

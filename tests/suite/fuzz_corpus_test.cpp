@@ -24,7 +24,9 @@ const Target kTargets[] = {
 #endif
 #ifdef LUMETRA_FUZZ_HAVE_ATOM
     {"atom_deck", fuzz::atom_deck},
+    {"scf_inputs", fuzz::scf_inputs},
 #endif
+    {"results_compare", fuzz::results_compare},
     {"command_line", fuzz::command_line},
 };
 
