@@ -106,10 +106,12 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${LUMETRA_DEB_REVISION})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The library dependencies (the C++ runtime; Qt and OpenGL for the window) are read from the
-# programs; binaries are stripped and their debug information goes to -dbgsym packages.
+# programs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# CMake 3.25's -dbgsym packages are not fit to ship (their md5sums name build-tree paths, no
+# copyright file): the programs are stripped, and their debug information stays in the
+# package tree's unstripped build (build/package), matched by build-id.
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME lumetra2-cli)
 set(CPACK_DEBIAN_CLI_DESCRIPTION
     "processor, cache and memory benchmark suite (command line)
