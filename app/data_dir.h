@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -19,21 +20,37 @@ std::filesystem::path user_data_directory();
 // True when `dir` holds data the programs read (MD, "Input Files" or Profiles).
 bool has_data_folders(const std::filesystem::path& dir);
 
-// Copies every file of `from` that `to` lacks (a user's edited decks are kept). False with
-// `error` set when `to` cannot be made or a file cannot be copied.
+// The list of seeded files in a per-user directory: one line per file, the 64-bit FNV-1a hash
+// of the installed version it was last compared with (16 hex digits), two spaces, its path.
+inline constexpr const char* kSeedManifest = ".lumetra2-seeded";
+
+// The 64-bit FNV-1a hash of a file's bytes; false when it cannot be read.
+bool content_hash(const std::filesystem::path& file, unsigned long long* hash);
+
+// Brings `to` up to date with `from`: a missing file is copied; a file the user has not
+// changed since it was seeded (its hash is the manifest's) is replaced by a newer installed
+// version; a file the user changed is kept, with a line in `notes` the first time a different
+// installed version is seen. Files seeded before the manifest existed count as the user's when
+// they differ. False with `error` set when `to` cannot be made or a file cannot be copied.
 bool seed_directory(const std::filesystem::path& from, const std::filesystem::path& to,
-                    std::string* error);
+                    std::string* error, std::vector<std::string>* notes = nullptr);
 
 // The directory to work in for `cwd`: `cwd` itself, or `user` (seeded) when `cwd` has no data
-// or is the installed folder or is not writable, and `installed` has data. Empty on failure
-// with `error` set (the caller stays where it is).
+// or is the installed folder or is not writable, and `installed` has data; `reason` then says
+// why `cwd` was passed over. Empty on failure with `error` set.
 std::filesystem::path choose_working_directory(const std::filesystem::path& cwd,
                                                const std::filesystem::path& installed,
                                                const std::filesystem::path& user,
-                                               std::string* error);
+                                               std::string* error, std::string* reason = nullptr,
+                                               std::vector<std::string>* notes = nullptr);
 
-// Changes into the chosen directory; returns a note for the user when it is not the current
-// one (empty otherwise).
-std::string enter_working_directory();
+// Changes into the chosen directory. `lines` are for the user (standard error): where the
+// program works and why, files kept or refreshed; `ok` is false when no working directory can
+// be found, and the program must then stop (status 1) without writing anything.
+struct WorkingDirectoryNote {
+    bool ok = true;
+    std::vector<std::string> lines;
+};
+WorkingDirectoryNote enter_working_directory();
 
 }  // namespace app

@@ -13,7 +13,10 @@
 #ifndef LUMETRA_VERSION
 #define LUMETRA_VERSION "unknown"
 #endif
-#ifndef LUMETRA_REVISION
+// Stamped at every build (cmake/Revision.cmake).
+#if __has_include("lumetra_revision.h")
+#include "lumetra_revision.h"
+#else
 #define LUMETRA_REVISION "unknown"
 #endif
 

@@ -125,6 +125,18 @@ bool lock_working_directory(const std::filesystem::path& dir, std::string* messa
     return lock.acquire(dir, message);
 }
 
+namespace {
+std::filesystem::path g_output_directory{"."};
+}  // namespace
+
+void set_output_directory(std::filesystem::path dir) {
+    g_output_directory = std::move(dir);
+}
+
+std::filesystem::path output_directory() {
+    return g_output_directory;
+}
+
 int open_closed_standard_descriptors() {
     int closed = 0;
     for (int fd = 0; fd <= 2; ++fd) {
@@ -142,7 +154,7 @@ CommandLine run_startup(std::string_view cmdline) {
     startup_detecting_line();
     console().changed_event().reset();
     startup_detect_processors();
-    startup_ready_and_log_file();
+    startup_ready_and_log_file(output_directory());
     return parse_command_line(cmdline);
 }
 

@@ -47,6 +47,11 @@ void startup_detect_processors();
 // the message sink and start-up goes on; returns the log file path either way.
 std::filesystem::path startup_ready_and_log_file(const std::filesystem::path& dir = ".");
 
+// Where the console log and the results files go: "." (the working directory) unless the
+// command-line program was given --output-dir.
+void set_output_directory(std::filesystem::path dir);
+std::filesystem::path output_directory();
+
 // Two programs started in one folder would write their output files over each other: each
 // start takes an advisory lock (flock) on kLockFileName in the working directory before it
 // writes anything, and a second start is refused rather than kept waiting, so an unattended

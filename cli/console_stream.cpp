@@ -61,11 +61,25 @@ void note_stdout_closed() {
     g_stdout_error.compare_exchange_strong(expected, EBADF);
 }
 
-void stream_console_to_stdout() {
+void stream_console_to_stdout(bool to_stdout) {
     auto filter = std::make_shared<ConsoleStreamFilter>();
+    auto line = std::make_shared<std::string>();
     // The console calls this under its lock, so lines from workers never interleave.
-    app::console().set_listener([filter](std::string_view text) {
+    app::console().set_listener([filter, line, to_stdout](std::string_view text) {
         const std::string shown = filter->feed(text);
+        // Error lines of the console text go to standard error as well, after the name.
+        for (char ch : shown) {
+            if (ch != '\n') {
+                *line += ch;
+                continue;
+            }
+            if (line->rfind("Error", 0) == 0) {
+                suite::clear_cli_progress_line();
+                std::fprintf(stderr, "lumetra2-cli: %s\n", line->c_str());
+            }
+            line->clear();
+        }
+        if (!to_stdout) return;
         if (!shown.empty()) suite::clear_cli_progress_line();
         if (!shown.empty() && std::fwrite(shown.data(), 1, shown.size(), stdout) != shown.size())
             note_stdout_error();

@@ -20,7 +20,9 @@ class ConsoleStreamFilter {
 
 // Streams every console text to standard output through the filter, one flush per text. A
 // failed write is noted, not fatal: the run and its files matter more than the echo.
-void stream_console_to_stdout();
+// Lines beginning with "Error" also go to standard error after "lumetra2-cli: "; with
+// `to_stdout` false (--quiet) only they are shown.
+void stream_console_to_stdout(bool to_stdout = true);
 
 // Standard output was closed when the program started (its descriptor now leads to /dev/null):
 // counted as a write that failed with EBADF.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,25 +37,52 @@ int main(int argc, char** argv) {
         std::fputs(cli::version_text().c_str(), stdout);
         return cli::finish_stdout(suite::kExitOk, stderr);
     }
+    if (opt.list) {
+        std::fputs(cli::list_text().c_str(), stdout);
+        return cli::finish_stdout(suite::kExitOk, stderr);
+    }
     // A reader that went away must not kill the run before its files are written: the failed
     // write is noted and the exit status tells.
     ::signal(SIGPIPE, SIG_IGN);
-    if (opt.compare)
+    if (opt.compare) {
+        const suite::CompareFormat format = opt.format == "csv"    ? suite::CompareFormat::Csv
+                                            : opt.format == "json" ? suite::CompareFormat::Json
+                                                                   : suite::CompareFormat::Text;
         return cli::finish_stdout(
-            suite::run_compare_for_cli(opt.compare_old, opt.compare_new, stdout, stderr), stderr);
+            suite::run_compare_for_cli(opt.compare_old, opt.compare_new, stdout, stderr, format),
+            stderr);
+    }
+    // --output-dir names a folder as the user sees it: resolved before the program moves into
+    // its working directory, made when missing.
+    std::filesystem::path output_dir;
+    if (!opt.output_dir.empty()) {
+        std::error_code ec;
+        output_dir = std::filesystem::absolute(opt.output_dir, ec);
+        if (!ec) std::filesystem::create_directories(output_dir, ec);
+        if (ec || !std::filesystem::is_directory(output_dir)) {
+            std::fprintf(stderr, "lumetra2-cli: --output-dir %s: %s\n", opt.output_dir.c_str(),
+                         ec ? ec.message().c_str() : "not a folder");
+            return suite::kExitRunFailed;
+        }
+    }
 
     // SIGINT/SIGTERM stop the run in progress and keep what was measured.
     app::install_interrupt_handlers();
-    const std::string note = app::enter_working_directory();
-    if (!note.empty()) std::fprintf(stderr, "lumetra2-cli: %s\n", note.c_str());
+    const app::WorkingDirectoryNote where = app::enter_working_directory();
+    for (const std::string& line : where.lines)
+        std::fprintf(stderr, "lumetra2-cli: %s\n", line.c_str());
+    if (!where.ok) return suite::kExitRunFailed;
     std::string busy;
     if (!app::lock_working_directory(".", &busy)) {
-        std::fprintf(stderr, "Error: %s\n", busy.c_str());
+        std::fprintf(stderr, "lumetra2-cli: %s\n", busy.c_str());
         return suite::kExitRunFailed;
     }
+    if (!output_dir.empty()) app::set_output_directory(output_dir);
+    suite::set_cli_report_options({opt.summary_json, stderr});
     std::vector<const char*> rest;
     for (const std::string& a : opt.rest) rest.push_back(a.c_str());
-    cli::stream_console_to_stdout();
+    // --quiet and --summary-json: the console text goes only to its log file.
+    cli::stream_console_to_stdout(!opt.quiet && !opt.summary_json);
     const app::CommandLine cmd =
         app::run_startup(app::command_line_text(static_cast<int>(rest.size()), rest.data()));
     if (cmd.errors != 0) {

@@ -1,11 +1,15 @@
 #include "cli/options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
+#include "app/benchmarks.h"
 #include "app/command_line.h"
+#include "app/format.h"
 #include "app/provenance.h"
 #include "app/startup.h"
 #include "suite/results_file.h"
@@ -33,28 +37,58 @@ Options parse_options(int argc, const char* const* argv) {
     auto fail = [&](std::string message) {
         if (o.error.empty()) o.error = std::move(message);
     };
+    bool format_given = false;
+    // "--name VALUE" or "--name=VALUE"; false with an error when the value is missing.
+    auto value_of = [&](const std::string& arg, const char* name, int& i, std::string& out) {
+        const std::size_t n = std::strlen(name);
+        if (arg.size() > n) {
+            out = arg.substr(n + 1);
+            return true;
+        }
+        if (i + 1 < argc && argv[i + 1]) {
+            out = argv[++i];
+            return true;
+        }
+        return false;
+    };
+    auto is_option = [](const std::string& arg, const char* name) {
+        const std::size_t n = std::strlen(name);
+        return arg.compare(0, n, name) == 0 && (arg.size() == n || arg[n] == '=');
+    };
+    bool options_over = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i] ? argv[i] : "";
-        if (arg == "--help") {
+        if (options_over) {
+            o.rest.push_back(arg);
+        } else if (arg == "--") {
+            options_over = true;
+        } else if (arg == "--help") {
             o.help = true;
         } else if (arg == "--version") {
             o.version = true;
-        } else if (arg == "--repeat" || arg.rfind("--repeat=", 0) == 0) {
+        } else if (arg == "--list") {
+            o.list = true;
+        } else if (arg == "--quiet") {
+            o.quiet = true;
+        } else if (arg == "--summary-json") {
+            o.summary_json = true;
+        } else if (is_option(arg, "--repeat")) {
             std::string value;
-            bool given = true;
-            if (arg.size() > 8) {
-                value = arg.substr(9);
-            } else if (i + 1 < argc && argv[i + 1]) {
-                value = argv[++i];
-            } else {
-                given = false;
-            }
-            if (!given)
+            if (!value_of(arg, "--repeat", i, value))
                 fail("--repeat needs a count: --repeat N with N a whole number from 1 to " +
                      std::to_string(kMaxRepeat));
             else if (!parse_count(value, o.repeat))
                 fail("--repeat: '" + value + "' is not a whole number from 1 to " +
                      std::to_string(kMaxRepeat));
+        } else if (is_option(arg, "--output-dir")) {
+            if (!value_of(arg, "--output-dir", i, o.output_dir) || o.output_dir.empty())
+                fail("--output-dir needs a folder: --output-dir DIR");
+        } else if (is_option(arg, "--format")) {
+            format_given = true;
+            if (!value_of(arg, "--format", i, o.format))
+                fail("--format needs one of text, csv, json");
+            else if (o.format != "text" && o.format != "csv" && o.format != "json")
+                fail("--format: '" + o.format + "' is not one of text, csv, json");
         } else if (arg == "--compare") {
             if (i + 2 >= argc || !argv[i + 1] || !argv[i + 2]) {
                 fail("--compare needs two results files: --compare OLD.json NEW.json");
@@ -64,36 +98,77 @@ Options parse_options(int argc, const char* const* argv) {
                 o.compare_old = argv[++i];
                 o.compare_new = argv[++i];
             }
-        } else if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
+        } else if (arg.rfind("--", 0) == 0) {
             fail("unknown option '" + arg + "' (try --help)");
         } else {
             o.rest.push_back(arg);
         }
     }
+    // --compare runs nothing: switches or run options beside it are a mistake, not ignored.
+    if (o.compare && o.rest.size() > 1)
+        fail("--compare runs nothing; '" + o.rest[1] + "' cannot be given with it");
+    else if (o.compare && (o.repeat != 1 || o.quiet || o.summary_json || !o.output_dir.empty()))
+        fail(
+            "--compare runs nothing; --repeat, --quiet, --summary-json and --output-dir "
+            "cannot be given with it");
+    if (format_given && !o.compare) fail("--format applies to --compare only");
     return o;
 }
 
 std::string help_text() {
-    std::string out =
-        "Usage: lumetra2-cli [OPTION]... [SWITCH]...\n"
-        "   or: lumetra2-cli --compare OLD.json NEW.json\n"
-        "Runs the Lumetra 2.0 benchmarks without a window: the console text goes to standard\n"
-        "output and the console log file, the figures to a Results-*.json file in the working\n"
-        "directory.\n\n"
-        "Switches of the suite (any case):\n";
-    for (std::string_view line : app::help_lines()) out += std::string(line) + "\n";
-    out +=
-        "\nOptions:\n"
-        "  --repeat N          run the queued selection N times (1 to 1000, default 1); print\n"
-        "                      min / median / max and the coefficient of variation of every\n"
-        "                      headline figure; the sub-scores are made from the medians\n"
-        "  --compare OLD NEW   compare two results files side by side and exit\n"
-        "  --help              display this help and exit\n"
-        "  --version           output version information and exit\n"
-        "\nExit status:\n"
-        "  0  every selected benchmark produced its figure (also with nothing to run)\n"
-        "  1  a benchmark failed, was stopped or skipped, or the results file was not written\n"
-        "  2  the command line had errors, or --compare could not read a file\n";
+    // Every line fits 80 columns; the descriptions start in column 24.
+    return "Usage: lumetra2-cli [OPTION]... [SWITCH]...\n"
+           "   or: lumetra2-cli --compare OLD.json NEW.json [--format FORMAT]\n"
+           "Runs the Lumetra 2.0 benchmarks without a window: the console text goes to\n"
+           "standard output and the console log file, the figures to a results file.\n"
+           "\n"
+           "Switches of the suite (any case):\n"
+           "  -automate             run unattended and end when done (implied here)\n"
+           "  -runallbench          run every benchmark\n"
+           "  -membench             memory bandwidth and latency\n"
+           "  -moldyn[:FILE.in]     molecular dynamics (MD/Argon-Helium.in or MD/FILE.in)\n"
+           "  -orbitra[:FILE.in]    Orbitra (\"Input Files/Ag.in\" or \"Input Files/FILE.in\")\n"
+           "  -cipherbench          AES-128 throughput\n"
+           "  -sgemm[:compiler]     single precision matrix multiply (own blocked kernel)\n"
+           "  -dgemm[:compiler]     double precision matrix multiply (own blocked kernel)\n"
+           "  -help                 list the switches in the console text\n"
+           "\n"
+           "Options:\n"
+           "  --repeat N            run the queued selection N times (1 to 1000); print\n"
+           "                        min / median / max and the coefficient of variation\n"
+           "                        of every headline figure; sub-scores from the medians\n"
+           "  --output-dir DIR      write the results file and the console log into DIR\n"
+           "  --quiet               print only the closing summary on standard output\n"
+           "  --summary-json        print the closing summary as one JSON object\n"
+           "  --compare OLD NEW     compare two results files side by side and exit\n"
+           "  --format FORMAT       --compare's output: text (default), csv or json\n"
+           "  --list                list the benchmarks and their switches and exit\n"
+           "  --help                display this help and exit\n"
+           "  --version             output version information and exit\n"
+           "  --                    end of the options: the rest are switches\n"
+           "\n"
+           "Exit status:\n"
+           "  0    every selected benchmark produced its figure (also with nothing to run)\n"
+           "  1    a benchmark failed, was stopped or skipped, the results file was not\n"
+           "       written, another program works in the same folder, or there is no\n"
+           "       usable working folder\n"
+           "  2    the command line had errors, or --compare could not read a file\n"
+           "  130  interrupted by SIGINT (Ctrl-C); 143: by SIGTERM\n"
+           "\n"
+           "See lumetra2-cli(1).\n";
+}
+
+std::string list_text() {
+    std::string out = app::strprintf("%-22s%-20s%s\n", "Benchmark", "Switch", "Sub-score");
+    for (const app::BenchmarkInfo& b : app::benchmarks()) {
+        std::string sw =
+            b.cli_switch.empty() ? std::string("(-runallbench)") : std::string(b.cli_switch);
+        for (char& c : sw) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (b.argument == app::SwitchArgument::Deck) sw += "[:FILE.in]";
+        if (b.argument == app::SwitchArgument::Kernel) sw += "[:compiler]";
+        out += app::strprintf("%-22s%-20s%s\n", std::string(b.name).c_str(), sw.c_str(),
+                              std::string(b.score_key).c_str());
+    }
     return out;
 }
 

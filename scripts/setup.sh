@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl-dev
     xvfb xauth libgl1-mesa-dri fonts-liberation2 fonts-dejavu-core
     clang libclang-rt-14-dev locales
+    dpkg-dev lintian desktop-file-utils python3-jsonschema jq
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/files.h"
+#include "app/startup.h"
 
 namespace suite {
 namespace {
@@ -86,6 +87,7 @@ HandOverResult run_configuration(const app::CommandLine& cl, const app::RunRegis
     dialog.set_end_when_run_over(options.end_when_run_over);
     dialog.set_active_run(options.active);
     dialog.set_write_results(options.write_results);
+    dialog.set_results_dir(app::output_directory());
 
     HandOverResult out;
     out.dialog_result = runner.run_modal(dialog);

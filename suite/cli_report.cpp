@@ -1,12 +1,14 @@
 #include "suite/cli_report.h"
 
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 #include "app/benchmarks.h"
 #include "app/files.h"
 #include "app/format.h"
 #include "app/interrupt.h"
+#include "suite/results_file.h"
 
 namespace suite {
 namespace {
@@ -31,6 +33,64 @@ std::string progress_line_text(const ActiveRun::Snapshot& s) {
     }
     out += app::strprintf(", %.1f s", s.elapsed_s);
     return out;
+}
+
+namespace {
+CliReportOptions g_report_options;
+}  // namespace
+
+void set_cli_report_options(const CliReportOptions& options) {
+    g_report_options = options;
+}
+
+nlohmann::json summary_json(const HandOverResult& r) {
+    nlohmann::json j;
+    nlohmann::json scores = nlohmann::json::object();
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        const float s = r.scores.of(g.key);
+        scores[std::string(g.key)] = s > 0.0f && std::isfinite(s) ? nlohmann::json(s) : nullptr;
+    }
+    j["subscores"] = scores;
+    j["subscore_unit"] = "LumetraMarks";
+    j["headlines"] = headlines_json(r.steps);
+    nlohmann::json failures = nlohmann::json::array();
+    for (const StepOutcome& st : r.steps)
+        if (!st.ok) failures.push_back({{"step", st.key}, {"error", st.error}});
+    j["failures"] = failures;
+    j["interrupted"] = app::interrupt_requested();
+    if (!r.results_file.empty()) {
+        std::error_code ec;
+        const auto abs = std::filesystem::absolute(r.results_file, ec);
+        j["results_file"] = (ec ? r.results_file : abs).lexically_normal().string();
+    } else {
+        j["results_file"] = nullptr;
+    }
+    if (!r.results_error.empty()) j["results_error"] = r.results_error;
+    return j;
+}
+
+void write_closing_report(std::FILE* out, const HandOverResult& r, const std::string& text) {
+    if (out) {
+        if (g_report_options.json)
+            std::fputs(
+                (summary_json(r).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
+                 "\n")
+                    .c_str(),
+                out);
+        else
+            std::fputs(text.c_str(), out);
+        std::fflush(out);
+    }
+    if (std::FILE* err = g_report_options.errors) {
+        for (const StepOutcome& st : r.steps)
+            if (!st.ok)
+                std::fprintf(err, "lumetra2-cli: %s: %s\n", st.name.c_str(),
+                             st.error.empty() ? "failed" : st.error.c_str());
+        if (r.results_file.empty() && r.suite_ran)
+            std::fprintf(err, "lumetra2-cli: results file not written: %s\n",
+                         r.results_error.c_str());
+        std::fflush(err);
+    }
 }
 
 std::string final_report(const HandOverResult& r) {
@@ -137,10 +197,7 @@ int run_queue_for_cli(const app::CommandLine& cl, const app::RunRegistry& regist
         if (progress_out) progress = std::make_unique<ProgressLine>(active, progress_out);
         result = run_configuration(cl, registry, runner, options);
     }
-    if (report_out) {
-        std::fputs(final_report(result).c_str(), report_out);
-        std::fflush(report_out);
-    }
+    write_closing_report(report_out, result, final_report(result));
     return exit_status(cl, &result);
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "app/command_line.h"
 #include "suite/active_run.h"
 #include "suite/automation.h"
@@ -29,6 +31,22 @@ std::string progress_line_text(const ActiveRun::Snapshot& snapshot);
 // The closing lines: one per sub-score ("not measured" for -1) and the results file's path
 // (or why it could not be written). Each ends with "\n".
 std::string final_report(const HandOverResult& result);
+
+// How lumetra2-cli closes a run, set once before it: the summary as one JSON object instead
+// of the text, and every failure also on `errors` (standard error) after "lumetra2-cli: ".
+struct CliReportOptions {
+    bool json = false;
+    std::FILE* errors = nullptr;
+};
+void set_cli_report_options(const CliReportOptions& options);
+
+// The closing summary for scripts: sub-scores (null when not measured), headline figures
+// with units, failures, the results file, whether the run was interrupted.
+nlohmann::json summary_json(const HandOverResult& result);
+
+// Writes the closing summary on `out` (`text` or, with the JSON option, the JSON object) and
+// the failures on the error stream.
+void write_closing_report(std::FILE* out, const HandOverResult& result, const std::string& text);
 
 // 2 for command-line errors, else 128 + the signal after an interrupt, else 0 when nothing was
 // queued or every selected benchmark produced its figure, else 1.

@@ -10,6 +10,7 @@
 #include "app/files.h"
 #include "app/format.h"
 #include "suite/cli_report.h"
+#include "suite/results_file.h"
 
 namespace suite {
 namespace {
@@ -18,10 +19,12 @@ namespace {
 constexpr std::uintmax_t kMaxResultsBytes = 64u << 20;
 
 struct Figure {
-    std::string id;  // "memory.bandwidth_mbs"
+    std::string id;  // "memory.bandwidth"
     std::string label;
+    std::string unit;
+    bool lower_is_better = false;
     double value = 0;
-    std::optional<double> spread;  // max - min over repeated runs
+    std::optional<double> spread;  // max - min over repeated runs; none: a single measurement
 };
 
 std::string text_at(const nlohmann::json& doc, std::initializer_list<const char*> path) {
@@ -48,7 +51,8 @@ std::string step_name(std::string_view key) {
     return std::string(key);
 }
 
-// The headline figures in suite order; a repeated run's figure is its median with its spread.
+// The headline figures in suite order, under the current names whichever format the file
+// has; a repeated run's figure is its median with its spread.
 std::vector<Figure> figures_of(const nlohmann::json& doc) {
     std::vector<Figure> out;
     const nlohmann::json* spreads = nullptr;
@@ -56,14 +60,22 @@ std::vector<Figure> figures_of(const nlohmann::json& doc) {
         doc["repeat"]["spread"].is_object())
         spreads = &doc["repeat"]["spread"];
     auto add = [&](const std::string& key, const std::string& name, std::optional<double> v) {
+        const HeadlineKind* kind = find_headline_kind(key, name);
         Figure f;
-        f.id = key + "." + name;
-        f.label = step_name(key) + ": " + name;
-        if (spreads && spreads->contains(f.id)) {
-            const nlohmann::json& s = (*spreads)[f.id];
-            const auto median = number_at(s, "median");
-            const auto lo = number_at(s, "min");
-            const auto hi = number_at(s, "max");
+        f.id = key + "." + (kind ? std::string(kind->name) : name);
+        f.label = step_name(key) + ": " + (kind ? std::string(kind->name) : name);
+        if (kind) {
+            f.unit = kind->unit;
+            f.lower_is_better = kind->lower_is_better;
+        }
+        // The spread under the current name, else under the previous one ("cipher.MB/s").
+        const nlohmann::json* s = nullptr;
+        if (spreads && spreads->contains(f.id)) s = &(*spreads)[f.id];
+        if (!s && spreads && spreads->contains(key + "." + name)) s = &(*spreads)[key + "." + name];
+        if (s) {
+            const auto median = number_at(*s, "median");
+            const auto lo = number_at(*s, "min");
+            const auto hi = number_at(*s, "max");
             if (median) v = median;
             if (lo && hi) f.spread = *hi - *lo;
         }
@@ -94,14 +106,150 @@ const Figure* find(const std::vector<Figure>& list, const std::string& id) {
     return nullptr;
 }
 
-std::string ratio_text(double old_v, double new_v) {
-    if (old_v == 0.0) return "-";
-    return app::strprintf("%.3f", new_v / old_v);
+std::optional<double> ratio_of(double old_v, double new_v) {
+    if (old_v == 0.0) return std::nullopt;
+    return new_v / old_v;
+}
+
+std::string ratio_text(std::optional<double> r) {
+    return r ? app::strprintf("%.3f", *r) : std::string("-");
 }
 
 std::string version_of(const nlohmann::json& doc) {
     return text_at(doc, {"provenance", "program_version"}) + " " + text_at(doc, {"build"}) +
            " (revision " + text_at(doc, {"provenance", "source_revision"}) + ")";
+}
+
+bool interrupted(const nlohmann::json& doc) {
+    return doc.contains("interrupted") && doc["interrupted"].is_boolean() &&
+           doc["interrupted"].get<bool>();
+}
+
+// One compared row: a sub-score or a headline figure.
+struct Row {
+    std::string kind;  // "subscore" or "figure"
+    std::string id, label, unit;
+    bool lower_is_better = false;
+    std::optional<double> old_v, new_v;  // none: not measured
+    bool old_single = false, new_single = false;
+    bool beyond_spread = false;
+};
+
+struct Comparison {
+    std::vector<Row> rows;
+    std::vector<std::string> warnings;
+    int flagged = 0;
+};
+
+Comparison compare(const nlohmann::json& old_doc, const nlohmann::json& new_doc) {
+    Comparison c;
+    std::vector<std::string> only_old, only_new;
+    const nlohmann::json& so = old_doc["subscores"];
+    const nlohmann::json& sn = new_doc["subscores"];
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        const std::string key(g.key);
+        // Present: a number, or null (not measured) in the current format.
+        auto present = [&](const nlohmann::json& s) {
+            return s.contains(key) && (s[key].is_number() || s[key].is_null());
+        };
+        if (!present(so) && !present(sn)) continue;
+        if (!present(so) || !present(sn)) {
+            (present(so) ? only_old : only_new).push_back("sub-score " + std::string(g.label));
+            continue;
+        }
+        Row r;
+        r.kind = "subscore";
+        r.id = key;
+        r.label = std::string(g.label);
+        r.unit = "LumetraMarks";
+        const auto o = number_at(so, key.c_str()), n = number_at(sn, key.c_str());
+        if (o && *o > 0) r.old_v = o;  // the previous format's -1: not measured
+        if (n && *n > 0) r.new_v = n;
+        c.rows.push_back(std::move(r));
+    }
+    const std::vector<Figure> fo = figures_of(old_doc);
+    const std::vector<Figure> fn = figures_of(new_doc);
+    for (const Figure& o : fo) {
+        const Figure* n = find(fn, o.id);
+        if (!n) {
+            only_old.push_back(o.label);
+            continue;
+        }
+        Row r;
+        r.kind = "figure";
+        r.id = o.id;
+        r.label = o.label;
+        r.unit = o.unit;
+        r.lower_is_better = o.lower_is_better;
+        r.old_v = o.value;
+        r.new_v = n->value;
+        r.old_single = !o.spread;
+        r.new_single = !n->spread;
+        if (o.spread && n->spread &&
+            std::fabs(n->value - o.value) > std::max(*o.spread, *n->spread)) {
+            r.beyond_spread = true;
+            ++c.flagged;
+        }
+        c.rows.push_back(std::move(r));
+    }
+    for (const Figure& n : fn)
+        if (!find(fo, n.id)) only_new.push_back(n.label);
+
+    auto differs = [&](const char* what, const std::string& a, const std::string& b) {
+        if (a != b)
+            c.warnings.push_back(
+                app::strprintf("%s differs: OLD \"%s\", NEW \"%s\"", what, a.c_str(), b.c_str()));
+    };
+    auto processor = [](const nlohmann::json& d) {
+        std::string name = text_at(d, {"provenance", "cpu_model_name"});
+        if (name == "unknown") name = text_at(d, {"processor", "brand"});
+        return name + " (family " + text_at(d, {"provenance", "cpu_family"}) + ", model " +
+               text_at(d, {"provenance", "cpu_model"}) + ", stepping " +
+               text_at(d, {"provenance", "cpu_stepping"}) + ")";
+    };
+    if (interrupted(old_doc)) c.warnings.push_back("OLD is an interrupted run: steps are missing");
+    if (interrupted(new_doc)) c.warnings.push_back("NEW is an interrupted run: steps are missing");
+    differs("Processor", processor(old_doc), processor(new_doc));
+    differs("Kernel", text_at(old_doc, {"provenance", "kernel"}),
+            text_at(new_doc, {"provenance", "kernel"}));
+    differs("Scaling governor", text_at(old_doc, {"provenance", "scaling_governor"}),
+            text_at(new_doc, {"provenance", "scaling_governor"}));
+    differs("Compiler", text_at(old_doc, {"compiler"}) + " " + text_at(old_doc, {"compiler_flags"}),
+            text_at(new_doc, {"compiler"}) + " " + text_at(new_doc, {"compiler_flags"}));
+    const std::string vo = version_of(old_doc), vn = version_of(new_doc);
+    if (vo != vn)
+        c.warnings.push_back("Program versions differ: OLD " + vo + ", NEW " + vn +
+                             "; the figures both files have are compared");
+    if (!only_old.empty() || !only_new.empty()) {
+        auto join = [](const std::vector<std::string>& v) {
+            std::string s;
+            for (const std::string& x : v) s += (s.empty() ? "" : ", ") + x;
+            return s.empty() ? std::string("nothing") : s;
+        };
+        c.warnings.push_back("Not compared, only in OLD: " + join(only_old));
+        c.warnings.push_back("Not compared, only in NEW: " + join(only_new));
+    }
+    return c;
+}
+
+std::string value_text(std::optional<double> v, bool single) {
+    if (!v) return "not measured";
+    return app::strprintf("%.2f%s", *v, single ? "*" : " ");
+}
+
+std::string csv_field(const std::string& s) {
+    if (s.find_first_of(",\"\n") == std::string::npos) return s;
+    std::string out = "\"";
+    for (char ch : s) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+    return out + "\"";
+}
+
+std::string number_text(std::optional<double> v) {
+    return v ? app::strprintf("%.6g", *v) : std::string();
+}
+
+nlohmann::json number_json(std::optional<double> v) {
+    return v ? nlohmann::json(*v) : nlohmann::json(nullptr);
 }
 
 }  // namespace
@@ -170,99 +318,90 @@ bool parse_results_text(const std::string& text, const std::string& name, nlohma
 }
 
 std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json& new_doc,
-                            const std::string& old_name, const std::string& new_name) {
-    std::string out =
-        "OLD: " + app::printable_text(old_name) + " (" + text_at(old_doc, {"started_utc"}) + ")\n";
-    out +=
-        "NEW: " + app::printable_text(new_name) + " (" + text_at(new_doc, {"started_utc"}) + ")\n";
-    std::vector<std::string> only_old, only_new;
-
-    out += app::strprintf("\n%-38s %14s %14s %9s\n", "Sub-score", "OLD", "NEW", "NEW/OLD");
-    const nlohmann::json& so = old_doc["subscores"];
-    const nlohmann::json& sn = new_doc["subscores"];
-    for (const app::ScoreGroup& g : app::score_groups()) {
-        const std::string key(g.key);
-        const auto o = number_at(so, key.c_str());
-        const auto n = number_at(sn, key.c_str());
-        if (!o && !n) continue;
-        if (!o || !n) {
-            (o ? only_old : only_new).push_back("sub-score " + std::string(g.label));
-            continue;
+                            const std::string& old_name, const std::string& new_name,
+                            CompareFormat format) {
+    const Comparison c = compare(old_doc, new_doc);
+    if (format == CompareFormat::Csv) {
+        std::string out =
+            "kind,id,label,unit,better,old,new,ratio,old_single,new_single,beyond_spread\n";
+        for (const Row& r : c.rows) {
+            const auto ratio = r.old_v && r.new_v ? ratio_of(*r.old_v, *r.new_v) : std::nullopt;
+            out += r.kind + "," + csv_field(r.id) + "," + csv_field(r.label) + "," + r.unit + "," +
+                   (r.lower_is_better ? "lower" : "higher") + "," + number_text(r.old_v) + "," +
+                   number_text(r.new_v) + "," + number_text(ratio) + "," +
+                   (r.old_single ? "1" : "0") + "," + (r.new_single ? "1" : "0") + "," +
+                   (r.beyond_spread ? "1" : "0") + "\n";
         }
-        const bool mo = *o > 0, mn = *n > 0;
-        out += app::strprintf("  %-36s %14s %14s %9s\n", std::string(g.label).c_str(),
-                              mo ? app::strprintf("%.2f", *o).c_str() : "not measured",
-                              mn ? app::strprintf("%.2f", *n).c_str() : "not measured",
-                              mo && mn ? ratio_text(*o, *n).c_str() : "-");
+        return out;
+    }
+    if (format == CompareFormat::Json) {
+        nlohmann::json j;
+        j["old"] = {{"file", old_name},
+                    {"started_utc", text_at(old_doc, {"started_utc"})},
+                    {"interrupted", interrupted(old_doc)}};
+        j["new"] = {{"file", new_name},
+                    {"started_utc", text_at(new_doc, {"started_utc"})},
+                    {"interrupted", interrupted(new_doc)}};
+        nlohmann::json rows = nlohmann::json::array();
+        for (const Row& r : c.rows) {
+            const auto ratio = r.old_v && r.new_v ? ratio_of(*r.old_v, *r.new_v) : std::nullopt;
+            rows.push_back({{"kind", r.kind},
+                            {"id", r.id},
+                            {"label", r.label},
+                            {"unit", r.unit},
+                            {"better", r.lower_is_better ? "lower" : "higher"},
+                            {"old", number_json(r.old_v)},
+                            {"new", number_json(r.new_v)},
+                            {"ratio", number_json(ratio)},
+                            {"old_single_measurement", r.old_single},
+                            {"new_single_measurement", r.new_single},
+                            {"beyond_spread", r.beyond_spread}});
+        }
+        j["rows"] = rows;
+        j["warnings"] = c.warnings;
+        return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     }
 
-    const std::vector<Figure> fo = figures_of(old_doc);
-    const std::vector<Figure> fn = figures_of(new_doc);
-    out += app::strprintf("\n%-38s %14s %14s %9s\n", "Headline figure", "OLD", "NEW", "NEW/OLD");
-    int flagged = 0;
-    for (const Figure& o : fo) {
-        const Figure* n = find(fn, o.id);
-        if (!n) {
-            only_old.push_back(o.label);
-            continue;
+    auto heading = [&](const char* what, const nlohmann::json& doc, const std::string& name) {
+        return std::string(what) + ": " + app::printable_text(name) + " (" +
+               text_at(doc, {"started_utc"}) + ")" + (interrupted(doc) ? ", interrupted" : "") +
+               "\n";
+    };
+    std::string out = heading("OLD", old_doc, old_name) + heading("NEW", new_doc, new_name);
+    const char* row_format = "  %-28s %12s %12s %-6s %7s %s%s\n";
+    bool any_single = false;
+    std::string kind;
+    for (const Row& r : c.rows) {
+        if (r.kind != kind) {
+            kind = r.kind;
+            out +=
+                app::strprintf("\n%-30s %12s %12s %-6s %7s %s\n",
+                               kind == "subscore" ? "Sub-score (LumetraMarks)" : "Headline figure",
+                               "OLD", "NEW", "unit", "NEW/OLD", "better");
         }
-        std::string flag;
-        if (o.spread && n->spread &&
-            std::fabs(n->value - o.value) > std::max(*o.spread, *n->spread)) {
-            flag = "  beyond spread";
-            ++flagged;
-        }
-        out += app::strprintf("  %-36s %14.2f %14.2f %9s%s\n", o.label.c_str(), o.value, n->value,
-                              ratio_text(o.value, n->value).c_str(), flag.c_str());
-    }
-    for (const Figure& n : fn)
-        if (!find(fo, n.id)) only_new.push_back(n.label);
-    if (flagged > 0)
+        any_single = any_single || r.old_single || r.new_single;
+        const auto ratio = r.old_v && r.new_v ? ratio_of(*r.old_v, *r.new_v) : std::nullopt;
         out += app::strprintf(
-            "  %d figure(s) differ by more than the larger spread of the repeated runs\n", flagged);
-
-    std::vector<std::string> warnings;
-    auto differs = [&](const char* what, const std::string& a, const std::string& b) {
-        if (a != b)
-            warnings.push_back(
-                app::strprintf("%s differs: OLD \"%s\", NEW \"%s\"", what, a.c_str(), b.c_str()));
-    };
-    auto processor = [](const nlohmann::json& d) {
-        std::string name = text_at(d, {"provenance", "cpu_model_name"});
-        if (name == "unknown") name = text_at(d, {"processor", "brand"});
-        return name + " (family " + text_at(d, {"provenance", "cpu_family"}) + ", model " +
-               text_at(d, {"provenance", "cpu_model"}) + ", stepping " +
-               text_at(d, {"provenance", "cpu_stepping"}) + ")";
-    };
-    differs("Processor", processor(old_doc), processor(new_doc));
-    differs("Kernel", text_at(old_doc, {"provenance", "kernel"}),
-            text_at(new_doc, {"provenance", "kernel"}));
-    differs("Scaling governor", text_at(old_doc, {"provenance", "scaling_governor"}),
-            text_at(new_doc, {"provenance", "scaling_governor"}));
-    differs("Compiler", text_at(old_doc, {"compiler"}) + " " + text_at(old_doc, {"compiler_flags"}),
-            text_at(new_doc, {"compiler"}) + " " + text_at(new_doc, {"compiler_flags"}));
-    const std::string vo = version_of(old_doc), vn = version_of(new_doc);
-    if (vo != vn)
-        warnings.push_back("Program versions differ: OLD " + vo + ", NEW " + vn +
-                           "; the figures both files have are compared");
-    if (!only_old.empty() || !only_new.empty()) {
-        auto join = [](const std::vector<std::string>& v) {
-            std::string s;
-            for (const std::string& x : v) s += (s.empty() ? "" : ", ") + x;
-            return s.empty() ? std::string("nothing") : s;
-        };
-        warnings.push_back("Not compared, only in OLD: " + join(only_old));
-        warnings.push_back("Not compared, only in NEW: " + join(only_new));
+            row_format, r.label.c_str(), value_text(r.old_v, r.old_single).c_str(),
+            value_text(r.new_v, r.new_single).c_str(), r.kind == "subscore" ? "" : r.unit.c_str(),
+            ratio_text(ratio).c_str(), r.lower_is_better ? "lower" : "higher",
+            r.beyond_spread ? "  beyond spread" : "");
     }
-    if (!warnings.empty()) {
+    if (any_single) out += "  * a single measurement: no spread to judge a difference by\n";
+    if (c.flagged > 0)
+        out += app::strprintf(
+            "  %d figure(s) differ by more than the larger spread of the repeated runs\n",
+            c.flagged);
+    if (!c.warnings.empty()) {
         out += "\nWarnings:\n";
-        for (const std::string& w : warnings) out += "  " + w + "\n";
+        for (const std::string& w : c.warnings) out += "  " + w + "\n";
     }
     return out;
 }
 
 int run_compare_for_cli(const std::filesystem::path& old_path,
-                        const std::filesystem::path& new_path, std::FILE* out, std::FILE* err) {
+                        const std::filesystem::path& new_path, std::FILE* out, std::FILE* err,
+                        CompareFormat format) {
     nlohmann::json old_doc, new_doc;
     std::string error;
     if (!load_results_file(old_path, old_doc, error) ||
@@ -271,7 +410,7 @@ int run_compare_for_cli(const std::filesystem::path& old_path,
         return kExitCommandLine;
     }
     const std::string text =
-        compare_results(old_doc, new_doc, old_path.string(), new_path.string());
+        compare_results(old_doc, new_doc, old_path.string(), new_path.string(), format);
     std::fputs(text.c_str(), out);
     std::fflush(out);
     return kExitOk;

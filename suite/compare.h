@@ -20,13 +20,20 @@ bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, s
 bool parse_results_text(const std::string& text, const std::string& name, nlohmann::json& doc,
                         std::string& error);
 
-// The comparison table and its warnings.
+enum class CompareFormat { Text, Csv, Json };
+
+// The comparison: every sub-score and headline figure with its unit, the ratio NEW/OLD, the
+// better direction, single measurements marked, the warnings (an interrupted file included).
+// Text for people, CSV (one row per figure) or one JSON object for scripts. Either file may be
+// of the current or the previous results format.
 std::string compare_results(const nlohmann::json& old_doc, const nlohmann::json& new_doc,
                             const std::string& old_name = "OLD",
-                            const std::string& new_name = "NEW");
+                            const std::string& new_name = "NEW",
+                            CompareFormat format = CompareFormat::Text);
 
 // lumetra2-cli --compare OLD NEW: the table on `out`, or the message on `err` and exit status 2.
 int run_compare_for_cli(const std::filesystem::path& old_path,
-                        const std::filesystem::path& new_path, std::FILE* out, std::FILE* err);
+                        const std::filesystem::path& new_path, std::FILE* out, std::FILE* err,
+                        CompareFormat format = CompareFormat::Text);
 
 }  // namespace suite

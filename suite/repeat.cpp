@@ -10,6 +10,7 @@
 #include "app/interrupt.h"
 #include "app/processor_info.h"
 #include "app/provenance.h"
+#include "app/startup.h"
 #include "suite/active_run.h"
 #include "suite/cli_report.h"
 #include "suite/results_file.h"
@@ -22,11 +23,15 @@ namespace {
 std::vector<std::pair<std::string, double>> step_figures(const StepOutcome& st) {
     std::vector<std::pair<std::string, double>> out;
     if (!st.ok) return out;
-    const std::string name = st.record.headline_name();
-    out.emplace_back(name.empty() ? std::string("headline") : name, st.record.headline());
+    // The results file's names for them (no "/" in a key).
+    auto named = [&](const std::string& name) {
+        const HeadlineKind* k = find_headline_kind(st.key, name);
+        return k ? std::string(k->name) : name.empty() ? std::string("headline") : name;
+    };
+    out.emplace_back(named(st.record.headline_name()), st.record.headline());
     if (st.key == "memory") {
         const nlohmann::json lat = st.record.figure("latency_ns");
-        if (lat.is_number()) out.emplace_back("latency_ns", lat.get<double>());
+        if (lat.is_number()) out.emplace_back(named("latency_ns"), lat.get<double>());
     }
     return out;
 }
@@ -108,8 +113,8 @@ SubScores median_subscores(const std::vector<HandOverResult>& runs,
         if (!measured_in_every_run(runs, g.key)) continue;
         float& out = s.of(g.key);
         if (g.key == "memory") {
-            out = memory_subscore(float(median("memory", "bandwidth_mbs")),
-                                  float(median("memory", "latency_ns")));
+            out = memory_subscore(float(median("memory", "bandwidth")),
+                                  float(median("memory", "latency")));
         } else if (g.key == "stream") {
             out = float(median("stream"));
         } else if (g.key == "md") {
@@ -227,20 +232,17 @@ int run_queue_repeated_for_cli(const app::CommandLine& cl, const app::RunRegistr
     doc["interrupted"] = app::interrupt_requested();
     doc["repeat"] = repeat_json(runs, figures);
     if (summary.suite_ran) {
-        summary.results_file = write_results_file(".", started, doc, &summary.results_error);
+        summary.results_file =
+            write_results_file(app::output_directory(), started, doc, &summary.results_error);
         if (summary.results_file.empty()) summary.all_ok = false;
     }
-    if (report_out) {
-        std::string text =
-            spread_report(figures, static_cast<int>(runs.size()), load_start, load_end);
-        text += "Sub-scores from the medians:\n";
-        std::string scores = final_report(summary);
-        // final_report opens with its own heading line; the medians' heading replaces it.
-        const auto nl = scores.find('\n');
-        text += nl == std::string::npos ? scores : scores.substr(nl + 1);
-        std::fputs(text.c_str(), report_out);
-        std::fflush(report_out);
-    }
+    std::string text = spread_report(figures, static_cast<int>(runs.size()), load_start, load_end);
+    text += "Sub-scores from the medians:\n";
+    std::string scores = final_report(summary);
+    // final_report opens with its own heading line; the medians' heading replaces it.
+    const auto nl = scores.find('\n');
+    text += nl == std::string::npos ? scores : scores.substr(nl + 1);
+    write_closing_report(report_out, summary, text);
     return exit_status(cl, &summary);
 }
 

@@ -12,6 +12,7 @@
 #include "app/console.h"
 #include "app/files.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "app/provenance.h"
 #include "app/startup.h"
 
@@ -25,8 +26,8 @@ std::string results_file_name(std::chrono::system_clock::time_point started) {
     const std::time_t t = std::chrono::system_clock::to_time_t(started);
     std::tm tm{};
     gmtime_r(&t, &tm);
-    return app::strprintf("Results-%d-%d-%d-%d-%d-%d.json", tm.tm_mon + 1, tm.tm_mday,
-                          tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return app::strprintf("Results-%04d-%02d-%02dT%02d-%02d-%02dZ.json", tm.tm_year + 1900,
+                          tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
 std::string compiler_name() {
@@ -74,9 +75,9 @@ nlohmann::json processor_json(const app::ProcessorInfo& info) {
 
 namespace {
 
-// JSON has no infinity or NaN; a score that is not finite is reported as not measured.
-double score_value(float s) {
-    return std::isfinite(s) ? double(s) : double(kNotMeasured);
+// JSON has no infinity or NaN; a score not measured (or not finite) is null.
+nlohmann::json score_value(float s) {
+    return std::isfinite(s) && s > 0.0f ? nlohmann::json(double(s)) : nlohmann::json(nullptr);
 }
 
 // Text from the records may hold any bytes (a deck name from the command line); the JSON
@@ -86,6 +87,89 @@ std::string dump(const nlohmann::json& doc) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr HeadlineKind kHeadlineKinds[] = {
+    {"memory", "bandwidth_mbs", "bandwidth", "MiB/s", false},
+    {"memory", "latency_ns", "latency", "ns", true},
+    {"stream", "score", "score", "LumetraMarks", false},
+    {"md", "time_s", "time", "s", true},
+    {"orbitra", "time_s", "time", "s", true},
+    {"cipher", "MB/s", "rate", "MiB/s", false},
+    {"sgemm", "Peak MFLOPS", "peak_rate", "MFLOPS", false},
+    {"dgemm", "Peak MFLOPS", "peak_rate", "MFLOPS", false},
+};
+
+nlohmann::json number_or_null(double v) {
+    return std::isfinite(v) && v >= 0.0 ? nlohmann::json(v) : nlohmann::json(nullptr);
+}
+
+// STREAM's rate table ([kernel][form], -1 where a form does not run) as labelled rows.
+nlohmann::json stream_rates(const nlohmann::json& table) {
+    static const char* const kernels[] = {"copy", "scale", "add", "triad"};
+    static const char* const forms[] = {"x87", "sse2", "sse2_block"};
+    nlohmann::json rows = nlohmann::json::array();
+    if (!table.is_array()) return rows;
+    for (std::size_t k = 0; k < table.size() && k < 4; ++k) {
+        if (!table[k].is_array()) continue;
+        for (std::size_t f = 0; f < table[k].size() && f < 3; ++f) {
+            const nlohmann::json& v = table[k][f];
+            rows.push_back({{"kernel", kernels[k]},
+                            {"form", forms[f]},
+                            {"value", v.is_number() ? number_or_null(v.get<double>()) : nullptr},
+                            {"unit", "MB/s"}});
+        }
+    }
+    return rows;
+}
+
+// Keys name fields, never paths: a "/" (as in "MB/s") becomes "_per_".
+nlohmann::json without_slashes(const nlohmann::json& j) {
+    if (j.is_array()) {
+        nlohmann::json out = nlohmann::json::array();
+        for (const nlohmann::json& v : j) out.push_back(without_slashes(v));
+        return out;
+    }
+    if (!j.is_object()) return j;
+    nlohmann::json out = nlohmann::json::object();
+    for (const auto& [key, value] : j.items()) {
+        std::string k = key;
+        for (std::size_t p; (p = k.find('/')) != std::string::npos;) k.replace(p, 1, "_per_");
+        out[k] = without_slashes(value);
+    }
+    return out;
+}
+
+}  // namespace
+
+const HeadlineKind* find_headline_kind(std::string_view step, std::string_view name) {
+    for (const HeadlineKind& h : kHeadlineKinds)
+        if (h.step == step && (h.name == name || h.old_name == name)) return &h;
+    return nullptr;
+}
+
+nlohmann::json headlines_json(const std::vector<StepOutcome>& steps) {
+    nlohmann::json out = nlohmann::json::array();
+    auto add = [&](const std::string& step, const std::string& name, double value) {
+        const HeadlineKind* k = find_headline_kind(step, name);
+        out.push_back({{"step", step},
+                       {"name", k ? std::string(k->name) : name},
+                       {"value", std::isfinite(value) ? nlohmann::json(value) : nullptr},
+                       {"unit", k ? std::string(k->unit) : std::string()},
+                       {"better", k && k->lower_is_better ? "lower" : "higher"}});
+    };
+    for (const StepOutcome& st : steps) {
+        if (!st.ok) continue;
+        if (!st.record.headline_name().empty())
+            add(st.key, st.record.headline_name(), st.record.headline());
+        if (st.key == "memory") {
+            const nlohmann::json lat = st.record.figure("latency_ns");
+            if (lat.is_number()) add(st.key, "latency_ns", lat.get<double>());
+        }
+    }
+    return out;
+}
 
 nlohmann::json run_provenance_json(const std::filesystem::path& root) {
     nlohmann::json p = app::provenance_json(app::read_provenance(root));
@@ -97,7 +181,7 @@ nlohmann::json run_provenance_json(const std::filesystem::path& root) {
     p["console_log"] = log.empty() ? std::string(app::kUnknown) : log.filename().string();
     auto load = [](double v) -> nlohmann::json {
         if (v >= 0.0) return v;
-        return app::kUnknown;
+        return nullptr;
     };
     p["load_average_start"] = load(app::load_at_run_start());
     p["load_average_end"] = load(app::load_average_1min(root));
@@ -108,6 +192,8 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
                             const app::ProcessorInfo& info,
                             std::chrono::system_clock::time_point started) {
     nlohmann::json doc;
+    doc["format"] = kResultsFormat;
+    doc["format_version"] = kResultsFormatVersion;
     doc["program"] = "Lumetra 2.0";
     doc["build"] = std::string(app::kBuildString);
     doc["compiler"] = compiler_name();
@@ -127,6 +213,9 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
     for (const app::ScoreGroup& g : app::score_groups())
         subscores[std::string(g.key)] = score_value(scores.of(g.key));
     doc["subscores"] = subscores;
+    doc["subscore_unit"] = "LumetraMarks";
+    doc["headlines"] = headlines_json(steps);
+    doc["interrupted"] = app::interrupt_requested();
     for (const StepOutcome& st : steps) {
         nlohmann::json section;
         if (st.ran) {
@@ -137,11 +226,20 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
                 // The caches are the document's own section; one copy is enough.
                 if (section.is_object()) section.erase("caches");
             }
+            if (section.is_object() && section.contains("headline")) {
+                const std::string name = section["headline"].value("name", std::string());
+                if (const HeadlineKind* k = find_headline_kind(st.key, name)) {
+                    section["headline"]["name"] = std::string(k->name);
+                    section["headline"]["unit"] = std::string(k->unit);
+                }
+            }
+            if (st.key == "stream" && section.is_object() && section.contains("rates"))
+                section["rates"] = stream_rates(section["rates"]);
         } else {
             section["status"] = "skipped";
         }
         if (!st.ok) section["error"] = st.error.empty() ? std::string("failed") : st.error;
-        doc[st.key] = std::move(section);
+        doc[st.key] = without_slashes(section);
     }
     return doc;
 }

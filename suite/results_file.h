@@ -15,8 +15,33 @@
 
 namespace suite {
 
-// "Results-%d-%d-%d-%d-%d-%d.json": month, day, year, hour, minute, second (UTC).
+// "Results-YYYY-MM-DDThh-mm-ssZ.json" (UTC, zero-padded, so the names sort by time). Files
+// named "Results-M-D-Y-h-m-s.json" by earlier versions are read all the same (--compare takes
+// any name).
 std::string results_file_name(std::chrono::system_clock::time_point started);
+
+// The document's format name and version (docs/results-format.md). Files without them are
+// of the previous format (version 1): -1 for a sub-score not measured, headlines named
+// "bandwidth_mbs", "MB/s", "Peak MFLOPS", "time_s", "score", STREAM rates as a bare table.
+inline constexpr const char* kResultsFormat = "lumetra2-results";
+inline constexpr int kResultsFormatVersion = 2;
+
+// A headline figure's one name, its unit and which way is better. Memory and cipher rates are
+// in MiB/s (2^20 bytes per second), STREAM's in MB/s (10^6), as the suite has always counted.
+struct HeadlineKind {
+    std::string_view step;      // results-file section
+    std::string_view old_name;  // its name in the previous format
+    std::string_view name;
+    std::string_view unit;
+    bool lower_is_better;
+};
+// The kind of `step`'s figure called `name` (the current or the previous name); null when
+// there is none.
+const HeadlineKind* find_headline_kind(std::string_view step, std::string_view name);
+
+// The headline figures of the steps that completed, in step order (memory adds its latency):
+// [{"step", "name", "value", "unit", "better": "higher"|"lower"}].
+nlohmann::json headlines_json(const std::vector<StepOutcome>& steps);
 
 // The compiler and the flags this tree was built with.
 std::string compiler_name();

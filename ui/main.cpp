@@ -1,9 +1,13 @@
 // lumetra2: the program with its window.
 #include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 
+#include <strings.h>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 #include "app/command_line.h"
 #include "app/data_dir.h"
@@ -29,20 +33,68 @@ bool answer_gnu_option(int argc, char** argv) {
             return true;
         }
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf(
+            // Within 80 columns, the descriptions aligned (the console's -help keeps its text).
+            std::fputs(
                 "Usage: lumetra2 [QT-OPTION]... [SWITCH]...\n"
-                "The Lumetra 2.0 benchmark suite with its window. Switches queue an "
-                "automatic run:\n");
-            for (std::string_view line : app::help_lines())
-                std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
-            std::printf(
-                "\n  --help     display this help and exit\n"
-                "  --version  output version information and exit\n"
-                "See lumetra2(1) and lumetra2-cli(1).\n");
+                "The Lumetra 2.0 benchmark suite with its window. Switches queue an automatic\n"
+                "run:\n"
+                "  -automate             run unattended, then close the program\n"
+                "  -runallbench          run every benchmark (the window stays open without\n"
+                "                        -automate)\n"
+                "  -membench             memory bandwidth and latency\n"
+                "  -moldyn[:FILE.in]     molecular dynamics (MD/Argon-Helium.in or MD/FILE.in)\n"
+                "  -orbitra[:FILE.in]    Orbitra (\"Input Files/Ag.in\" or \"Input "
+                "Files/FILE.in\")\n"
+                "  -cipherbench          AES-128 throughput\n"
+                "  -sgemm[:compiler]     single precision matrix multiply (own blocked kernel)\n"
+                "  -dgemm[:compiler]     double precision matrix multiply (own blocked kernel)\n"
+                "  -help                 list the switches in the console text\n"
+                "\n"
+                "  --help                display this help and exit\n"
+                "  --version             output version information and exit\n"
+                "\n"
+                "Exit status: 0 when closed normally; with switches, those of lumetra2-cli\n"
+                "(1: a benchmark failed or the folder is locked, 2: bad switches, 130/143:\n"
+                "interrupted).\n"
+                "See lumetra2(1) and lumetra2-cli(1).\n",
+                stdout);
             return true;
         }
     }
     return false;
+}
+
+// -automate (any case): nobody is there to close a message box.
+bool unattended(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (::strcasecmp(argv[i], "-automate") == 0) return true;
+    return false;
+}
+
+// The window icon, drawn like packaging/lumetra2.svg (the desktop entry's icon) so a panel
+// shows it without an SVG image plugin.
+QIcon program_icon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1f, 0x3b, 0x5a));
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+    const struct {
+        int x, y;
+        QRgb colour;
+    } bars[] = {{12, 38, 0x6fb3e0}, {24, 28, 0x8cc8ec}, {36, 20, 0xb5dcf4}, {48, 12, 0xf2c14e}};
+    for (const auto& bar : bars)
+        p.fillRect(QRectF(bar.x, bar.y, 8, 54 - bar.y), QColor(bar.colour));
+    QPainterPath line(QPointF(10, 34));
+    line.lineTo(28, 22);
+    line.lineTo(40, 16);
+    line.lineTo(56, 8);
+    p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(line);
+    return QIcon(pixmap);
 }
 
 }  // namespace
@@ -53,13 +105,25 @@ int main(int argc, char** argv) {
     if (answer_gnu_option(argc, argv)) return 0;
     QApplication application(argc, argv);
     ui::init_application();
+    // Unattended, nobody closes a box: messages go to stderr (the default sink) instead.
+    if (unattended(argc, argv)) app::set_message_sink(nullptr);
+    QApplication::setWindowIcon(program_icon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumetra2"));
     // An installed program started without data at hand works in the per-user directory.
-    const std::string note = app::enter_working_directory();
-    if (!note.empty()) std::fprintf(stderr, "lumetra2: %s\n", note.c_str());
+    const app::WorkingDirectoryNote where = app::enter_working_directory();
+    for (const std::string& line : where.lines)
+        std::fprintf(stderr, "lumetra2: %s\n", line.c_str());
+    if (!where.ok) {
+        ui::shutdown_application();
+        return 1;
+    }
     // A second program in this folder would write over the first one's files.
     std::string busy;
     if (!app::lock_working_directory(".", &busy)) {
-        app::message_sink().message_box(busy, "Lumetra 2.0");
+        if (unattended(argc, argv))
+            std::fprintf(stderr, "lumetra2: %s\n", busy.c_str());
+        else
+            app::message_sink().message_box(busy, "Lumetra 2.0");
         ui::shutdown_application();
         return 1;
     }

@@ -74,7 +74,7 @@ TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
     const auto figures = suite::figure_spreads(results);
     ASSERT_EQ(figures.size(), 3u);
     EXPECT_EQ(figures[0].id, "memory.headline");
-    EXPECT_EQ(figures[1].id, "memory.latency_ns");
+    EXPECT_EQ(figures[1].id, "memory.latency");
     EXPECT_EQ(figures[2].id, "cipher.headline");
     EXPECT_DOUBLE_EQ(figures[2].spread.median, 112.51);
     EXPECT_EQ(figures[2].values, (std::vector<double>{200.0, 112.51, 100.0}));
@@ -82,7 +82,7 @@ TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
     // The memory headline is named "headline" by the scripted runs; the sub-score reads the
     // memory run's own name, so give the spreads the real names.
     auto named = figures;
-    named[0].id = "memory.bandwidth_mbs";
+    named[0].id = "memory.bandwidth";
     const suite::SubScores s = suite::median_subscores(results, named);
     EXPECT_NEAR(s.of("memory"), 1000.0f, 0.01f);
     EXPECT_NEAR(s.of("cipher"), 1000.0f, 0.01f);
@@ -116,7 +116,7 @@ TEST_F(RepeatSuite, ThreeCipherRunsGiveThreeFiguresAMedianAndACv) {
     std::fclose(out);
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("Spread over 3 runs (min / median / max, CV):"), std::string::npos) << text;
-    EXPECT_NE(text.find("Cipher Bench: MB/s"), std::string::npos) << text;
+    EXPECT_NE(text.find("Cipher Bench: rate"), std::string::npos) << text;
     EXPECT_NE(text.find("Sub-scores from the medians:"), std::string::npos) << text;
 
     const auto pos = text.find("Results file: ");
@@ -125,7 +125,7 @@ TEST_F(RepeatSuite, ThreeCipherRunsGiveThreeFiguresAMedianAndACv) {
     const nlohmann::json doc = nlohmann::json::parse(f);
     EXPECT_EQ(doc["repeat"]["count"], 3);
     ASSERT_EQ(doc["repeat"]["runs"].size(), 3u);
-    const nlohmann::json& s = doc["repeat"]["spread"]["cipher.MB/s"];
+    const nlohmann::json& s = doc["repeat"]["spread"]["cipher.rate"];
     ASSERT_EQ(s["values"].size(), 3u);
     std::vector<double> v = s["values"].get<std::vector<double>>();
     for (std::size_t i = 0; i < 3; ++i)
