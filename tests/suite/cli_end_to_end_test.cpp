@@ -137,10 +137,10 @@ TEST_F(CliEndToEnd, AnInterruptStopsTheRunAndKeepsWhatWasMeasured) {
 }
 
 TEST_F(CliEndToEnd, ASecondInterruptEndsTheProgramAtOnce) {
-    // The memory benchmark cannot stop mid-kernel: the first signal waits for it, the second
-    // does not.
+    // A matrix-multiply run cannot stop before its last size: the first signal waits for it,
+    // the second does not.
     const std::string out = bash(
-        "$CLI -membench -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Running Memory\"; "
+        "$CLI -dgemm -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Running Double\"; "
         "kill -INT $p; sleep 0.3; kill -TERM $p; wait $p; echo \"status $?\"; cat out.txt");
     EXPECT_EQ(out.rfind("status 143\n", 0), 0u) << out;
     EXPECT_EQ(out.find("Run interrupted."), std::string::npos);
@@ -152,7 +152,8 @@ TEST_F(CliEndToEnd, ASecondProgramInTheSameFolderIsRefusedAndWritesNothing) {
         "$CLI -moldyn -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Created thread\"; "
         "$CLI -moldyn -automate; echo \"second $?\"; ls Console-* | wc -l; kill -INT $p; wait $p; "
         "echo \"first $?\"");
-    EXPECT_NE(out.find("lumetra2-cli: Another Lumetra 2.0 is running in "), std::string::npos) << out;
+    EXPECT_NE(out.find("lumetra2-cli: Another Lumetra 2.0 is running in "), std::string::npos)
+        << out;
     // One console log only: the second wrote nothing of its own.
     EXPECT_NE(out.find("second 1\n1\nfirst 130\n"), std::string::npos) << out;
 }
