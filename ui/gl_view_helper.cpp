@@ -109,6 +109,8 @@ void draw_wire_cube(float lo, float hi) {
                                           {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
     glDisable(GL_LIGHTING);
+    // With colour-material tracking on, the white would become the spheres' material too.
+    glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -156,6 +156,7 @@ void MdViewWindow::paintGL() {
     if (view_.show_pitch_yaw) {
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
         glDisable(GL_DEPTH_TEST);
         glColor3f(1.0f, 1.0f, 1.0f);
         glPushMatrix();

@@ -155,6 +155,7 @@ void OrbitalViewWindow::paintGL() {
     if (show_text_ || !note.isEmpty()) {
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
         glDisable(GL_DEPTH_TEST);
         glColor3f(1.0f, 1.0f, 1.0f);
         glPushMatrix();

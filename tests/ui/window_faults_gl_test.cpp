@@ -1,0 +1,72 @@
+// The OpenGL views as a careful user sees them: a crystal of one species keeps its colour, the
+// dialog keeps its own window when a view opens, and the dialog's picture draws only what
+// changed. Skipped without a usable OpenGL.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QImage>
+#include <QWindow>
+#include <cmath>
+#include <fstream>
+
+#include "md_dialog_fixture.h"
+#include "ui/gl_view_helper.h"
+#include "ui/md_picture.h"
+#include "ui/md_view_window.h"
+
+namespace {
+
+using ui_test::MdDialogTest;
+using ui_test::wait_until;
+
+// Pixels whose colour leans towards the species' own (not grey, not white).
+int tinted(const QImage& image, int species) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            const int lean = species == 0 ? c.blue() - c.red() : c.green() - c.red();
+            n += lean > 8;
+        }
+    return n;
+}
+
+// One species everywhere: the guide cube's white must not become the spheres' material, in
+// the dialog's picture and in the view window, from the second frame on as in the first.
+TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
+    if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
+    const struct {
+        int species;  // helium leans blue, argon green
+    } rows[] = {{0}, {2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.species);
+        ui::MdPicture picture;
+        ASSERT_TRUE(picture.ready());
+        ui::PictureScene scene;
+        scene.show_sites = true;
+        scene.species = {row.species, row.species, row.species, row.species};
+        QImage image;
+        for (int frame = 0; frame < 3; ++frame) {
+            scene.angle = static_cast<float>(frame);
+            image = picture.render(scene);
+        }
+        EXPECT_GT(tinted(image, row.species), 10);
+
+        md::ViewSettings view;
+        ui::MdViewWindow window(view, nullptr, nullptr);
+        window.resize(300, 300);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        const double xyz[] = {0.5, 0.5, 0.5, 0.4, 0.4, 0.5};
+        const int32_t species[] = {row.species, row.species};
+        window.camera().radius = 8.0f;
+        for (int frame = 0; frame < 3; ++frame) {
+            window.set_frame(xyz, species, 2);
+            image = window.grabFramebuffer();
+        }
+        EXPECT_GT(tinted(image, row.species), 10);
+        window.release();
+    }
+}
+
+}  // namespace
