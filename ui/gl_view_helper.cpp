@@ -5,6 +5,8 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
+#include <QPointer>
+#include <QWindow>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -295,7 +297,33 @@ void follow_focus_full_screen(QWidget& view, bool full_screen, bool& activated_o
     if (view.isActiveWindow()) activated_once = true;
 }
 
-void prepare_view_window(QOpenGLWidget& view) {
+namespace {
+
+// Makes the view its owner's transient window each time it is shown (its native window exists
+// by then): the window manager keeps it with the dialog and a modal dialog lets input through.
+class TransientOwner : public QObject {
+  public:
+    TransientOwner(QWidget& view, QWidget* owner) : QObject(&view), owner_(owner) {
+        view.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && owner_) {
+            QWindow* mine = static_cast<QWidget*>(watched)->windowHandle();
+            QWindow* theirs = owner_->window()->windowHandle();
+            if (mine && theirs && mine->transientParent() != theirs)
+                mine->setTransientParent(theirs);
+        }
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace
+
+void prepare_view_window(QOpenGLWidget& view, QWidget* owner) {
+    if (owner) new TransientOwner(view, owner);
     // A window of its own that still takes input while the dialog runs modally.
     view.setWindowFlags(Qt::Window);
     view.setWindowTitle(QStringLiteral("OpenGL View"));

@@ -76,8 +76,10 @@ struct Camera {
 };
 
 // The set-up every view window shares: a top-level "OpenGL View" window with a compatibility
-// context that takes the keyboard while its dialog runs modally.
-void prepare_view_window(QOpenGLWidget& view);
+// context that takes the keyboard while its dialog runs modally. The view is no child of
+// `owner` (Qt would re-create a parent's native window for OpenGL, and the dialog would jump
+// and flicker); it is the owner's transient window instead. The caller deletes it.
+void prepare_view_window(QOpenGLWidget& view, QWidget* owner);
 
 // A full-screen view steps aside (minimises) when another window takes the focus and comes
 // back full screen when it gets it again. Call from changeEvent on ActivationChange.

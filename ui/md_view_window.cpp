@@ -20,9 +20,9 @@ constexpr int kTickMs = 1;  // timer 1055
 
 }  // namespace
 
-MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* parent)
-    : QOpenGLWidget(parent), view_(view), frame_request_(frame_request) {
-    gl::prepare_view_window(*this);
+MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* owner)
+    : QOpenGLWidget(nullptr), view_(view), frame_request_(frame_request) {
+    gl::prepare_view_window(*this, owner);
     connect(&tick_, &QTimer::timeout, this, &MdViewWindow::tick);
     tick_.start(kTickMs);
 }

@@ -69,4 +69,28 @@ TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
     }
 }
 
+// The dialog stays the same native window when its first view window opens, and the view
+// still belongs to it (input reaches it while the dialog runs modally).
+TEST_F(MdDialogTest, OpeningTheViewKeepsTheDialogsWindow) {
+    if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
+    std::ofstream(dir.path() / "MD" / "Short.in")
+        << "LatticeType 0\nSpecies1 1\nCellsPerSide 4\nTemperatureKelvin 30.0\n"
+           "TimeStepReduced 0.0001\nNumberOfSteps 100\n";
+    controller.deck_name = "Short";
+    open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const WId id = w->winId();
+    QWindow* handle = w->windowHandle();
+    w->control<QCheckBox>(1013)->click();
+    click(1006);
+    ui::MdViewWindow* view = w->view_window();
+    ASSERT_NE(view, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(w->windowHandle(), handle);
+    EXPECT_EQ(w->winId(), id);
+    ASSERT_NE(view->windowHandle(), nullptr);
+    EXPECT_EQ(view->windowHandle()->transientParent(), handle);
+    ASSERT_TRUE(wait_until([&] { return idle(); }));
+}
+
 }  // namespace
