@@ -125,9 +125,11 @@ MdViewWindow* MdDialog::view_window() const {
 }
 
 void MdDialog::build() {
+    // Three rows of boxes, so the dialog fits a small screen (1280 x 720) with room to spare:
+    // statistics, OpenGL controls and the picture; options and the crystal; the graphs and
+    // the run controls. The progress bar and the status line close it.
     auto* root = new QVBoxLayout(this);
 
-    // Statistics and the picture.
     auto* top = new QHBoxLayout;
     auto* stats = new QGroupBox(QStringLiteral("Simulation Statistics"), this);
     auto* sg = new QGridLayout(stats);
@@ -149,6 +151,20 @@ void MdDialog::build() {
     }
     sg->setRowStretch(r, 1);
     top->addWidget(stats, 1);
+
+    auto* view_box = new QGroupBox(QStringLiteral("Simulation OpenGL controls"), this);
+    auto* vg = new QVBoxLayout(view_box);
+    auto* view_sim =
+        named(new QCheckBox(QStringLiteral("View simulation"), view_box), kIdViewSimulation);
+    auto* full = named(new QCheckBox(QStringLiteral("Full screen"), view_box), kIdFullScreen);
+    auto* view_options =
+        named(new QPushButton(QStringLiteral(" View Options"), view_box), kIdViewOptions);
+    auto* replay = named(new QPushButton(QStringLiteral("View Replay"), view_box), kIdViewReplay);
+    for (QWidget* c : std::initializer_list<QWidget*>{view_sim, full, view_options, replay})
+        vg->addWidget(c);
+    vg->addStretch(1);
+    top->addWidget(view_box);
+
     picture_ = new QLabel(this);
     picture_->setObjectName(QStringLiteral("picture"));
     picture_->setFixedSize(MdPicture::kSize);
@@ -160,7 +176,7 @@ void MdDialog::build() {
     top->addLayout(picture_column);
     root->addLayout(top);
 
-    // Options and the crystal.
+    // Options and the crystal, two fields to a line.
     auto* middle = new QHBoxLayout;
     auto* options = new QGroupBox(QStringLiteral("Simulation Options"), this);
     auto* og = new QGridLayout(options);
@@ -168,25 +184,26 @@ void MdDialog::build() {
     auto* user =
         named(new QRadioButton(QStringLiteral("User specified simulation"), options), kIdUser);
     og->addWidget(def, 0, 0, 1, 3);
-    og->addWidget(user, 1, 0, 1, 3);
+    og->addWidget(user, 0, 3, 1, 3);
     QStringList cells;
     for (int c : md::kCellChoices) cells << QString::number(c);
     QStringList steps;
     for (int s : md::kStepChoices) steps << QString::number(s);
     QStringList time_steps;
     for (const char* t : md::kTimeStepChoices) time_steps << QString::fromLatin1(t);
-    og->addWidget(new QLabel(QStringLiteral("Number of Cells"), options), 2, 0);
-    og->addWidget(plain_list(options, kIdCells, cells), 2, 1);
-    og->addWidget(new QLabel(QStringLiteral("Temperature"), options), 3, 0);
+    og->addWidget(new QLabel(QStringLiteral("Number of Cells"), options), 1, 0);
+    og->addWidget(plain_list(options, kIdCells, cells), 1, 1);
+    og->addWidget(new QLabel(QStringLiteral("Temperature"), options), 1, 3);
     auto* temperature = named(new QLineEdit(options), kIdTemperature);
-    og->addWidget(temperature, 3, 1);
-    og->addWidget(new QLabel(QStringLiteral("K"), options), 3, 2);
-    og->addWidget(new QLabel(QStringLiteral("Time steps"), options), 4, 0);
-    og->addWidget(plain_list(options, kIdSteps, steps), 4, 1);
-    og->addWidget(new QLabel(QStringLiteral("Length of time step"), options), 5, 0);
-    og->addWidget(plain_list(options, kIdTimeStep, time_steps), 5, 1);
-    og->addWidget(new QLabel(QStringLiteral("sec"), options), 5, 2);
-    og->setRowStretch(6, 1);
+    og->addWidget(temperature, 1, 4);
+    og->addWidget(new QLabel(QStringLiteral("K"), options), 1, 5);
+    og->addWidget(new QLabel(QStringLiteral("Time steps"), options), 2, 0);
+    og->addWidget(plain_list(options, kIdSteps, steps), 2, 1);
+    og->addWidget(new QLabel(QStringLiteral("Length of time step"), options), 2, 3);
+    og->addWidget(plain_list(options, kIdTimeStep, time_steps), 2, 4);
+    og->addWidget(new QLabel(QStringLiteral("sec"), options), 2, 5);
+    og->setColumnMinimumWidth(2, 8);
+    og->setRowStretch(3, 1);
     middle->addWidget(options, 1);
 
     auto* crystal = new QGroupBox(QStringLiteral("Simulation Crystalline structure"), this);
@@ -196,16 +213,19 @@ void MdDialog::build() {
     QStringList species;
     for (const char* s : md::kSpeciesNames) species << QString::fromLatin1(s);
     cg->addWidget(new QLabel(QStringLiteral("Cube type"), crystal), 0, 0);
-    cg->addWidget(sorted_list(crystal, kIdCubeType, cubes), 0, 1);
+    cg->addWidget(sorted_list(crystal, kIdCubeType, cubes), 0, 1, 1, 4);
     for (int k = 0; k < 4; ++k) {
-        cg->addWidget(new QLabel(QStringLiteral("Position #%1").arg(k + 1), crystal), k + 1, 0);
-        cg->addWidget(sorted_list(crystal, kIdFirstPosition + k, species), k + 1, 1);
+        const int line = 1 + k / 2, column = 3 * (k % 2);
+        cg->addWidget(new QLabel(QStringLiteral("Position #%1").arg(k + 1), crystal), line, column);
+        cg->addWidget(sorted_list(crystal, kIdFirstPosition + k, species), line, column + 1);
     }
-    cg->setRowStretch(5, 1);
+    cg->setColumnMinimumWidth(2, 8);
+    cg->setRowStretch(3, 1);
     middle->addWidget(crystal, 1);
     root->addLayout(middle);
 
-    // The graphs.
+    // The graphs, and the run controls beside them.
+    auto* bottom = new QHBoxLayout;
     auto* graphs_box = new QGroupBox(QStringLiteral("Simulation Graphs"), this);
     auto* gl_layout = new QHBoxLayout(graphs_box);
     graphs_ = new EnergyGraphs(graphs_box);
@@ -221,26 +241,10 @@ void MdDialog::build() {
     gl_layout->addStretch(1);
     gl_layout->addWidget(graphs_);
     gl_layout->addStretch(1);
-    root->addWidget(graphs_box);
-
-    // OpenGL and run controls.
-    auto* bottom = new QHBoxLayout;
-    auto* view_box = new QGroupBox(QStringLiteral("Simulation OpenGL controls"), this);
-    auto* vg = new QGridLayout(view_box);
-    auto* view_sim =
-        named(new QCheckBox(QStringLiteral("View simulation"), view_box), kIdViewSimulation);
-    auto* full = named(new QCheckBox(QStringLiteral("Full screen"), view_box), kIdFullScreen);
-    auto* view_options =
-        named(new QPushButton(QStringLiteral(" View Options"), view_box), kIdViewOptions);
-    auto* replay = named(new QPushButton(QStringLiteral("View Replay"), view_box), kIdViewReplay);
-    vg->addWidget(view_sim, 0, 0);
-    vg->addWidget(full, 1, 0);
-    vg->addWidget(view_options, 0, 1);
-    vg->addWidget(replay, 1, 1);
-    bottom->addWidget(view_box);
+    bottom->addWidget(graphs_box, 1);
 
     auto* controls = new QGroupBox(QStringLiteral("Simulation Controls"), this);
-    auto* cl = new QGridLayout(controls);
+    auto* cl = new QVBoxLayout(controls);
     auto* run = named(new QPushButton(QStringLiteral("Run simulation"), controls), kIdRun);
     auto* step =
         named(new QPushButton(QStringLiteral("Move forward one iteration"), controls), kIdStep);
@@ -250,11 +254,9 @@ void MdDialog::build() {
     // "Simulation is running..." must fit without the button growing mid-run.
     run->setMinimumWidth(
         run->fontMetrics().horizontalAdvance(QStringLiteral("Simulation is running...")) + 24);
-    cl->addWidget(run, 0, 0);
-    cl->addWidget(step, 0, 1);
-    cl->addWidget(cancel, 1, 0);
-    cl->addWidget(trace, 1, 1);
-    bottom->addWidget(controls, 1);
+    for (QPushButton* b : {run, step, cancel, trace}) cl->addWidget(b);
+    cl->addStretch(1);
+    bottom->addWidget(controls);
     root->addLayout(bottom);
 
     auto* progress = named(new QProgressBar(this), kIdProgress);

@@ -60,4 +60,35 @@ TEST_F(MdDialogTest, ViewReplayStaysOffWithoutOpenGl) {
     EXPECT_EQ(console_count("OpenGL FPS"), 0);
 }
 
+// Every window fits a 1280 x 720 screen with a panel and a title bar at the default font.
+TEST(WindowSizes, EveryWindowFitsASmallScreen) {
+    md::MdController md;
+    atom::OrbitraController orbitra;
+    membench::MemBenchController memory;
+    stream::StreamController stream;
+    blas::MatrixController matrix(blas::MatrixController::Precision::Single);
+    cipher::CipherController cipher;
+    suite::SuiteController suite{app::run_registry()};
+    const struct {
+        const char* name;
+        std::function<std::unique_ptr<QWidget>()> make;
+    } rows[] = {
+        {"md", [&] { return std::make_unique<ui::MdDialog>(md, nullptr); }},
+        {"orbitra", [&] { return std::make_unique<ui::OrbitraDialog>(orbitra, nullptr); }},
+        {"memory", [&] { return std::make_unique<ui::CMemBenchDlg>(memory, nullptr); }},
+        {"stream", [&] { return std::make_unique<ui::CStreamDlg>(stream, nullptr); }},
+        {"matrix", [&] { return std::make_unique<ui::CMatrixDlg>(matrix, nullptr); }},
+        {"cipher", [&] { return std::make_unique<ui::CCipherDlg>(cipher, nullptr); }},
+        {"suite", [&] { return std::make_unique<ui::CSuiteDlg>(suite, nullptr); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<QWidget> w = row.make();
+        w->show();
+        QApplication::processEvents();
+        EXPECT_LE(w->width(), 1270);
+        EXPECT_LE(w->height(), 720 - 32 - 30);
+    }
+}
+
 }  // namespace
