@@ -91,4 +91,31 @@ TEST(WindowSizes, EveryWindowFitsASmallScreen) {
     }
 }
 
+// The random-chase table has its room before the first run: the window neither grows nor
+// cuts rows off when the table fills in. It stands apart from the scored bandwidth bars.
+TEST(MemoryWindow, RandomLatencyTableHasItsRoomBeforeTheFirstRun) {
+    membench::MemBenchController c;
+    ui::CMemBenchDlg w(c, nullptr);
+    w.show();
+    QApplication::processEvents();
+    const QSize before = w.size();
+    auto* table = w.findChild<QLabel*>(QStringLiteral("random_latency"));
+    ASSERT_NE(table, nullptr);
+    nlohmann::json rows = nlohmann::json::array();
+    for (std::size_t bytes : membench::random_chase_sizes(w.random_chase_llc()))
+        rows.push_back({{"bytes", bytes}, {"ns", 123.45}, {"cycles", 246.9}});
+    w.set_random_latency(rows);
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), before);
+    EXPECT_GE(table->height(), table->sizeHint().height());
+    for (QWidget* p = table->parentWidget(); p && p != &w; p = p->parentWidget()) {
+        const auto* box = qobject_cast<QGroupBox*>(p);
+        if (!box) continue;
+        EXPECT_FALSE(box->title().contains(QStringLiteral("Bandwidth")))
+            << box->title().toStdString();
+        EXPECT_TRUE(box->title().contains(QStringLiteral("not scored")));
+        EXPECT_TRUE(box->title().contains(QStringLiteral("smaller is better")));
+    }
+}
+
 }  // namespace
