@@ -118,4 +118,69 @@ TEST(MemoryWindow, RandomLatencyTableHasItsRoomBeforeTheFirstRun) {
     }
 }
 
+// Before a run the matrix window's result areas are blank, header included.
+TEST(MatrixWindow, ResultHeaderWaitsForARun) {
+    blas::MatrixController run(blas::MatrixController::Precision::Single);
+    ui::CMatrixDlg w(run, nullptr);
+    run.attach(&w);
+    w.show();
+    QApplication::processEvents();
+    int headers = 0;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Method            MFLOPS")) {
+            ++headers;
+            EXPECT_FALSE(l->isVisible());
+        }
+    EXPECT_EQ(headers, 1);
+}
+
+// The matrix graph's texts never cover each other, and its curve never runs through them.
+TEST(GraphTexts, MatrixGraphTextsStayClearOfTheCurveAndEachOther) {
+    const QRect area(0, 0, blas::kGraphWidth + 2, blas::kGraphHeight + 2);
+    const auto table = [](const std::function<double(int)>& f) {
+        blas::MatrixTables t;
+        t.size_count = 24;
+        for (int i = 0; i < 24; ++i) t.size_mflops[static_cast<std::size_t>(i)] = f(i);
+        return t;
+    };
+    const struct {
+        const char* name;
+        blas::MatrixTables t;
+        double isa_peak;
+    } rows[] = {
+        {"rising", table([](int i) { return 100.0 * (i + 1); }), 0.0},
+        {"falling at the end", table([](int i) { return i < 20 ? 3000.0 : 300.0 * (24 - i); }), 0},
+        {"flat", table([](int) { return 2500.0; }), 0.0},
+        {"with the ISA peak", table([](int i) { return 100.0 * (i + 1); }), 4000.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<ui::MatrixGraphLabel> labels =
+            ui::matrix_graph_labels(area, row.t, row.isa_peak);
+        EXPECT_EQ(labels.size(), row.isa_peak > 0 ? 6u : 5u);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            for (std::size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(labels[i].box.intersects(labels[j].box))
+                    << labels[i].text.toStdString() << " / " << labels[j].text.toStdString();
+        // The curve alone, as the graph draws it.
+        QImage curve(area.size(), QImage::Format_RGB32);
+        curve.fill(Qt::white);
+        {
+            QPainter p(&curve);
+            p.setPen(QPen(Qt::black, 2));
+            const std::vector<QPoint> points = ui::matrix_graph_curve(area, row.t, row.isa_peak);
+            for (std::size_t k = 1; k < points.size(); ++k) p.drawLine(points[k - 1], points[k]);
+        }
+        // "Peak:" finds a place of its own; the size labels are drawn over the curve.
+        for (const ui::MatrixGraphLabel& l : {labels.back()}) {
+            int crossed = 0;
+            for (int y = l.box.top(); y <= l.box.bottom(); ++y)
+                for (int x = l.box.left(); x <= l.box.right(); ++x)
+                    crossed +=
+                        curve.rect().contains(x, y) && curve.pixel(x, y) != qRgb(255, 255, 255);
+            EXPECT_EQ(crossed, 0) << l.text.toStdString();
+        }
+    }
+}
+
 }  // namespace
