@@ -237,4 +237,45 @@ TEST(GraphTexts, CurvesPassUnderTheExtremes) {
     }
 }
 
+// "Save as Profile" writes into the Profiles folder only; anywhere else is refused with a
+// message and nothing is written.
+TEST(SuiteWindow, ProfilesAreSavedInTheProfilesFolderOnly) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd{dir.path()};
+    app::console().reset();
+    testing_support::FakeRunner runs;
+    runs.result = app::kIdOk;
+    runs.on_run = [](app::RunController& c) {
+        c.record().begin();
+        c.record().set_headline("rate", 112.51);
+        c.record().complete();
+    };
+    ui_test::RunnerScope scope{&runs};
+    suite::SuiteController controller{app::run_registry()};
+    ui::CSuiteDlg w(controller, nullptr);
+    controller.attach(&w);
+    controller.on_paint();
+    w.run_button()->click();
+    ASSERT_TRUE(w.save_button()->isEnabled());
+    std::filesystem::create_directories(dir.path() / "Profiles");
+    std::filesystem::create_directories(dir.path() / "Elsewhere");
+    const struct {
+        std::filesystem::path typed;
+        bool saved;
+    } rows[] = {
+        {dir.path() / "Profiles" / "Mine", true},
+        {"Profiles/Relative.rst", true},
+        {dir.path() / "Elsewhere" / "Lost.rst", false},
+        {dir.path() / "Profiles" / ".." / "Escaped.rst", false},
+        {"Top.rst", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed.string());
+        ui_test::shown_boxes().clear();
+        EXPECT_EQ(w.save_profile_as(row.typed, "mine"), row.saved);
+        EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)), row.saved);
+        EXPECT_EQ(ui_test::shown_boxes().size(), row.saved ? 0u : 1u);
+    }
+}
+
 }  // namespace
