@@ -278,4 +278,23 @@ TEST(SuiteWindow, ProfilesAreSavedInTheProfilesFolderOnly) {
     }
 }
 
+// A description too long for the comparison box is cut there and shown whole as a tooltip.
+TEST(ScorePanel, LongDescriptionIsReadableAsATooltip) {
+    const std::string long_text(90, 'x');
+    const struct {
+        std::string description;
+        bool tip;
+    } rows[] = {{"Short machine", false}, {long_text + " end", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.description);
+        ui::ScorePanel panel(nullptr);
+        suite::Profile profile;
+        profile.opened = true;
+        profile.description = row.description;
+        panel.set_state({}, profile);
+        const QString tip = panel.toolTip();
+        EXPECT_EQ(tip.contains(QString::fromStdString(row.description)), row.tip);
+    }
+}
+
 }  // namespace
