@@ -297,4 +297,20 @@ TEST(ScorePanel, LongDescriptionIsReadableAsATooltip) {
     }
 }
 
+// Each benchmark's tool-bar button says which benchmark it runs.
+TEST(MainWindow, ToolBarTooltipsNameTheirBenchmark) {
+    ui::CMainFrame f;
+    const struct {
+        int id;
+        const char* tip;
+    } rows[] = {{32779, "Membench: Run Benchmark"},
+                {32774, "Mol Dyn: Run Benchmark"},
+                {32782, "Orbitra: Run Benchmark"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tip);
+        ASSERT_NE(f.command_action(row.id), nullptr);
+        EXPECT_EQ(f.command_action(row.id)->toolTip().toStdString(), row.tip);
+    }
+}
+
 }  // namespace
