@@ -23,6 +23,7 @@ constexpr double kPi = 3.1415926535;
 
 struct Probe {
     bool usable = false;
+    bool software = false;
     QString why;
 };
 
@@ -66,6 +67,10 @@ Probe probe() {
         p.why = QStringLiteral("No OpenGL view: the OpenGL context cannot be used.");
         return p;
     }
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const QByteArray name = QByteArray(renderer ? renderer : "").toLower();
+    p.software = name.contains("llvmpipe") || name.contains("softpipe") ||
+                 name.contains("software") || name.contains("swrast");
     context.doneCurrent();
     p.usable = true;
     return p;
@@ -90,6 +95,10 @@ bool available(QString* why) {
     if (!probe_cache()) probe_cache() = probe();
     if (why) *why = probe_cache()->why;
     return probe_cache()->usable;
+}
+
+bool software_renderer() {
+    return available() && probe_cache()->software;
 }
 
 void force_unavailable(bool off) {

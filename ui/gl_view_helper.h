@@ -18,6 +18,9 @@ QSurfaceFormat compatibility_format();
 // Whether this session can render with OpenGL; when not, `why` says so in a sentence the
 // dialogs show as a tooltip. Probed once (platform, QT_XCB_GL_INTEGRATION, a real context).
 bool available(QString* why = nullptr);
+// Whether the OpenGL found renders on the processor (Mesa's llvmpipe or softpipe, by its
+// GL_RENDERER): every picture drawn then takes processor time from a benchmark.
+bool software_renderer();
 // Tests: pretend OpenGL is missing (true) or probe again (false).
 void force_unavailable(bool off);
 

@@ -93,4 +93,34 @@ TEST_F(MdDialogTest, OpeningTheViewKeepsTheDialogsWindow) {
     ASSERT_TRUE(wait_until([&] { return idle(); }));
 }
 
+// The picture is drawn when it changes: it turns while idle (slower on a software renderer)
+// and, during a run, only when the run turns it.
+TEST_F(MdDialogTest, PictureIsDrawnOnlyWhenItChanges) {
+    if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
+    std::ofstream(dir.path() / "MD" / "Long.in")
+        << "LatticeType 0\nSpecies1 1\nCellsPerSide 8\nTemperatureKelvin 30.0\n"
+           "TimeStepReduced 0.0001\nNumberOfSteps 25000\n";
+    controller.deck_name = "Long";
+    open();
+    ASSERT_TRUE(wait_until([&] { return w->pictures_rendered() >= 2; }));
+    EXPECT_GE(w->picture_period_ms(), ui::gl::software_renderer() ? 100 : 10);
+    click(1006);
+    ASSERT_FALSE(idle());
+    // The run turns the picture by 5 degrees at a time; nothing else turns or redraws it.
+    float angle = controller.picture_angle;
+    const int drawn = w->pictures_rendered();
+    int turns = 0;
+    for (int i = 0; i < 60 && !idle(); ++i) {
+        QTest::qWait(10);
+        const float now = controller.picture_angle;
+        if (now == angle) continue;
+        ++turns;
+        EXPECT_EQ(std::fmod(now - angle + 360.0f, 5.0f), 0.0f) << angle << " -> " << now;
+        angle = now;
+    }
+    EXPECT_LE(w->pictures_rendered() - drawn, turns + 1);
+    click(2);  // stop: the question is answered yes
+    ASSERT_TRUE(wait_until([&] { return idle(); }));
+}
+
 }  // namespace
