@@ -5,6 +5,8 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
+#include <QPointer>
+#include <QWindow>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -21,6 +23,7 @@ constexpr double kPi = 3.1415926535;
 
 struct Probe {
     bool usable = false;
+    bool software = false;
     QString why;
 };
 
@@ -64,6 +67,10 @@ Probe probe() {
         p.why = QStringLiteral("No OpenGL view: the OpenGL context cannot be used.");
         return p;
     }
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const QByteArray name = QByteArray(renderer ? renderer : "").toLower();
+    p.software = name.contains("llvmpipe") || name.contains("softpipe") ||
+                 name.contains("software") || name.contains("swrast");
     context.doneCurrent();
     p.usable = true;
     return p;
@@ -90,6 +97,10 @@ bool available(QString* why) {
     return probe_cache()->usable;
 }
 
+bool software_renderer() {
+    return available() && probe_cache()->software;
+}
+
 void force_unavailable(bool off) {
     forced_off() = off;
     probe_cache().reset();
@@ -109,6 +120,8 @@ void draw_wire_cube(float lo, float hi) {
                                           {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
     glDisable(GL_LIGHTING);
+    // With colour-material tracking on, the white would become the spheres' material too.
+    glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -293,7 +306,33 @@ void follow_focus_full_screen(QWidget& view, bool full_screen, bool& activated_o
     if (view.isActiveWindow()) activated_once = true;
 }
 
-void prepare_view_window(QOpenGLWidget& view) {
+namespace {
+
+// Makes the view its owner's transient window each time it is shown (its native window exists
+// by then): the window manager keeps it with the dialog and a modal dialog lets input through.
+class TransientOwner : public QObject {
+  public:
+    TransientOwner(QWidget& view, QWidget* owner) : QObject(&view), owner_(owner) {
+        view.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && owner_) {
+            QWindow* mine = static_cast<QWidget*>(watched)->windowHandle();
+            QWindow* theirs = owner_->window()->windowHandle();
+            if (mine && theirs && mine->transientParent() != theirs)
+                mine->setTransientParent(theirs);
+        }
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace
+
+void prepare_view_window(QOpenGLWidget& view, QWidget* owner) {
+    if (owner) new TransientOwner(view, owner);
     // A window of its own that still takes input while the dialog runs modally.
     view.setWindowFlags(Qt::Window);
     view.setWindowTitle(QStringLiteral("OpenGL View"));

@@ -18,6 +18,9 @@ QSurfaceFormat compatibility_format();
 // Whether this session can render with OpenGL; when not, `why` says so in a sentence the
 // dialogs show as a tooltip. Probed once (platform, QT_XCB_GL_INTEGRATION, a real context).
 bool available(QString* why = nullptr);
+// Whether the OpenGL found renders on the processor (Mesa's llvmpipe or softpipe, by its
+// GL_RENDERER): every picture drawn then takes processor time from a benchmark.
+bool software_renderer();
 // Tests: pretend OpenGL is missing (true) or probe again (false).
 void force_unavailable(bool off);
 
@@ -76,8 +79,10 @@ struct Camera {
 };
 
 // The set-up every view window shares: a top-level "OpenGL View" window with a compatibility
-// context that takes the keyboard while its dialog runs modally.
-void prepare_view_window(QOpenGLWidget& view);
+// context that takes the keyboard while its dialog runs modally. The view is no child of
+// `owner` (Qt would re-create a parent's native window for OpenGL, and the dialog would jump
+// and flicker); it is the owner's transient window instead. The caller deletes it.
+void prepare_view_window(QOpenGLWidget& view, QWidget* owner);
 
 // A full-screen view steps aside (minimises) when another window takes the focus and comes
 // back full screen when it gets it again. Call from changeEvent on ActivationChange.

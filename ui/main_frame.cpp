@@ -13,6 +13,8 @@
 #include <QTimerEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <map>
 
 #include "app/benchmarks.h"
 #include "app/console.h"
@@ -86,6 +88,7 @@ void CMainFrame::build_menu_and_tool_bar() {
     // One menu per benchmark of the table, in its order; neighbours with the same title share it.
     QMenu* current = nullptr;
     QString current_title;
+    std::map<int, QString> menu_of;
     for (const app::BenchmarkInfo& b : app::benchmarks()) {
         const QString title = text(b.menu);
         if (!current || title != current_title) {
@@ -93,6 +96,7 @@ void CMainFrame::build_menu_and_tool_bar() {
             current_title = title;
         }
         QAction* a = make_action(b.menu_id, text(b.menu_entry), text(b.menu_prompt));
+        menu_of[b.menu_id] = title;
         connect(a, &QAction::triggered, this, driver(b.menu_id));
         current->addAction(a);
     }
@@ -117,6 +121,12 @@ void CMainFrame::build_menu_and_tool_bar() {
         QAction* a = actions_[id];
         a->setIcon(tool_icon(id));
         QString tip = a->text();
+        // Several benchmarks' entries read "Run Benchmark": their buttons name the benchmark.
+        const auto same = [&](const std::pair<const int, QString>& m) {
+            return m.first != id && actions_[m.first]->text() == a->text();
+        };
+        if (menu_of.count(id) && std::any_of(menu_of.begin(), menu_of.end(), same))
+            tip = menu_of[id] + QStringLiteral(": ") + tip;
         tip.remove(QLatin1Char('&'));
         a->setToolTip(tip);
         tools->addAction(a);

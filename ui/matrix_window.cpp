@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/processor_info.h"
 #include "blas/isa_peak.h"
@@ -75,6 +77,100 @@ constexpr int kGuideIndices[] = {3, 7, 15, 23};
 
 }  // namespace
 
+namespace {
+
+// The points the curve joins: from the bottom-left corner through every measured size.
+std::vector<QPoint> curve_points(const QRect& area, const blas::MatrixTables& t, double scale) {
+    const int count = std::clamp(t.size_count, 0, 100);
+    std::vector<QPoint> points{QPoint(area.left() + 1, area.top() + blas::kGraphHeight + 1)};
+    for (int i = 0; i < count; ++i) {
+        const blas::GraphPoint g = blas::graph_point(
+            area.left(), area.top(), count, i, t.size_mflops[static_cast<std::size_t>(i)], scale);
+        points.emplace_back(g.x, g.y);
+    }
+    return points;
+}
+
+// Whether the 2-pixel curve passes through `box`.
+bool crosses(const std::vector<QPoint>& curve, const QRect& box) {
+    const QRect near = box.adjusted(-2, -2, 2, 2);
+    for (std::size_t k = 1; k < curve.size(); ++k) {
+        const QPoint a = curve[k - 1], b = curve[k];
+        const int n = std::max({std::abs(b.x() - a.x()), std::abs(b.y() - a.y()), 1});
+        for (int j = 0; j <= n; ++j)
+            if (near.contains(a + (b - a) * j / n)) return true;
+    }
+    return false;
+}
+
+bool overlaps(const std::vector<MatrixGraphLabel>& labels, const QRect& box) {
+    return std::any_of(labels.begin(), labels.end(),
+                       [&](const MatrixGraphLabel& l) { return l.box.intersects(box); });
+}
+
+double graph_scale_of(const blas::MatrixTables& t, double isa_peak) {
+    return blas::graph_scale(blas::size_max(t), isa_peak > 0.0 ? isa_peak : 0.0);
+}
+
+}  // namespace
+
+std::vector<MatrixGraphLabel> matrix_graph_labels(const QRect& area, const blas::MatrixTables& t,
+                                                  double isa_peak) {
+    using namespace blas;
+    const QFontMetrics fm(graph_font());
+    const int left = area.left(), top = area.top();
+    const int bottom = top + kGraphHeight + 2;
+    const int right = left + kGraphWidth + 2;
+    const int count = std::clamp(t.size_count, 0, 100);
+    const double scale = graph_scale_of(t, isa_peak);
+    const auto box_at = [&fm](int x, int baseline, const QString& text) {
+        return QRect(x, baseline - fm.ascent(), fm.horizontalAdvance(text), fm.height());
+    };
+    std::vector<MatrixGraphLabel> labels;
+    for (int i : kGuideIndices) {
+        if (i >= count) continue;
+        const int x = graph_point(left, top, count, i, 0, 1).x;
+        const QString text = qs(graph_label(i));
+        const int w = fm.horizontalAdvance(text);
+        // The last label is right-aligned to its line; one that would run into the label
+        // before it goes a line higher.
+        QRect box = box_at(i == 23 ? x - w - 1 : x + 2, bottom - 4, text);
+        if (overlaps(labels, box)) box.translate(0, -fm.height());
+        labels.push_back({box, text, Qt::black});
+    }
+    if (isa_peak > 0.0) {
+        const int y = peak_line_y(top, isa_peak, scale);
+        const QString text = qs(isa_peak_text(isa_peak));
+        labels.push_back({box_at(left + 4, y + fm.ascent() + 2, text), text, QColor(160, 0, 0)});
+    }
+    // "Peak:" 10 pixels from the right edge and 25 from the bottom, or, when the curve or a
+    // label is there, at the first free one of the other corners and the middle.
+    const QString peak = qs(graph_peak_text(size_max(t)));
+    const int w = fm.horizontalAdvance(peak);
+    const QRect places[] = {
+        box_at(right - 10 - w, bottom - 25 + fm.ascent(), peak),
+        box_at(left + 10, top + 6 + fm.ascent(), peak),
+        box_at(right - 10 - w, top + 6 + fm.ascent(), peak),
+        box_at(right - 10 - w, top + kGraphHeight / 2, peak),
+        box_at(left + 10, top + kGraphHeight / 2, peak),
+        box_at(left + 10, bottom - 25 + fm.ascent(), peak),
+    };
+    const std::vector<QPoint> curve = curve_points(area, t, scale);
+    QRect chosen = places[0];
+    for (const QRect& place : places)
+        if (!crosses(curve, place) && !overlaps(labels, place)) {
+            chosen = place;
+            break;
+        }
+    labels.push_back({chosen, peak, Qt::black});
+    return labels;
+}
+
+std::vector<QPoint> matrix_graph_curve(const QRect& area, const blas::MatrixTables& t,
+                                       double isa_peak) {
+    return curve_points(area, t, graph_scale_of(t, isa_peak));
+}
+
 void draw_matrix_graph(QPainter& p, const QRect& area, const blas::MatrixTables& t,
                        double isa_peak) {
     using namespace blas;
@@ -84,49 +180,35 @@ void draw_matrix_graph(QPainter& p, const QRect& area, const blas::MatrixTables&
     const int bottom = top + kGraphHeight + 2;
     const int right = left + kGraphWidth + 2;
     const int count = std::clamp(t.size_count, 0, 100);
-    const double max = size_max(t);
-    const double scale = graph_scale(max, isa_peak > 0.0 ? isa_peak : 0.0);
+    const double scale = graph_scale_of(t, isa_peak);
 
     p.setPen(QPen(QColor(192, 192, 192), 1));
     for (int q = 1; q <= 3; ++q) {
         const int y = top + 1 + kGraphHeight * q / 4;
         p.drawLine(left + 1, y, right - 2, y);
     }
-    p.setFont(graph_font());
-    const QFontMetrics fm(p.font());
     for (int i : kGuideIndices) {
         if (i >= count) continue;
         const int x = graph_point(left, top, count, i, 0, 1).x;
-        p.setPen(QPen(QColor(192, 192, 192), 1));
         p.drawLine(x, top + 1, x, bottom - 2);
-        const QString label = qs(graph_label(i));
-        const int w = fm.horizontalAdvance(label);
-        p.setPen(Qt::black);
-        // The last label would run into the one before it: it goes a line higher.
-        const int baseline = i == 23 ? bottom - 4 - fm.height() : bottom - 4;
-        p.drawText(i == 23 ? x - w - 1 : x + 2, baseline, label);
     }
     if (isa_peak > 0.0) {
         const int y = peak_line_y(top, isa_peak, scale);
         p.setPen(QPen(QColor(160, 0, 0), 1, Qt::DashLine));
         p.drawLine(left + 1, y, right - 2, y);
-        p.drawText(left + 4, y + fm.ascent() + 2, qs(isa_peak_text(isa_peak)));
     }
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(Qt::black, 2));
-    QPoint last(left + 1, bottom - 1);
-    for (int i = 0; i < count; ++i) {
-        const GraphPoint g =
-            graph_point(left, top, count, i, t.size_mflops[static_cast<std::size_t>(i)], scale);
-        const QPoint next(g.x, g.y);
-        p.drawLine(last, next);
-        last = next;
+    const std::vector<QPoint> curve = curve_points(area, t, scale);
+    for (std::size_t k = 1; k < curve.size(); ++k) p.drawLine(curve[k - 1], curve[k]);
+    // The texts last, each on its own white ground: nothing runs through them.
+    p.setFont(graph_font());
+    const QFontMetrics fm(p.font());
+    for (const MatrixGraphLabel& l : matrix_graph_labels(area, t, isa_peak)) {
+        p.fillRect(l.box.adjusted(-1, 0, 1, 0), Qt::white);
+        p.setPen(l.colour);
+        p.drawText(l.box.left(), l.box.top() + fm.ascent(), l.text);
     }
-    p.setPen(Qt::black);
-    const QString peak = qs(graph_peak_text(max));
-    // 25 pixels above the bottom, and above the raised size label.
-    const int peak_baseline = std::min(bottom - 25 + fm.ascent(), bottom - 4 - 2 * fm.height());
-    p.drawText(right - 10 - fm.horizontalAdvance(peak), peak_baseline, peak);
     qDrawShadePanel(&p, area, QPalette(QColor(240, 240, 240)), true, 1);
     p.restore();
 }
@@ -204,14 +286,21 @@ CMatrixDlg::CMatrixDlg(blas::MatrixController& controller, QWidget* parent)
     auto* comparison =
         new QGroupBox(QStringLiteral("Performance Comparison for 1536x1536 multiplication "), this);
     auto* cg = new QGridLayout(comparison);
-    auto* header = new QLabel(QStringLiteral("Method            MFLOPS"), comparison);
-    header->setFont(arial(25, true));
-    cg->addWidget(header, 0, 0, 1, 2);
-    auto* compiled_name = new QLabel(QStringLiteral("Compiled"), comparison);
-    compiled_name->setFont(arial(17, false));
+    header_ = new QLabel(QStringLiteral("Method            MFLOPS"), comparison);
+    header_->setFont(arial(25, true));
+    cg->addWidget(header_, 0, 0, 1, 2);
+    compiled_name_ = new QLabel(QStringLiteral("Compiled"), comparison);
+    compiled_name_->setFont(arial(17, false));
+    // Blank until a run starts, keeping their room so nothing moves when they show.
+    for (QLabel* l : {header_, compiled_name_}) {
+        QSizePolicy keep = l->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        l->setSizePolicy(keep);
+        l->setVisible(false);
+    }
     compiled_ = new QLabel(comparison);
     compiled_->setFont(arial(17, false));
-    cg->addWidget(compiled_name, 1, 0);
+    cg->addWidget(compiled_name_, 1, 0);
     cg->addWidget(compiled_, 1, 1);
     cg->setColumnStretch(1, 1);
     left->addWidget(comparison);
@@ -291,6 +380,8 @@ void CMatrixDlg::update_display() {
     const bool shown = run_.run_started();
     const MatrixTables t = shown ? run_.tables() : MatrixTables{};
     graph_->set_data(t, isa_peak_, shown);
+    header_->setVisible(shown);
+    compiled_name_->setVisible(shown);
     if (!shown) {
         bars_->set_bars({});
         for (QLabel* l : {compiled_, peak_, per_cycle_, efficiency_}) l->clear();

@@ -4,7 +4,12 @@
 // bars and the MFLOPS graph, all updated while the run goes.
 #pragma once
 
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QString>
 #include <map>
+#include <vector>
 
 #include "blas/matrix_run.h"
 #include "ui/dialog_window.h"
@@ -23,6 +28,22 @@ class BarCanvas;
 // positive, the dashed ISA peak line.
 void draw_matrix_graph(QPainter& painter, const QRect& area, const blas::MatrixTables& t,
                        double isa_peak);
+
+// A text of the graph: its box in the graph's coordinates, the text and its colour.
+struct MatrixGraphLabel {
+    QRect box;
+    QString text;
+    QColor colour;
+};
+// The graph's texts where they are drawn: the size labels on the bottom line (one that would
+// run into the label before it a line higher), the ISA peak text under its line and "Peak:"
+// 25 pixels above the bottom at the right, or, when the curve or a label is there, at the
+// first free one of the other corners and the middle.
+std::vector<MatrixGraphLabel> matrix_graph_labels(const QRect& area, const blas::MatrixTables& t,
+                                                  double isa_peak);
+// The corners of the curve, from the bottom-left corner on.
+std::vector<QPoint> matrix_graph_curve(const QRect& area, const blas::MatrixTables& t,
+                                       double isa_peak);
 
 class MatrixGraphView : public QWidget {
     Q_OBJECT
@@ -64,6 +85,8 @@ class CMatrixDlg : public DialogWindow {
     QPushButton* cancel_ = nullptr;
     BarCanvas* bars_ = nullptr;
     MatrixGraphView* graph_ = nullptr;
+    QLabel* header_ = nullptr;
+    QLabel* compiled_name_ = nullptr;
     QLabel* compiled_ = nullptr;
     QLabel* peak_ = nullptr;
     QLabel* per_cycle_ = nullptr;

@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "md/md_controller.h"
 #include "ui/dialog_window.h"
+#include "ui/md_picture.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,7 +24,6 @@ class QRadioButton;
 namespace ui {
 
 class EnergyGraphs;
-class MdPicture;
 class MdViewSink;
 class MdViewWindow;
 
@@ -43,6 +44,9 @@ class MdDialog : public DialogWindow {
     QLabel* picture() const { return picture_; }
     // The open "OpenGL View" window, if any.
     MdViewWindow* view_window() const;
+    // Pictures drawn so far, and how often the picture's timer asks for one.
+    int pictures_rendered() const { return pictures_rendered_; }
+    int picture_period_ms() const { return picture_timer_.interval(); }
     // Whether the picture and the view window can use OpenGL.
     bool has_gl() const { return has_gl_; }
 
@@ -74,6 +78,8 @@ class MdDialog : public DialogWindow {
     QTimer display_timer_;
     QElapsedTimer since_refresh_;
     int shown_state_ = -1;
+    int pictures_rendered_ = 0;
+    std::optional<PictureScene> shown_scene_;
     bool in_temperature_ = false;
 };
 

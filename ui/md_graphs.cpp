@@ -32,6 +32,23 @@ void vertical_caption(QPainter& p, const QString& text, int x, int top, int widt
     }
 }
 
+// "Max:" at the top right of a plot and "Min:" at its bottom right, with the boxes they take.
+struct PlotTexts {
+    QString max, min;
+    QRect max_box, min_box;
+};
+PlotTexts plot_texts(QPoint origin, const QFontMetrics& fm, const double* history, int32_t count) {
+    const QRect area(origin, QSize(kAreaWidth, kAreaHeight));
+    const md::GraphWindow w = md::graph_window(history, count);
+    const QRect text_box = area.adjusted(2, 1, -3, -1);
+    PlotTexts t;
+    t.max = QString::fromStdString(md::graph_max_text(w));
+    t.min = QString::fromStdString(md::graph_min_text(w));
+    t.max_box = fm.boundingRect(text_box, Qt::AlignRight | Qt::AlignTop, t.max);
+    t.min_box = fm.boundingRect(text_box, Qt::AlignRight | Qt::AlignBottom, t.min);
+    return t;
+}
+
 void plot(QPainter& p, QPoint origin, const double* history, int32_t count, const QColor& pen) {
     const QRect area(origin, QSize(kAreaWidth, kAreaHeight));
     p.fillRect(area, Qt::white);
@@ -46,18 +63,33 @@ void plot(QPainter& p, QPoint origin, const double* history, int32_t count, cons
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(pen, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     p.drawPolyline(line);
-    const md::GraphWindow w = md::graph_window(history, count);
-    const QRect text_box = area.adjusted(2, 1, -3, -1);
+    // The texts on a white ground of their own: the curve passes under them, never through.
+    const PlotTexts t = plot_texts(origin, p.fontMetrics(), history, count);
+    p.fillRect(t.max_box, Qt::white);
+    p.fillRect(t.min_box, Qt::white);
     p.setPen(QColor(255, 0, 0));
-    p.drawText(text_box, Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(md::graph_max_text(w)));
+    p.drawText(t.max_box, Qt::AlignRight | Qt::AlignTop, t.max);
     p.setPen(QColor(0, 0, 255));
-    p.drawText(text_box, Qt::AlignRight | Qt::AlignBottom,
-               QString::fromStdString(md::graph_min_text(w)));
+    p.drawText(t.min_box, Qt::AlignRight | Qt::AlignBottom, t.min);
     p.restore();
 }
 
 }  // namespace
+
+std::vector<QRect> energy_graph_text_boxes(const EnergyGraphLayout& l, const QFont& font,
+                                           const EnergyHistories& h) {
+    if (h.count <= 0) return {};
+    const QFontMetrics fm(font);
+    std::vector<QRect> boxes;
+    for (const auto& [origin, history] :
+         {std::pair{l.kinetic, h.kinetic}, {l.potential, h.potential}}) {
+        if (!history) continue;
+        const PlotTexts t = plot_texts(origin, fm, history, h.count);
+        boxes.push_back(t.max_box);
+        boxes.push_back(t.min_box);
+    }
+    return boxes;
+}
 
 QFont energy_graph_font() {
     return fixed_pitch_font({QStringLiteral("Courier New")}, 9);

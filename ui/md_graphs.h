@@ -6,10 +6,12 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace ui {
 
@@ -31,6 +33,10 @@ struct EnergyHistories {
 // Paints both plots, their captions and extremes onto `image` (filled with `background`).
 void paint_energy_graphs(QImage& image, const EnergyGraphLayout& layout, const QFont& font,
                          const EnergyHistories& h, const QColor& background);
+
+// Where the "Max:" and "Min:" texts of both plots go (none without data).
+std::vector<QRect> energy_graph_text_boxes(const EnergyGraphLayout& layout, const QFont& font,
+                                           const EnergyHistories& h);
 
 // The font of the graphs: "Courier New" 9 point.
 QFont energy_graph_font();

@@ -20,6 +20,7 @@ struct PictureScene {
     bool show_sites = false;  // a user-specified crystal
     int lattice_type = 0;
     std::array<int, 4> species{};
+    bool operator==(const PictureScene&) const = default;
 };
 
 class MdPicture {

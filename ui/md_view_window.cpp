@@ -20,9 +20,9 @@ constexpr int kTickMs = 1;  // timer 1055
 
 }  // namespace
 
-MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* parent)
-    : QOpenGLWidget(parent), view_(view), frame_request_(frame_request) {
-    gl::prepare_view_window(*this);
+MdViewWindow::MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* owner)
+    : QOpenGLWidget(nullptr), view_(view), frame_request_(frame_request) {
+    gl::prepare_view_window(*this, owner);
     connect(&tick_, &QTimer::timeout, this, &MdViewWindow::tick);
     tick_.start(kTickMs);
 }
@@ -156,6 +156,7 @@ void MdViewWindow::paintGL() {
     if (view_.show_pitch_yaw) {
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
         glDisable(GL_DEPTH_TEST);
         glColor3f(1.0f, 1.0f, 1.0f);
         glPushMatrix();

@@ -27,7 +27,8 @@ namespace ui {
 class MdViewWindow : public QOpenGLWidget {
     Q_OBJECT
   public:
-    MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* parent);
+    // `owner`: the dialog the window belongs to (not its Qt parent; the caller deletes it).
+    MdViewWindow(const md::ViewSettings& view, app::Event* frame_request, QWidget* owner);
     ~MdViewWindow() override;
 
     // From the worker or replay thread: the arrays stay valid until the run's buffers go.

@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <nlohmann/json.hpp>
 
 #include "app/processor_info.h"
 #include "membench/memory_graph.h"
+#include "membench/random_chase.h"
 #include "ui/gradient_bars.h"
 
 namespace ui {
@@ -35,6 +37,31 @@ int bar_step(int documented, const QFontMetrics& a, const QFontMetrics& b) {
 }
 
 }  // namespace
+
+QString CMemBenchDlg::random_table(const nlohmann::json& rows) {
+    // The heading, then the rows in two columns (the first half down the left), so the table
+    // takes half the height.
+    const QStringList lines =
+        QString::fromStdString(membench::random_latency_text(rows)).split(u'\n');
+    if (lines.size() <= 1) return lines.value(0);
+    const qsizetype n = lines.size() - 1, half = (n + 1) / 2;
+    QString out = lines[0];
+    for (qsizetype i = 0; i < half; ++i) {
+        out += u'\n' + lines[1 + i];
+        if (half + i < n) out += QStringLiteral("   ") + lines[1 + half + i];
+    }
+    return out;
+}
+
+void CMemBenchDlg::set_random_latency(const nlohmann::json& rows) {
+    random_->setText(random_table(rows));
+}
+
+std::size_t CMemBenchDlg::random_chase_llc() const {
+    std::size_t llc = membench::last_level_cache_bytes();
+    if (llc == 0) llc = static_cast<std::size_t>(std::max(0, mem_.caches().l2_size)) * 1024;
+    return llc;
+}
 
 CMemBenchDlg::CMemBenchDlg(membench::MemBenchController& controller, QWidget* parent)
     : DialogWindow(controller, parent), mem_(controller) {
@@ -142,14 +169,32 @@ CMemBenchDlg::CMemBenchDlg(membench::MemBenchController& controller, QWidget* pa
     rows->addWidget(method_area, 1, Qt::AlignTop);
     areas_[kAreaMethods] = method_area;
     mlayout->addLayout(rows);
-    // Beside the documented figures: the true load-to-use latency of a random chase.
-    random_ = new QLabel(methods);
+    mlayout->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(methods);
+
+    // Beside the documented figures: the true load-to-use latency of a random chase. It is no
+    // part of any score, and it has its full room before the first run, so the window neither
+    // grows nor cuts rows off when the figures come.
+    auto* chase = new QGroupBox(
+        QStringLiteral("Random Access Latency (not scored, smaller is better)"), this);
+    auto* chase_layout = new QVBoxLayout(chase);
+    random_ = new QLabel(chase);
     random_->setObjectName(QStringLiteral("random_latency"));
     random_->setFont(QFont(QStringLiteral("Courier New"), 9));
     random_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    mlayout->addWidget(random_);
-    mlayout->addStretch(1);
-    main->addWidget(methods, 1);
+    random_->setTextFormat(Qt::PlainText);
+    {
+        nlohmann::json sample = nlohmann::json::array();
+        for (std::size_t bytes : random_chase_sizes(random_chase_llc()))
+            sample.push_back({{"bytes", bytes}, {"ns", 9999.99}, {"cycles", 99999.9}});
+        const QFontMetrics fm(random_->font());
+        random_->setMinimumSize(fm.size(0, random_table(sample)));
+    }
+    chase_layout->addWidget(random_);
+    right->addWidget(chase);
+    right->addStretch(1);
+    main->addLayout(right, 1);
 
     connect(group, &QButtonGroup::idClicked, this, &CMemBenchDlg::select_region);
     connect(analyze_, &QPushButton::clicked, this, [this] {
@@ -190,8 +235,8 @@ void CMemBenchDlg::update_display() {
         for (const MemoryBar& b : all) bars[static_cast<std::size_t>(b.area)].push_back(b.bar);
     }
     for (std::size_t i = 0; i < bars.size(); ++i) areas_[i]->set_bars(std::move(bars[i]));
-    random_->setText(QString::fromStdString(
-        mem_.results_shown() ? random_latency_text(mem_.record().figure("random_latency")) : ""));
+    set_random_latency(mem_.results_shown() ? mem_.record().figure("random_latency")
+                                            : nlohmann::json());
 }
 
 void register_membench_window() {

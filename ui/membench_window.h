@@ -22,6 +22,14 @@ class CMemBenchDlg : public DialogWindow {
   public:
     CMemBenchDlg(membench::MemBenchController& controller, QWidget* parent);
 
+    // The last-level cache size the random chase will measure up to four times of, as this
+    // machine reports it (the second-level size when it reports none).
+    std::size_t random_chase_llc() const;
+    // Shows the random chase's rows (a run record's "random_latency" figure; null: none).
+    void set_random_latency(const nlohmann::json& rows);
+    // The table as shown: the heading, then the rows in two columns.
+    static QString random_table(const nlohmann::json& rows);
+
     QPushButton* analyze_button() const { return analyze_; }
     QPushButton* ok_button() const { return ok_; }
     QRadioButton* region_button(int region) const { return radios_[region]; }

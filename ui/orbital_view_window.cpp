@@ -24,9 +24,9 @@ float wrap_degrees(float a) {
 
 }  // namespace
 
-OrbitalViewWindow::OrbitalViewWindow(atom::OrbitraShared& shared, bool run_active, QWidget* parent)
-    : QOpenGLWidget(parent), shared_(shared), run_active_(run_active) {
-    gl::prepare_view_window(*this);
+OrbitalViewWindow::OrbitalViewWindow(atom::OrbitraShared& shared, bool run_active, QWidget* owner)
+    : QOpenGLWidget(nullptr), shared_(shared), run_active_(run_active) {
+    gl::prepare_view_window(*this, owner);
     rings_ = atom::build_ring_set();
     atom::tilt_ring_set(rings_, atom::kViewTiltDegrees * atom::kViewDegree);
     connect(&turn_, &QTimer::timeout, this, &OrbitalViewWindow::step);
@@ -155,6 +155,7 @@ void OrbitalViewWindow::paintGL() {
     if (show_text_ || !note.isEmpty()) {
         glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
+        glDisable(GL_COLOR_MATERIAL);
         glDisable(GL_DEPTH_TEST);
         glColor3f(1.0f, 1.0f, 1.0f);
         glPushMatrix();

@@ -17,7 +17,8 @@ class OrbitalViewWindow : public QOpenGLWidget {
     Q_OBJECT
   public:
     // `run_active`: a run feeds the view; closing is refused until run_ended().
-    OrbitalViewWindow(atom::OrbitraShared& shared, bool run_active, QWidget* parent);
+    // `owner`: the dialog the window belongs to (not its Qt parent; the caller deletes it).
+    OrbitalViewWindow(atom::OrbitraShared& shared, bool run_active, QWidget* owner);
     ~OrbitalViewWindow() override;
 
     // Shows the 800 x 600 window, or covering the screen with `full_screen`.

@@ -49,6 +49,24 @@ VirialGraphLayout virial_graph_layout(const QFont& font) {
     return l;
 }
 
+std::vector<VirialText> virial_texts(const VirialGraphLayout& l, const QFont& font,
+                                     const double* values, int shown) {
+    if (!values || shown <= 0) return {};
+    const QFontMetrics fm(font);
+    const atom::VirialRange range = atom::virial_range(values, shown);
+    const QRect text(atom::kVirialBoxLeft, 36, kAreaWidth - 3, l.line);
+    const std::string lines[] = {atom::virial_max_text(range), atom::virial_min_text(range),
+                                 atom::virial_current_text(values, shown)};
+    std::vector<VirialText> out;
+    for (int i = 0; i < 3; ++i) {
+        const QString t = QString::fromStdString(lines[i]);
+        const QRect box =
+            fm.boundingRect(text.translated(0, i * l.line), Qt::AlignRight | Qt::AlignTop, t);
+        out.push_back({box.translated(l.origin), t});
+    }
+    return out;
+}
+
 void paint_virial_graph(QImage& image, const VirialGraphLayout& l, const QFont& font,
                         const double* values, int shown, const QColor& background) {
     image.fill(background);
@@ -85,17 +103,15 @@ void paint_virial_graph(QImage& image, const VirialGraphLayout& l, const QFont& 
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(kVirialPen, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     p.drawPolyline(line);
-    const atom::VirialRange range = atom::virial_range(values, shown);
-    const QRect text(area.left(), 36, area.width() - 3, l.line);
-    p.setPen(QColor(255, 0, 0));
-    p.drawText(text, Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(atom::virial_max_text(range)));
-    p.setPen(QColor(0, 0, 255));
-    p.drawText(text.translated(0, l.line), Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(atom::virial_min_text(range)));
-    p.setPen(Qt::black);
-    p.drawText(text.translated(0, 2 * l.line), Qt::AlignRight | Qt::AlignTop,
-               QString::fromStdString(atom::virial_current_text(values, shown)));
+    // The texts on a white ground of their own: the curve passes under them, never through.
+    const QColor colours[] = {QColor(255, 0, 0), QColor(0, 0, 255), Qt::black};
+    const std::vector<VirialText> texts = virial_texts(l, font, values, shown);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QRect box = texts[i].box.translated(-l.origin);
+        p.fillRect(box, Qt::white);
+        p.setPen(colours[i]);
+        p.drawText(box, Qt::AlignRight | Qt::AlignTop, texts[i].text);
+    }
     p.restore();
 }
 

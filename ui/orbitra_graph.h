@@ -6,7 +6,9 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -26,6 +28,14 @@ VirialGraphLayout virial_graph_layout(const QFont& font);
 // `background`).
 void paint_virial_graph(QImage& image, const VirialGraphLayout& layout, const QFont& font,
                         const double* values, int shown, const QColor& background);
+
+// "Max:", "Min:" and "Current:" and the boxes they take in the image (none without data).
+struct VirialText {
+    QRect box;
+    QString text;
+};
+std::vector<VirialText> virial_texts(const VirialGraphLayout& layout, const QFont& font,
+                                     const double* values, int shown);
 
 // "Courier New" 9 point.
 QFont virial_graph_font();

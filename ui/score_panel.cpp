@@ -52,6 +52,14 @@ void ScorePanel::set_state(const suite::SubScores& scores, const suite::Profile&
     scores_ = scores;
     profile_ = profile;
     cache_valid_ = false;
+    // A description cut to fit the box can still be read whole.
+    const std::array<std::string, 2> shown = comparison_lines();
+    const std::string platform = suite::comparison_platform_text(profile_);
+    const std::string cpu = suite::comparison_cpu_text(profile_);
+    QString tip;
+    if (shown[0] != platform || shown[1] != cpu)
+        tip = QString::fromStdString(cpu.empty() ? platform : platform + "\n" + cpu);
+    setToolTip(tip);
     update();
 }
 

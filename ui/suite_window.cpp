@@ -208,6 +208,16 @@ bool CSuiteDlg::save_profile_as(const std::filesystem::path& typed,
                                 const std::string& description) {
     const std::filesystem::path path = suite::profile_save_path(typed);
     std::error_code ec;
+    // Only the Profiles folder is listed: a profile saved anywhere else would never be seen.
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::weakly_canonical(fs::absolute(kProfilesDir, ec), ec);
+    const fs::path into = fs::weakly_canonical(fs::absolute(path, ec).parent_path(), ec);
+    if (ec || into != folder) {
+        app::message_sink().message_box(
+            "A profile must be saved in the Profiles folder, where the list finds it.",
+            "Save as Profile");
+        return false;
+    }
     if (std::filesystem::exists(path, ec) &&
         !app::message_sink().ask_yes_no(suite::replace_profile_question(path), "Save as Profile")) {
         return false;

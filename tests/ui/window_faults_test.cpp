@@ -1,0 +1,316 @@
+// What a careful user trips over in the windows, each case once: the replay button without
+// OpenGL, windows that fit a small screen, the memory window's latency table, the matrix
+// graph's texts, profiles saved outside their folder, long profile descriptions and the tool
+// bar's tooltips.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QToolBar>
+#include <functional>
+
+#include "app/console.h"
+#include "app/run_registry.h"
+#include "atom/orbitra_run.h"
+#include "blas/matrix_graph.h"
+#include "blas/matrix_run.h"
+#include "cipher/cipher_run.h"
+#include "md_dialog_fixture.h"
+#include "membench/memory_controller.h"
+#include "membench/memory_graph.h"
+#include "stream/stream_controller.h"
+#include "suite/profile.h"
+#include "support/fake_runner.h"
+#include "support/temp_dir.h"
+#include "ui/cipher_window.h"
+#include "ui/gl_view_helper.h"
+#include "ui/main_frame.h"
+#include "ui/matrix_window.h"
+#include "ui/md_graphs.h"
+#include "ui/membench_window.h"
+#include "ui/orbitra_dialog.h"
+#include "ui/orbitra_graph.h"
+#include "ui/score_panel.h"
+#include "ui/stream_window.h"
+#include "ui/suite_window.h"
+
+namespace {
+
+using ui_test::MdDialogTest;
+using ui_test::wait_until;
+
+// Without OpenGL a replay would be drawn nowhere: "View Replay" stays off after a run and says
+// why, as "View simulation" does.
+TEST_F(MdDialogTest, ViewReplayStaysOffWithoutOpenGl) {
+    ui::gl::force_unavailable(true);
+    open();
+    ui::gl::force_unavailable(false);
+    click(1006);
+    ASSERT_TRUE(wait_until([&] { return idle(); }));
+    QApplication::processEvents();
+    EXPECT_TRUE(controller.replay_enabled);
+    EXPECT_FALSE(enabled(1010));
+    EXPECT_FALSE(w->control<QWidget>(1010)->toolTip().isEmpty());
+    EXPECT_EQ(w->control<QWidget>(1010)->toolTip().toStdString(),
+              w->control<QWidget>(1013)->toolTip().toStdString());
+    EXPECT_EQ(console_count("OpenGL FPS"), 0);
+}
+
+// Every window fits a 1280 x 720 screen with a panel and a title bar at the default font.
+TEST(WindowSizes, EveryWindowFitsASmallScreen) {
+    md::MdController md;
+    atom::OrbitraController orbitra;
+    membench::MemBenchController memory;
+    stream::StreamController stream;
+    blas::MatrixController matrix(blas::MatrixController::Precision::Single);
+    cipher::CipherController cipher;
+    suite::SuiteController suite{app::run_registry()};
+    const struct {
+        const char* name;
+        std::function<std::unique_ptr<QWidget>()> make;
+    } rows[] = {
+        {"md", [&] { return std::make_unique<ui::MdDialog>(md, nullptr); }},
+        {"orbitra", [&] { return std::make_unique<ui::OrbitraDialog>(orbitra, nullptr); }},
+        {"memory", [&] { return std::make_unique<ui::CMemBenchDlg>(memory, nullptr); }},
+        {"stream", [&] { return std::make_unique<ui::CStreamDlg>(stream, nullptr); }},
+        {"matrix", [&] { return std::make_unique<ui::CMatrixDlg>(matrix, nullptr); }},
+        {"cipher", [&] { return std::make_unique<ui::CCipherDlg>(cipher, nullptr); }},
+        {"suite", [&] { return std::make_unique<ui::CSuiteDlg>(suite, nullptr); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<QWidget> w = row.make();
+        w->show();
+        QApplication::processEvents();
+        EXPECT_LE(w->width(), 1270);
+        EXPECT_LE(w->height(), 720 - 32 - 30);
+    }
+}
+
+// The random-chase table has its room before the first run: the window neither grows nor
+// cuts rows off when the table fills in. It stands apart from the scored bandwidth bars.
+TEST(MemoryWindow, RandomLatencyTableHasItsRoomBeforeTheFirstRun) {
+    membench::MemBenchController c;
+    ui::CMemBenchDlg w(c, nullptr);
+    w.show();
+    QApplication::processEvents();
+    const QSize before = w.size();
+    auto* table = w.findChild<QLabel*>(QStringLiteral("random_latency"));
+    ASSERT_NE(table, nullptr);
+    nlohmann::json rows = nlohmann::json::array();
+    for (std::size_t bytes : membench::random_chase_sizes(w.random_chase_llc()))
+        rows.push_back({{"bytes", bytes}, {"ns", 123.45}, {"cycles", 246.9}});
+    w.set_random_latency(rows);
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), before);
+    EXPECT_GE(table->height(), table->sizeHint().height());
+    for (QWidget* p = table->parentWidget(); p && p != &w; p = p->parentWidget()) {
+        const auto* box = qobject_cast<QGroupBox*>(p);
+        if (!box) continue;
+        EXPECT_FALSE(box->title().contains(QStringLiteral("Bandwidth")))
+            << box->title().toStdString();
+        EXPECT_TRUE(box->title().contains(QStringLiteral("not scored")));
+        EXPECT_TRUE(box->title().contains(QStringLiteral("smaller is better")));
+    }
+}
+
+// Before a run the matrix window's result areas are blank, header included.
+TEST(MatrixWindow, ResultHeaderWaitsForARun) {
+    blas::MatrixController run(blas::MatrixController::Precision::Single);
+    ui::CMatrixDlg w(run, nullptr);
+    run.attach(&w);
+    w.show();
+    QApplication::processEvents();
+    int headers = 0;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Method            MFLOPS")) {
+            ++headers;
+            EXPECT_FALSE(l->isVisible());
+        }
+    EXPECT_EQ(headers, 1);
+}
+
+// The matrix graph's texts never cover each other, and its curve never runs through them.
+TEST(GraphTexts, MatrixGraphTextsStayClearOfTheCurveAndEachOther) {
+    const QRect area(0, 0, blas::kGraphWidth + 2, blas::kGraphHeight + 2);
+    const auto table = [](const std::function<double(int)>& f) {
+        blas::MatrixTables t;
+        t.size_count = 24;
+        for (int i = 0; i < 24; ++i) t.size_mflops[static_cast<std::size_t>(i)] = f(i);
+        return t;
+    };
+    const struct {
+        const char* name;
+        blas::MatrixTables t;
+        double isa_peak;
+    } rows[] = {
+        {"rising", table([](int i) { return 100.0 * (i + 1); }), 0.0},
+        {"falling at the end", table([](int i) { return i < 20 ? 3000.0 : 300.0 * (24 - i); }), 0},
+        {"flat", table([](int) { return 2500.0; }), 0.0},
+        {"with the ISA peak", table([](int i) { return 100.0 * (i + 1); }), 4000.0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<ui::MatrixGraphLabel> labels =
+            ui::matrix_graph_labels(area, row.t, row.isa_peak);
+        EXPECT_EQ(labels.size(), row.isa_peak > 0 ? 6u : 5u);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            for (std::size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(labels[i].box.intersects(labels[j].box))
+                    << labels[i].text.toStdString() << " / " << labels[j].text.toStdString();
+        // The curve alone, as the graph draws it.
+        QImage curve(area.size(), QImage::Format_RGB32);
+        curve.fill(Qt::white);
+        {
+            QPainter p(&curve);
+            p.setPen(QPen(Qt::black, 2));
+            const std::vector<QPoint> points = ui::matrix_graph_curve(area, row.t, row.isa_peak);
+            for (std::size_t k = 1; k < points.size(); ++k) p.drawLine(points[k - 1], points[k]);
+        }
+        // "Peak:" finds a place of its own; the size labels are drawn over the curve.
+        for (const ui::MatrixGraphLabel& l : {labels.back()}) {
+            int crossed = 0;
+            for (int y = l.box.top(); y <= l.box.bottom(); ++y)
+                for (int x = l.box.left(); x <= l.box.right(); ++x)
+                    crossed +=
+                        curve.rect().contains(x, y) && curve.pixel(x, y) != qRgb(255, 255, 255);
+            EXPECT_EQ(crossed, 0) << l.text.toStdString();
+        }
+    }
+}
+
+// The graphs' texts stand on a ground of their own: a curve through their place passes under
+// them. Two curves with the same extremes give the same pixels in every text's box.
+int differing_pixels(const QImage& a, const QImage& b, const QRect& box) {
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
+TEST(GraphTexts, CurvesPassUnderTheExtremes) {
+    std::vector<double> up(231), down(231), zigzag(50), rising(50);
+    for (int i = 0; i < 231; ++i) {
+        up[i] = i / 230.0;
+        down[i] = 1.0 - up[i];
+    }
+    for (int k = 0; k < 50; ++k) {
+        rising[k] = k / 49.0;
+        zigzag[k] = k % 2 ? 1.0 : 0.0;  // ends on 1 as the rising one does
+    }
+    const QFont md_font = ui::energy_graph_font();
+    const ui::EnergyGraphLayout md_layout = ui::energy_graph_layout(md_font);
+    const auto md_paint = [&](const std::vector<double>& v) {
+        QImage image(md_layout.size, QImage::Format_ARGB32_Premultiplied);
+        ui::paint_energy_graphs(image, md_layout, md_font, {v.data(), v.data(), 231}, Qt::white);
+        return image;
+    };
+    const QFont virial_font = ui::virial_graph_font();
+    const ui::VirialGraphLayout virial_layout = ui::virial_graph_layout(virial_font);
+    const auto virial_paint = [&](const std::vector<double>& v) {
+        QImage image(virial_layout.size, QImage::Format_ARGB32_Premultiplied);
+        ui::paint_virial_graph(image, virial_layout, virial_font, v.data(), 50, Qt::white);
+        return image;
+    };
+    std::vector<QRect> md_boxes =
+        ui::energy_graph_text_boxes(md_layout, md_font, {up.data(), up.data(), 231});
+    std::vector<QRect> virial_boxes;
+    for (const ui::VirialText& t : ui::virial_texts(virial_layout, virial_font, rising.data(), 50))
+        virial_boxes.push_back(t.box);
+    const struct {
+        const char* graph;
+        QImage a, b;
+        std::vector<QRect> boxes;
+    } rows[] = {
+        {"energy", md_paint(up), md_paint(down), md_boxes},
+        {"virial", virial_paint(rising), virial_paint(zigzag), virial_boxes},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.graph);
+        EXPECT_GE(row.boxes.size(), 2u);
+        EXPECT_GT(differing_pixels(row.a, row.b, row.a.rect()), 0);
+        for (const QRect& box : row.boxes) EXPECT_EQ(differing_pixels(row.a, row.b, box), 0);
+    }
+}
+
+// "Save as Profile" writes into the Profiles folder only; anywhere else is refused with a
+// message and nothing is written.
+TEST(SuiteWindow, ProfilesAreSavedInTheProfilesFolderOnly) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd{dir.path()};
+    app::console().reset();
+    testing_support::FakeRunner runs;
+    runs.result = app::kIdOk;
+    runs.on_run = [](app::RunController& c) {
+        c.record().begin();
+        c.record().set_headline("rate", 112.51);
+        c.record().complete();
+    };
+    ui_test::RunnerScope scope{&runs};
+    suite::SuiteController controller{app::run_registry()};
+    ui::CSuiteDlg w(controller, nullptr);
+    controller.attach(&w);
+    controller.on_paint();
+    w.run_button()->click();
+    ASSERT_TRUE(w.save_button()->isEnabled());
+    std::filesystem::create_directories(dir.path() / "Profiles");
+    std::filesystem::create_directories(dir.path() / "Elsewhere");
+    const struct {
+        std::filesystem::path typed;
+        bool saved;
+    } rows[] = {
+        {dir.path() / "Profiles" / "Mine", true},
+        {"Profiles/Relative.rst", true},
+        {dir.path() / "Elsewhere" / "Lost.rst", false},
+        {dir.path() / "Profiles" / ".." / "Escaped.rst", false},
+        {"Top.rst", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed.string());
+        ui_test::shown_boxes().clear();
+        EXPECT_EQ(w.save_profile_as(row.typed, "mine"), row.saved);
+        EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)), row.saved);
+        EXPECT_EQ(ui_test::shown_boxes().size(), row.saved ? 0u : 1u);
+    }
+}
+
+// A description too long for the comparison box is cut there and shown whole as a tooltip.
+TEST(ScorePanel, LongDescriptionIsReadableAsATooltip) {
+    const std::string long_text(90, 'x');
+    const struct {
+        std::string description;
+        bool tip;
+    } rows[] = {{"Short machine", false}, {long_text + " end", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.description);
+        ui::ScorePanel panel(nullptr);
+        suite::Profile profile;
+        profile.opened = true;
+        profile.description = row.description;
+        panel.set_state({}, profile);
+        const QString tip = panel.toolTip();
+        EXPECT_EQ(tip.contains(QString::fromStdString(row.description)), row.tip);
+    }
+}
+
+// Each benchmark's tool-bar button says which benchmark it runs.
+TEST(MainWindow, ToolBarTooltipsNameTheirBenchmark) {
+    ui::CMainFrame f;
+    const struct {
+        int id;
+        const char* tip;
+    } rows[] = {{32779, "Membench: Run Benchmark"},
+                {32774, "Mol Dyn: Run Benchmark"},
+                {32782, "Orbitra: Run Benchmark"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tip);
+        ASSERT_NE(f.command_action(row.id), nullptr);
+        EXPECT_EQ(f.command_action(row.id)->toolTip().toStdString(), row.tip);
+    }
+}
+
+}  // namespace
