@@ -53,6 +53,12 @@ int main(int argc, char** argv) {
         store_path = opt.store.empty() ? store::default_store_path()
                                        : std::filesystem::absolute(opt.store, ec);
     }
+    const char* const kNoStore =
+        "no results store: neither XDG_DATA_HOME nor HOME is set (give one with --store PATH)";
+    if ((opt.import || opt.history) && store_path.empty() && !opt.no_store) {
+        std::fprintf(stderr, "lumetra2-cli: %s\n", kNoStore);
+        return suite::kExitRunFailed;
+    }
     if (opt.import)
         return cli::finish_stdout(
             store::import_results_files(store_path, opt.import_files, stdout, stderr), stderr);
@@ -114,6 +120,8 @@ int main(int argc, char** argv) {
     suite::set_results_written_hook(nullptr);
     // The results file is the run's record; the store's copy is a convenience whose failure
     // is told once and changes nothing else.
+    if (store_path.empty() && !opt.no_store && !written.empty())
+        std::fprintf(stderr, "lumetra2-cli: %s; the run is not recorded\n", kNoStore);
     if (!store_path.empty()) {
         for (const std::filesystem::path& path : written) {
             const std::string warning = store::record_results_file(store_path, path);

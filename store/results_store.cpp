@@ -60,7 +60,8 @@ std::filesystem::path default_store_path() {
         base = xdg;
     } else {
         const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home && *home ? home : "/") / ".local" / "share";
+        if (!home || !*home) return {};
+        base = std::filesystem::path(home) / ".local" / "share";
     }
     return base / "lumetra2" / "results.sqlite";
 }
@@ -161,9 +162,10 @@ std::vector<HistoryRow> Store::history(const std::string& host, int last) {
     std::vector<HistoryRow> rows;
     std::map<std::int64_t, std::size_t> index;
     const std::string where = host.empty() ? "" : " WHERE host = ?1";
-    Statement s = db_.prepare("SELECT id, started_utc, host, processor, interrupted FROM runs" +
-                              where + " ORDER BY started_utc DESC, id DESC" +
-                              (last > 0 ? " LIMIT " + std::to_string(last) : ""));
+    Statement s =
+        db_.prepare("SELECT id, started_utc, host, processor, interrupted FROM runs" + where +
+                    " ORDER BY started_utc GLOB '[0-9]*' DESC, started_utc DESC, id DESC" +
+                    (last > 0 ? " LIMIT " + std::to_string(last) : ""));
     if (!host.empty()) s.bind(1, host);
     const auto groups = app::score_groups();
     while (s.step()) {

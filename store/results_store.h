@@ -20,7 +20,8 @@ namespace store {
 
 inline constexpr int kSchemaVersion = 2;
 
-// $XDG_DATA_HOME/lumetra2/results.sqlite, ~/.local/share/lumetra2/results.sqlite when unset.
+// $XDG_DATA_HOME/lumetra2/results.sqlite, ~/.local/share/lumetra2/results.sqlite when unset;
+// empty when neither XDG_DATA_HOME nor HOME is set.
 std::filesystem::path default_store_path();
 
 // One row of the history table.
@@ -45,7 +46,8 @@ class Store {
     std::optional<std::int64_t> find_hash(const std::string& hash);
     // The whole run back (figures and sub-scores in recorded order); nothing when unknown.
     std::optional<RunData> run(std::int64_t id);
-    // Runs newest first (by start time, then id); `host` empty: every host; `last` 0: all.
+    // Runs newest first (by start time, then id; runs without a start time last); `host` empty:
+    // every host; `last` 0: all.
     std::vector<HistoryRow> history(const std::string& host = {}, int last = 0);
 
     Database& database() { return db_; }

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -82,3 +83,20 @@ TEST(StoreCli, RunRecordedAndUnusableStoresCostOneWarning) {
 }
 
 }  // namespace
+
+TEST(StoreCli, StoreOptionsMisusedAreCommandLineErrors) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    for (const char* args :
+         {"--import", "--import --history", "--history -membench", "--history --repeat 2",
+          "--host a", "--last 3 -membench", "--last 0 --history", "--store", "--store a --no-store",
+          "--no-store --import x.json", "--import a.json --compare a b"}) {
+        const Cli r = run_cli(args);
+        EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+        EXPECT_NE(r.err.find("lumetra2-cli: "), std::string::npos) << args;
+    }
+    // Nothing recorded yet is not an error; no store is made by looking.
+    const Cli h = run_cli("--store none.sqlite --history");
+    EXPECT_EQ(h.status, 0) << h.err;
+    EXPECT_FALSE(std::filesystem::exists("none.sqlite"));
+}
