@@ -26,7 +26,7 @@ double take_double(const uint8_t*& data, std::size_t& size) {
 int scf_inputs(const uint8_t* data, std::size_t size) {
     if (size < 3) return 0;
     const int z = 1 + data[0] % 3;
-    const int points = atom::kMinPoints + (data[1] | (data[2] << 8)) % 800;
+    const int points = atom::kMinPoints + (data[1] | (data[2] << 8)) % 300;
     data += 3;
     size -= 3;
     atom::AtomDeck deck;
@@ -41,7 +41,7 @@ int scf_inputs(const uint8_t* data, std::size_t size) {
     deck.orbitals.push_back({1, 0, 0, 0, 1});
     if (z >= 2) deck.orbitals.push_back({1, 0, 0, 1, 1});
     if (z >= 3) deck.orbitals.push_back({2, 0, 0, 0, 1});
-    constexpr int kIterations = 3;
+    constexpr int kIterations = 2;
     std::string error;
     if (!atom::validate_atom_deck(deck, kIterations, error)) return 0;
     atom::AtomState st;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/counter.h"
+#include "app/interrupt.h"
 #include "app/isa.h"
 #include "membench/copy_kernels.h"
 
@@ -76,6 +77,8 @@ float measure_bandwidth(float block, float repetitions, void* a, void* b, Bandwi
     };
     const app::IsaFeatures available = features_of(isa);
     for (int slot = 0; slot < kMethodCount; ++slot) {
+        // A method cannot stop mid-copy; the program's interrupt ends the row between them.
+        if (app::interrupt_requested()) break;
         if (!app::isa_allows(available, kCopyMethods[slot].required)) {
             row[slot] = kIsaNotSupported;
             continue;

@@ -1,6 +1,7 @@
 #include "membench/latency.h"
 
 #include "app/counter.h"
+#include "app/interrupt.h"
 
 namespace membench {
 namespace {
@@ -22,6 +23,7 @@ void measure_latency(LatencyTable& table, double mhz, uint32_t* chain,
     const double frequency = app::counter_frequency();
     const int rows = options.rows < kLatencyRows ? options.rows : kLatencyRows - 1;
     for (int r = 1; r <= rows; ++r) {
+        if (app::interrupt_requested()) return;  // between rows: a chase cannot stop
         if (progress) progress(r);
         const long n = 1024L << (r - 1);
         table[r][0] = static_cast<int32_t>(4 * n);

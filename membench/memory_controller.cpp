@@ -90,6 +90,8 @@ void MemBenchController::completion_poll() {
         record().merge_figures(memory_figures(r, run_mhz_));
         record().set_headline("bandwidth_mbs", memory_bandwidth_);
         record().complete();
+    } else if (outcome_.interrupted) {
+        record().stop(outcome_.error);
     } else {
         record().fail(outcome_.error);
     }

@@ -7,6 +7,7 @@
 
 #include "app/console.h"
 #include "app/format.h"
+#include "app/interrupt.h"
 #include "membench/copy_kernels.h"
 
 namespace membench {
@@ -102,6 +103,15 @@ MemoryResults memory_results() {
     return g_tables;
 }
 
+// After a measurement a signal cut short: the run ends here with what it has not published.
+static bool interrupted(MemoryRunOutcome& out) {
+    if (!app::interrupt_requested()) return false;
+    out.interrupted = true;
+    out.error = "Benchmark interrupted.";
+    log_cursor(out.error);
+    return true;
+}
+
 MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecord* record) {
     MemoryRunOutcome out;
     const MemoryRunSizes& sz = input.sizes;
@@ -154,6 +164,7 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
                                     b.get(), res.bandwidth[kRegionL1], input.isa);
     log_cache_slots("L1", res.bandwidth[kRegionL1]);
 
+    if (interrupted(out)) return out;
     progress("L2 bandwidth", 2, 4);
     const float l2_kb = l2_block_kb(l1_size, l2_size);
     const int l2_shown = static_cast<int>(l2_kb) * 1024;
@@ -163,6 +174,7 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
                                     b.get(), res.bandwidth[kRegionL2], input.isa);
     log_cache_slots("L2", res.bandwidth[kRegionL2]);
 
+    if (interrupted(out)) return out;
     progress("Memory bandwidth", 3, 4);
     log_cursor(app::strprintf("Mem: Testing over %d bytes", sz.memory_block));
     const int mem_block = clamp_block(sz.memory_block, sz.buffer_bytes);
@@ -172,12 +184,14 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
         log_cursor(app::strprintf("Mem Method [%2d]: %10.2f MB/s", slot,
                                   res.bandwidth[kRegionMemory][slot]));
 
+    if (interrupted(out)) return out;
     log_cursor("Testing cache latency...");
     progress("Latency", 0, sz.latency.rows);
     measure_latency(res.latency, input.mhz, static_cast<uint32_t*>(chain.get()), sz.latency,
                     [&](int row) { progress("Latency", row, sz.latency.rows); });
     log_latency_table(res.latency);
 
+    if (interrupted(out)) return out;
     log_line(app::strprintf("L1  BW: %.2f MB/s", res.l1_best));
     log_line(app::strprintf("L2  BW: %.2f MB/s", res.l2_best));
     log_line(app::strprintf("Mem BW: %.2f MB/s", res.memory_best));
@@ -195,12 +209,14 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
         llc = last_level_cache_bytes();
         if (llc == 0) llc = static_cast<std::size_t>(l2_size) * 1024;
     }
+    if (interrupted(out)) return out;
     const std::vector<std::size_t> chase_sizes = random_chase_sizes(llc);
     progress("Random access latency", 0, static_cast<long>(chase_sizes.size()));
     res.random_latency = measure_random_latency(chase_sizes, input.mhz);
     for (const RandomLatencyRow& row : res.random_latency)
         log_line(app::strprintf("Random access latency %7zu KB: %8.2f ns / %7.1f cycles",
                                 row.bytes / 1024, row.ns, row.cycles));
+    if (interrupted(out)) return out;
 
     publish(res);
     app::console().changed_event().set();

@@ -52,6 +52,7 @@ struct MemoryRunInput {
 
 struct MemoryRunOutcome {
     bool ok = false;
+    bool interrupted = false;  // the program's interrupt ended the run between two measurements
     std::string error;
     MemoryResults results;
 };

@@ -1,5 +1,7 @@
 #include "membench/random_chase.h"
 
+#include "app/interrupt.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,6 +119,7 @@ std::vector<RandomLatencyRow> measure_random_latency(const std::vector<std::size
     if (!buffer) return out;
     auto* elements = static_cast<ChaseElement*>(buffer.get());
     for (std::size_t bytes : sizes) {
+        if (app::interrupt_requested()) break;  // between sizes: a chase cannot stop
         const std::size_t count = bytes / sizeof(ChaseElement);
         if (count < 2) continue;
         build_random_cycle(elements, count, 0x4C554D45ull + bytes);

@@ -53,8 +53,9 @@ bool answer_gnu_option(int argc, char** argv) {
                 "  --help                display this help and exit\n"
                 "  --version             output version information and exit\n"
                 "\n"
-                "Exit status: 0 when closed normally; 1 when another program works in the\n"
-                "same folder or there is no usable working folder.\n"
+                "Exit status: 0 when closed normally; with switches, those of lumetra2-cli\n"
+                "(1: a benchmark failed or the folder is locked, 2: bad switches, 130/143:\n"
+                "interrupted).\n"
                 "See lumetra2(1) and lumetra2-cli(1).\n",
                 stdout);
             return true;

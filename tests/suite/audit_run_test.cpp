@@ -1,5 +1,6 @@
 // Outcomes that were reported wrongly: the GUI's exit status after its queued run (it exited 0
-// when the run failed), and a cipher run that went on through every pass after an interrupt.
+// when the run failed), and cipher and memory runs that went on through every kernel after an
+// interrupt.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include "app/headless_host.h"
 #include "app/interrupt.h"
 #include "cipher/cipher_run.h"
+#include "membench/bandwidth.h"
+#include "membench/memory_run.h"
 #include "suite/automation.h"
 #include "suite/cli_report.h"
 #include "suite_test_support.h"
@@ -67,6 +70,28 @@ TEST(CipherInterrupt, AnInterruptEndsTheRunAtTheNextPassWithoutARate) {
     EXPECT_EQ(run.record().progress().position, 1);  // the second of 1000 passes
     EXPECT_EQ(app::console().text().find("AES Encryption"), std::string::npos);
     EXPECT_NE(app::console().text().find("Benchmark interrupted."), std::string::npos);
+}
+
+TEST(MemoryInterrupt, AnInterruptEndsTheRunAtTheNextMeasurementWithoutFigures) {
+    app::console().reset();
+    membench::MemoryRunInput input;
+    input.l1_size = 32;
+    input.l2_size = 256;
+    input.l2_size_for_latency = 256;
+    input.mhz = 1000;
+    input.isa = membench::processor_copy_isa();
+    input.sizes.buffer_bytes = 256 * 1024;
+    input.sizes.memory_block = 128 * 1024;
+    input.sizes.latency.rows = 2;
+    input.sizes.random_chase_max_bytes = 64 * 1024;
+    app::request_interrupt(15);
+    const membench::MemoryRunOutcome out = membench::run_memory_benchmark(input, nullptr);
+    app::clear_interrupt();
+    EXPECT_FALSE(out.ok);
+    EXPECT_TRUE(out.interrupted);
+    const std::string text = app::console().text();
+    EXPECT_NE(text.find("Benchmark interrupted."), std::string::npos);
+    EXPECT_EQ(text.find("L2 : Testing"), std::string::npos) << text;
 }
 
 }  // namespace
