@@ -258,8 +258,14 @@ TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
                 {"fifo", "not a regular file"},
                 {"corrupt.sqlite", "not a database"},
                 {"newer.sqlite", "newer version"},
-                {"/proc/lumetra-none/r.sqlite", "cannot make its folder"}};
+                {"/proc/lumetra-none/r.sqlite", "cannot make its folder"},
+                {"readonly.sqlite", "readonly"}};
+    // A store file without write permission (root writes anyway: that row is left out).
+    EXPECT_EQ(store::record_results_file(dir.path() / "readonly.sqlite", results), "");
+    ::chmod((dir.path() / "readonly.sqlite").c_str(), 0444);
+    write(results, results_doc(101, false).dump());
     for (const auto& row : rows) {
+        if (std::string(row.reason) == "readonly" && ::geteuid() == 0) continue;
         const auto path =
             row.store[0] == '/' ? std::filesystem::path(row.store) : dir.path() / row.store;
         const std::string w = store::record_results_file(path, results);
@@ -268,6 +274,7 @@ TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
         EXPECT_EQ(w.find('\n'), std::string::npos) << w;
     }
     const auto ok = dir.path() / "ok.sqlite";
+    write(results, results_doc(100, false).dump());
     EXPECT_EQ(store::record_results_file(ok, results), "");
     EXPECT_EQ(store::record_results_file(ok, results), "");  // the same file is kept once
     EXPECT_EQ(store::Store(ok).history().size(), 1u);
