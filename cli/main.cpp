@@ -16,9 +16,11 @@
 #include "app/startup.h"
 #include "cli/console_stream.h"
 #include "cli/options.h"
+#include "store/commands.h"
 #include "suite/cli_report.h"
 #include "suite/compare.h"
 #include "suite/repeat.h"
+#include "suite/results_file.h"
 
 int main(int argc, char** argv) {
     // Before anything is opened: a closed standard output must not become the lock file.
@@ -44,6 +46,25 @@ int main(int argc, char** argv) {
     // A reader that went away must not kill the run before its files are written: the failed
     // write is noted and the exit status tells.
     ::signal(SIGPIPE, SIG_IGN);
+    // The results store, resolved before the program moves into its working directory.
+    std::filesystem::path store_path;
+    if (!opt.no_store) {
+        std::error_code ec;
+        store_path = opt.store.empty() ? store::default_store_path()
+                                       : std::filesystem::absolute(opt.store, ec);
+    }
+    const char* const kNoStore =
+        "no results store: neither XDG_DATA_HOME nor HOME is set (give one with --store PATH)";
+    if ((opt.import || opt.history) && store_path.empty() && !opt.no_store) {
+        std::fprintf(stderr, "lumetra2-cli: %s\n", kNoStore);
+        return suite::kExitRunFailed;
+    }
+    if (opt.import)
+        return cli::finish_stdout(
+            store::import_results_files(store_path, opt.import_files, stdout, stderr), stderr);
+    if (opt.history)
+        return cli::finish_stdout(
+            store::print_history(store_path, opt.host, opt.last, stdout, stderr), stderr);
     if (opt.compare) {
         const suite::CompareFormat format = opt.format == "csv"    ? suite::CompareFormat::Csv
                                             : opt.format == "json" ? suite::CompareFormat::Json
@@ -90,8 +111,22 @@ int main(int argc, char** argv) {
         return cli::finish_stdout(suite::kExitCommandLine, stderr);
     }
     // The suite runs the queue; progress goes to standard error only when it is a terminal.
+    std::vector<std::filesystem::path> written;
+    suite::set_results_written_hook(
+        [&written](const std::filesystem::path& path) { written.push_back(path); });
     const int status =
         suite::run_queue_repeated_for_cli(cmd, app::run_registry(), app::modal_runner(), opt.repeat,
                                           stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    suite::set_results_written_hook(nullptr);
+    // The results file is the run's record; the store's copy is a convenience whose failure
+    // is told once and changes nothing else.
+    if (store_path.empty() && !opt.no_store && !written.empty())
+        std::fprintf(stderr, "lumetra2-cli: %s; the run is not recorded\n", kNoStore);
+    if (!store_path.empty()) {
+        for (const std::filesystem::path& path : written) {
+            const std::string warning = store::record_results_file(store_path, path);
+            if (!warning.empty()) std::fprintf(stderr, "lumetra2-cli: %s\n", warning.c_str());
+        }
+    }
     return cli::finish_stdout(status, stderr);
 }

@@ -89,6 +89,27 @@ Options parse_options(int argc, const char* const* argv) {
                 fail("--format needs one of text, csv, json");
             else if (o.format != "text" && o.format != "csv" && o.format != "json")
                 fail("--format: '" + o.format + "' is not one of text, csv, json");
+        } else if (is_option(arg, "--store")) {
+            if (!value_of(arg, "--store", i, o.store) || o.store.empty())
+                fail("--store needs a file: --store PATH");
+        } else if (arg == "--no-store") {
+            o.no_store = true;
+        } else if (arg == "--import") {
+            o.import = true;
+            // Every argument up to the next option is a file to import.
+            while (i + 1 < argc && argv[i + 1] && std::string(argv[i + 1]).rfind("--", 0) != 0)
+                o.import_files.push_back(argv[++i]);
+            if (o.import_files.empty()) fail("--import needs results files: --import FILE...");
+        } else if (arg == "--history") {
+            o.history = true;
+        } else if (is_option(arg, "--host")) {
+            if (!value_of(arg, "--host", i, o.host) || o.host.empty())
+                fail("--host needs a host name: --host NAME");
+        } else if (is_option(arg, "--last")) {
+            std::string value;
+            if (!value_of(arg, "--last", i, value) || !parse_count(value, o.last))
+                fail("--last needs a count: --last N with N a whole number from 1 to " +
+                     std::to_string(kMaxRepeat));
         } else if (arg == "--compare") {
             if (i + 2 >= argc || !argv[i + 1] || !argv[i + 2]) {
                 fail("--compare needs two results files: --compare OLD.json NEW.json");
@@ -112,6 +133,18 @@ Options parse_options(int argc, const char* const* argv) {
             "--compare runs nothing; --repeat, --quiet, --summary-json and --output-dir "
             "cannot be given with it");
     if (format_given && !o.compare) fail("--format applies to --compare only");
+    if ((!o.host.empty() || o.last != 0) && !o.history)
+        fail("--host and --last apply to --history only");
+    if (o.no_store && !o.store.empty()) fail("--store and --no-store cannot be given together");
+    if ((o.import || o.history) && o.no_store)
+        fail("--import and --history need the results store; --no-store cannot be given");
+    if (o.import + o.history + o.compare > 1)
+        fail("--import, --history and --compare cannot be given together");
+    else if ((o.import || o.history) &&
+             (o.rest.size() > 1 || o.repeat != 1 || o.summary_json || !o.output_dir.empty()))
+        fail(std::string(o.import ? "--import" : "--history") +
+             " runs nothing; switches, --repeat, --summary-json and --output-dir cannot be "
+             "given with it");
     return o;
 }
 
@@ -119,6 +152,8 @@ std::string help_text() {
     // Every line fits 80 columns; the descriptions start in column 24.
     return "Usage: lumetra2-cli [OPTION]... [SWITCH]...\n"
            "   or: lumetra2-cli --compare OLD.json NEW.json [--format FORMAT]\n"
+           "   or: lumetra2-cli --import FILE...\n"
+           "   or: lumetra2-cli --history [--host NAME] [--last N]\n"
            "Runs the Lumetra 2.0 benchmarks without a window: the console text goes to\n"
            "standard output and the console log file, the figures to a results file.\n"
            "\n"
@@ -142,6 +177,14 @@ std::string help_text() {
            "  --summary-json        print the closing summary as one JSON object\n"
            "  --compare OLD NEW     compare two results files side by side and exit\n"
            "  --format FORMAT       --compare's output: text (default), csv or json\n"
+           "  --store PATH          record runs in the results store PATH (default:\n"
+           "                        $XDG_DATA_HOME/lumetra2/results.sqlite)\n"
+           "  --no-store            do not record the run in the results store\n"
+           "  --import FILE...      add results files to the results store and exit\n"
+           "  --history             list the recorded runs, newest first, and flag\n"
+           "                        possible regressions, then exit\n"
+           "  --host NAME           --history: only the runs of host NAME\n"
+           "  --last N              --history: only the newest N runs\n"
            "  --list                list the benchmarks and their switches and exit\n"
            "  --help                display this help and exit\n"
            "  --version             output version information and exit\n"
@@ -151,7 +194,8 @@ std::string help_text() {
            "  0    every selected benchmark produced its figure (also with nothing to run)\n"
            "  1    a benchmark failed, was stopped or skipped, the results file was not\n"
            "       written, another program works in the same folder, or there is no\n"
-           "       usable working folder\n"
+           "       usable working folder; --import refused a file; --history could not\n"
+           "       read the results store\n"
            "  2    the command line had errors, or --compare could not read a file\n"
            "  130  interrupted by SIGINT (Ctrl-C); 143: by SIGTERM\n"
            "\n"

@@ -1,6 +1,7 @@
 // The command-line program's own GNU-style options, taken out of argv before the suite's
 // switches are joined and parsed: --help, --version, --list, --quiet, --repeat N,
-// --output-dir DIR, --summary-json, --compare OLD NEW [--format F]; "--" ends them.
+// --output-dir DIR, --summary-json, --compare OLD NEW [--format F], --store PATH, --no-store,
+// --import FILE..., --history [--host NAME] [--last N]; "--" ends them.
 #pragma once
 
 #include <string>
@@ -18,7 +19,14 @@ struct Options {
     std::string output_dir;     // where results and logs go (empty: the working directory)
     bool compare = false;
     std::string compare_old, compare_new;
-    std::string format = "text";    // of --compare: text, csv or json
+    std::string format = "text";  // of --compare: text, csv or json
+    std::string store;            // --store PATH (empty: the default results store)
+    bool no_store = false;        // --no-store: record nothing
+    bool import = false;          // --import FILE...: the files in import_files
+    std::vector<std::string> import_files;
+    bool history = false;  // --history [--host NAME] [--last N]
+    std::string host;
+    int last = 0;
     std::vector<std::string> rest;  // argv[0] and the suite's switches, in order
     std::string error;              // non-empty: a bad option (exit status 2)
 };

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri fonts-liberation2 fonts-dejavu-core
     clang libclang-rt-14-dev locales
     dpkg-dev lintian desktop-file-utils python3-jsonschema jq
+    libsqlite3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

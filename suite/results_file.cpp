@@ -244,6 +244,21 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
     return doc;
 }
 
+namespace {
+std::function<void(const std::filesystem::path&)>& results_written_hook() {
+    static std::function<void(const std::filesystem::path&)> hook;
+    return hook;
+}
+std::filesystem::path written(const std::filesystem::path& path) {
+    if (results_written_hook()) results_written_hook()(path);
+    return path;
+}
+}  // namespace
+
+void set_results_written_hook(std::function<void(const std::filesystem::path&)> hook) {
+    results_written_hook() = std::move(hook);
+}
+
 std::filesystem::path write_results_file(const std::filesystem::path& dir,
                                          std::chrono::system_clock::time_point started,
                                          const nlohmann::json& doc, std::string* error) {
@@ -258,13 +273,13 @@ std::filesystem::path write_results_file(const std::filesystem::path& dir,
     for (int n = 2; n <= 1000; ++n) {
         if (::link(tmp.c_str(), path.c_str()) == 0) {
             ::unlink(tmp.c_str());
-            return path;
+            return written(path);
         }
         if (errno != EEXIST) {
             // A file system without hard links: a rename onto a name not yet taken.
             std::error_code ec;
             if (!std::filesystem::exists(path, ec) && std::rename(tmp.c_str(), path.c_str()) == 0)
-                return path;
+                return written(path);
             if (std::filesystem::exists(path, ec)) {
                 path = dir / app::strprintf("%s-%d.json", stem.c_str(), n);
                 continue;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,10 @@ nlohmann::json results_json(const SubScores& scores, const std::vector<StepOutco
 // Writes `doc` into `dir` under the run's name; a name already taken (two runs in the same
 // second) gets "-2", "-3", ... before ".json" so no run overwrites another. Returns the path,
 // or an empty path with `error` set.
+// Called with each results file written, once it is complete under its name (the command-line
+// program records it in the results store afterwards); none by default.
+void set_results_written_hook(std::function<void(const std::filesystem::path&)> hook);
+
 std::filesystem::path write_results_file(const std::filesystem::path& dir,
                                          std::chrono::system_clock::time_point started,
                                          const nlohmann::json& doc, std::string* error);

@@ -1,0 +1,102 @@
+// lumetra2-cli with the results store: a run is recorded after its results file is written, and
+// a store that cannot be used costs one warning and nothing else.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Cli {
+    int status = -1;
+    std::string out, err;
+};
+
+Cli run_cli(const std::string& args) {
+    const std::string cmd = "'" LUMETRA_CLI_PATH "' " + args + " 2>err.txt";
+    Cli r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int w = pclose(p);
+    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
+    std::ifstream e("err.txt");
+    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
+    return r;
+}
+
+int results_files() {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator("."))
+        n += e.path().filename().string().rfind("Results-", 0) == 0;
+    return n;
+}
+
+TEST(StoreCli, RunRecordedAndUnusableStoresCostOneWarning) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    std::filesystem::create_directories("MD");
+    std::ofstream("MD/Argon-Helium.in")
+        << "LatticeType(0=sc,1=bcc,2=fcc) 2\nSpecies1(0He,1Ne,2Ar,3Kr,4Xe) 2\nSpecies2 0\n"
+           "Species3 2\nSpecies4 0\nCellsPerSide 2\nTemperatureKelvin 140.0\n"
+           "TimeStepReduced 0.0001\nNumberOfSteps 20\n";
+    std::filesystem::create_directory("folder");
+    std::ofstream("corrupt.sqlite") << std::string(4096, 'x');
+    const struct {
+        const char* store;
+        const char* warning;  // empty: recorded
+    } rows[] = {{"good.sqlite", ""},
+                {"folder", "is a folder"},
+                {"corrupt.sqlite", "not a database"},
+                {"good.sqlite", ""}};
+    int runs = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.store);
+        const Cli r = run_cli(std::string("--quiet --store ") + row.store + " -moldyn");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(results_files(), ++runs);
+        const std::string w = row.warning;
+        if (w.empty()) {
+            EXPECT_EQ(r.err.find("results store"), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err.find("results store"), r.err.rfind("results store")) << r.err;
+            EXPECT_NE(r.err.find(std::string("results store ") + (dir.path() / row.store).string()),
+                      std::string::npos)
+                << r.err;
+            EXPECT_NE(r.err.find(w), std::string::npos) << r.err;
+        }
+    }
+    const Cli h = run_cli("--store good.sqlite --history --last 5");
+    EXPECT_EQ(h.status, 0) << h.err;
+    EXPECT_EQ(std::count(h.out.begin(), h.out.end(), '\n'), 3) << h.out;  // heading + 2 runs
+    EXPECT_EQ(run_cli("--no-store --history").status, 2);
+    EXPECT_EQ(run_cli("--no-store -moldyn --quiet").status, 0);
+    EXPECT_EQ(results_files(), runs + 1);
+}
+
+}  // namespace
+
+TEST(StoreCli, StoreOptionsMisusedAreCommandLineErrors) {
+    testing_support::TempDir dir;
+    testing_support::ScopedCwd cwd(dir.path());
+    for (const char* args :
+         {"--import", "--import --history", "--history -membench", "--history --repeat 2",
+          "--host a", "--last 3 -membench", "--last 0 --history", "--store", "--store a --no-store",
+          "--no-store --import x.json", "--import a.json --compare a b"}) {
+        const Cli r = run_cli(args);
+        EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+        EXPECT_NE(r.err.find("lumetra2-cli: "), std::string::npos) << args;
+    }
+    // Nothing recorded yet is not an error; no store is made by looking.
+    const Cli h = run_cli("--store none.sqlite --history");
+    EXPECT_EQ(h.status, 0) << h.err;
+    EXPECT_FALSE(std::filesystem::exists("none.sqlite"));
+}

@@ -1,0 +1,359 @@
+// The results store: runs read back exactly, old stores brought forward, newer ones left alone,
+// bad stores and bad results files told apart, two writers at once, the regression flag.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "store/commands.h"
+#include "store/results_store.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using nlohmann::json;
+using testing_support::TempDir;
+
+std::string read_all(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void write(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+// A results document of the current format; `repeated` adds spreads.
+json results_doc(double cipher_rate, bool repeated) {
+    json doc = {{"format", "lumetra2-results"},
+                {"format_version", 2},
+                {"program", "Lumetra 2.0"},
+                {"started_utc", "2026-12-01T10:00:00Z"},
+                {"interrupted", repeated},
+                {"processor", {{"brand", "Test CPU <&>"}}},
+                {"provenance",
+                 {{"program_version", "2.0.1"},
+                  {"source_revision", "v2.0-5-gabc"},
+                  {"command_line", "-cipherbench -membench"},
+                  {"host_name", "bench-1"}}},
+                {"subscores",
+                 {{"memory", 1234.5678901234},
+                  {"stream", nullptr},
+                  {"md", nullptr},
+                  {"orbitra", nullptr},
+                  {"cipher", 0.1 + 0.2},
+                  {"blas", nullptr}}},
+                {"memory",
+                 {{"status", "completed"},
+                  {"latency_ns", 87.123456789},
+                  {"headline", {{"name", "bandwidth"}, {"value", 1e-300}, {"unit", "MiB/s"}}}}},
+                {"cipher",
+                 {{"status", "completed"},
+                  {"headline", {{"name", "rate"}, {"value", cipher_rate}, {"unit", "MiB/s"}}}}},
+                {"md", {{"status", "failed"}, {"error", "x"}}}};
+    if (repeated)
+        doc["repeat"]["spread"]["cipher.rate"] = {
+            {"min", 100.25}, {"median", cipher_rate}, {"max", 130.5}, {"cv_percent", 3.3}};
+    return doc;
+}
+
+// The previous format: -1 for not measured, old headline names, no units.
+json old_doc() {
+    return {
+        {"program", "Lumetra 2.0"},
+        {"started_utc", "2025-01-01T00:00:00Z"},
+        {"subscores", {{"memory", -1}, {"cipher", 999.5}}},
+        {"cipher", {{"status", "completed"}, {"headline", {{"name", "MB/s"}, {"value", 99.5}}}}}};
+}
+
+TEST(StoreRoundTrip, EveryFigureReadBackExactly) {
+    const struct {
+        const char* name;
+        json doc;
+        std::size_t figures;
+    } rows[] = {{"current format", results_doc(123.456789012345678, false), 3},
+                {"repeated, interrupted", results_doc(117.0, true), 3},
+                {"previous format", old_doc(), 1}};
+    TempDir dir;
+    store::Store s(dir.path() / "sub" / "r.sqlite");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string error;
+        auto run = store::run_from_results(row.doc, &error);
+        ASSERT_TRUE(run) << error;
+        run->content_hash = store::content_hash(row.doc.dump());
+        ASSERT_EQ(run->figures.size(), row.figures);
+        const auto back = s.run(s.record(*run));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->started_utc, run->started_utc);
+        EXPECT_EQ(back->host, run->host);
+        EXPECT_EQ(back->processor, run->processor);
+        EXPECT_EQ(back->program_version, run->program_version);
+        EXPECT_EQ(back->source_revision, run->source_revision);
+        EXPECT_EQ(back->command_line, run->command_line);
+        EXPECT_EQ(back->provenance, run->provenance);
+        EXPECT_EQ(back->interrupted, run->interrupted);
+        EXPECT_EQ(back->content_hash, run->content_hash);
+        ASSERT_EQ(back->figures.size(), run->figures.size());
+        for (std::size_t i = 0; i < run->figures.size(); ++i) {
+            const auto &a = run->figures[i], &b = back->figures[i];
+            EXPECT_EQ(b.benchmark + "." + b.key + " " + b.unit,
+                      a.benchmark + "." + a.key + " " + a.unit);
+            EXPECT_EQ(b.value, a.value) << a.key;
+            EXPECT_EQ(b.min, a.min);
+            EXPECT_EQ(b.median, a.median);
+            EXPECT_EQ(b.max, a.max);
+            EXPECT_EQ(b.cv_percent, a.cv_percent);
+        }
+        ASSERT_EQ(back->subscores.size(), 6u);
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(back->subscores[i].name, run->subscores[i].name);
+            EXPECT_EQ(back->subscores[i].value, run->subscores[i].value) << run->subscores[i].name;
+        }
+    }
+    // The previous format's names and units are the current ones; -1 is "not measured".
+    const auto old = store::run_from_results(old_doc(), nullptr);
+    EXPECT_EQ(old->figures[0].key + " " + old->figures[0].unit, "rate MiB/s");
+    EXPECT_FALSE(old->subscores[0].value);
+}
+
+TEST(StoreResultsFiles, BadFilesRefusedWithTheirReason) {
+    TempDir dir;
+    auto doc_with = [](const char* path, json v) {
+        json d = results_doc(100, false);
+        d[json::json_pointer(path)] = std::move(v);
+        return d.dump();
+    };
+    const struct {
+        const char* name;
+        std::string text;  // empty: no file at all
+        const char* reason;
+    } rows[] = {
+        {"missing", "", "no such file"},
+        {"truncated", results_doc(1, false).dump().substr(0, 200), "truncated"},
+        {"not JSON", "Lumetra results\n", "not JSON"},
+        {"foreign JSON", R"({"program": "other", "subscores": {}})", "not a Lumetra results file"},
+        {"string figure", doc_with("/cipher/headline/value", "fast"), "not a number"},
+        {"huge", doc_with("/cipher/headline/value", 1e300), "not a possible figure"},
+        {"negative", doc_with("/memory/latency_ns", -5), "not a possible figure"},
+        {"string sub-score", doc_with("/subscores/md", "fast"), "not a number"},
+        {"bad spread", doc_with("/repeat/spread/cipher.rate", {{"min", "low"}}), "not a number"},
+        {"out of range", R"({"program": "Lumetra 2.0", "subscores": {"md": 1e999}})",
+         "out of range"},
+        {"100 MB of padding", results_doc(1, false).dump() + std::string(100u << 20, ' '),
+         "too large"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto path = dir.path() / (std::string(row.name) + ".json");
+        if (!row.text.empty()) write(path, row.text);
+        store::RunData run;
+        std::string error;
+        EXPECT_FALSE(store::read_results_for_store(path, run, error));
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
+        EXPECT_NE(error.find(row.name), std::string::npos) << error;
+    }
+}
+
+TEST(StoreImport, DuplicatesSkippedBadFilesToldGoodOnesKept) {
+    TempDir dir;
+    const auto db = dir.path() / "r.sqlite";
+    write(dir.path() / "a.json", results_doc(100, false).dump());
+    write(dir.path() / "b.json", results_doc(200, false).dump());
+    write(dir.path() / "bad.json", "{");
+    const std::string a = (dir.path() / "a.json").string(), b = (dir.path() / "b.json").string(),
+                      bad = (dir.path() / "bad.json").string();
+    const struct {
+        std::vector<std::string> files;
+        int status;
+        int imported, skipped, refused;
+    } rows[] = {{{a}, 0, 1, 0, 0}, {{a, bad, b}, 1, 1, 1, 1}, {{b, a}, 0, 0, 2, 0}};
+    for (const auto& row : rows) {
+        char *out_buf = nullptr, *err_buf = nullptr;
+        std::size_t out_n = 0, err_n = 0;
+        FILE* out = open_memstream(&out_buf, &out_n);
+        FILE* err = open_memstream(&err_buf, &err_n);
+        EXPECT_EQ(store::import_results_files(db, row.files, out, err), row.status);
+        std::fclose(out);
+        std::fclose(err);
+        const std::string o = out_buf, e = err_buf;
+        std::free(out_buf);
+        std::free(err_buf);
+        auto count = [](const std::string& s, const std::string& what) {
+            int n = 0;
+            for (auto p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
+            return n;
+        };
+        EXPECT_EQ(count(o, "imported as run"), row.imported) << o;
+        EXPECT_EQ(count(o, "already in the store"), row.skipped) << o;
+        EXPECT_EQ(count(e, "refused"), row.refused) << e;
+    }
+    EXPECT_EQ(store::Store(db).history().size(), 2u);
+}
+
+TEST(StoreSchema, FirstVersionBroughtForwardNewerOneLeftUntouched) {
+    TempDir dir;
+    const auto v1 = dir.path() / "v1.sqlite";
+    {
+        store::Database db(v1, true);
+        db.exec(
+            "CREATE TABLE runs(id INTEGER PRIMARY KEY, started_utc TEXT NOT NULL, host TEXT NOT "
+            "NULL, program_version TEXT NOT NULL, source_revision TEXT NOT NULL, provenance TEXT "
+            "NOT NULL, command_line TEXT NOT NULL, interrupted INTEGER NOT NULL DEFAULT 0);"
+            "CREATE TABLE figures(run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
+            " benchmark TEXT NOT NULL, key TEXT NOT NULL, value REAL NOT NULL, unit TEXT NOT "
+            "NULL, min REAL, median REAL, max REAL, cv_percent REAL);"
+            "CREATE TABLE subscores(run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE "
+            "CASCADE, name TEXT NOT NULL, value REAL);"
+            "INSERT INTO runs VALUES(7, '2025-05-05T05:05:05Z', 'old-host', '2.0', 'v2.0', "
+            "'{\"cpu_model_name\": \"Old CPU\"}', '-membench', 1);"
+            "INSERT INTO subscores VALUES(7, 'memory', 950.25);"
+            "PRAGMA user_version=1;");
+    }
+    {
+        store::Store s(v1);
+        EXPECT_EQ(s.database().query_int("PRAGMA user_version"), store::kSchemaVersion);
+        const auto old = s.run(7);
+        ASSERT_TRUE(old);
+        EXPECT_EQ(old->processor, "Old CPU");
+        EXPECT_TRUE(old->interrupted);
+        auto run = store::run_from_results(results_doc(1, false), nullptr);
+        run->content_hash = "h";
+        s.record(*run);
+        const auto rows = s.history();
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1].subscores[0].value, 950.25);
+    }
+
+    const auto newer = dir.path() / "newer.sqlite";
+    { store::Database(newer, true).exec("CREATE TABLE t(x); PRAGMA user_version=99;"); }
+    const std::string before = read_all(newer);
+    try {
+        store::Store s(newer);
+        ADD_FAILURE() << "a newer store was opened";
+    } catch (const store::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("newer version"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(read_all(newer), before);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "newer.sqlite-wal"));
+}
+
+TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
+    TempDir dir;
+    const auto results = dir.path() / "Results.json";
+    write(results, results_doc(100, false).dump());
+    std::filesystem::create_directory(dir.path() / "folder");
+    ::mkfifo((dir.path() / "fifo").c_str(), 0600);
+    write(dir.path() / "corrupt.sqlite", std::string(8192, 'x'));
+    write(dir.path() / "newer.sqlite", "");
+    { store::Database(dir.path() / "newer.sqlite", true).exec("PRAGMA user_version=9"); }
+    const struct {
+        std::string store;
+        const char* reason;
+    } rows[] = {{"folder", "is a folder"},
+                {"fifo", "not a regular file"},
+                {"corrupt.sqlite", "not a database"},
+                {"newer.sqlite", "newer version"},
+                {"/proc/lumetra-none/r.sqlite", "cannot make its folder"},
+                {"readonly.sqlite", "readonly"}};
+    // A store file without write permission (root writes anyway: that row is left out).
+    EXPECT_EQ(store::record_results_file(dir.path() / "readonly.sqlite", results), "");
+    ::chmod((dir.path() / "readonly.sqlite").c_str(), 0444);
+    write(results, results_doc(101, false).dump());
+    for (const auto& row : rows) {
+        if (std::string(row.reason) == "readonly" && ::geteuid() == 0) continue;
+        const auto path =
+            row.store[0] == '/' ? std::filesystem::path(row.store) : dir.path() / row.store;
+        const std::string w = store::record_results_file(path, results);
+        EXPECT_NE(w.find(path.string()), std::string::npos) << w;
+        EXPECT_NE(w.find(row.reason), std::string::npos) << w;
+        EXPECT_EQ(w.find('\n'), std::string::npos) << w;
+    }
+    const auto ok = dir.path() / "ok.sqlite";
+    write(results, results_doc(100, false).dump());
+    EXPECT_EQ(store::record_results_file(ok, results), "");
+    EXPECT_EQ(store::record_results_file(ok, results), "");  // the same file is kept once
+    EXPECT_EQ(store::Store(ok).history().size(), 1u);
+}
+
+TEST(StoreConcurrency, TwoProcessesRecordingAtOnceLoseNoRow) {
+    TempDir dir;
+    const auto db = dir.path() / "shared.sqlite";
+    pid_t kids[2];
+    for (int k = 0; k < 2; ++k) {
+        kids[k] = ::fork();
+        if (kids[k] == 0) {
+            int failed = 0;
+            for (int i = 0; i < 50; ++i) {
+                try {
+                    store::Store s(db);  // each run opens the store as a program would
+                    auto run = store::run_from_results(results_doc(100 + i, false), nullptr);
+                    run->content_hash = std::to_string(k) + "-" + std::to_string(i);
+                    s.record(*run);
+                } catch (const store::Error& e) {
+                    std::fprintf(stderr, "child %d run %d: %s\n", k, i, e.what());
+                    ++failed;
+                }
+            }
+            ::_exit(failed ? 1 : 0);
+        }
+    }
+    for (pid_t kid : kids) {
+        int status = 0;
+        ::waitpid(kid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    store::Store s(db);
+    EXPECT_EQ(s.database().query_int("SELECT count(*) FROM runs"), 100);
+    EXPECT_EQ(s.database().query_int("SELECT count(*) FROM figures"), 300);
+    EXPECT_EQ(s.database().query_int("SELECT count(*) FROM subscores"), 600);
+}
+
+store::HistoryRow history_row(std::int64_t id, const char* host, double cipher,
+                              std::optional<double> spread = {}) {
+    store::HistoryRow r;
+    r.id = id;
+    r.host = host;
+    for (const char* n : {"memory", "stream", "md", "orbitra", "cipher", "blas"})
+        r.subscores.push_back(
+            {n, std::string(n) == "cipher" ? std::optional(cipher) : std::nullopt});
+    r.spread.resize(6);
+    r.spread[4] = spread;
+    return r;
+}
+
+TEST(StoreHistory, RegressionFlaggedOnlyBeyondFivePercentOrTheSpread) {
+    const struct {
+        const char* name;
+        double newest;
+        std::optional<double> spread;
+        bool flagged;
+    } rows[] = {{"10% drop", 900, {}, true},
+                {"4% drop", 960, {}, false},
+                {"rise", 1100, {}, false},
+                {"10% drop within a 15% spread", 900, 0.15, false},
+                {"10% drop beyond a 2% spread", 900, 0.02, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Newest first; another host's runs never count as earlier ones.
+        const std::vector<store::HistoryRow> h = {history_row(9, "a", row.newest, row.spread),
+                                                  history_row(8, "b", 2000),
+                                                  history_row(7, "a", 990),
+                                                  history_row(6, "a", 1000),
+                                                  history_row(5, "b", 2000),
+                                                  history_row(4, "a", 1010)};
+        const auto flags = store::find_regressions(h);
+        ASSERT_EQ(flags.size(), row.flagged ? 1u : 0u);
+        if (!row.flagged) continue;
+        EXPECT_EQ(flags[0].run_id, 9);
+        EXPECT_EQ(flags[0].subscore, "cipher");
+        EXPECT_DOUBLE_EQ(flags[0].drop_percent, 10.0);
+        EXPECT_NE(store::history_text(h, flags).find("possible regression"), std::string::npos);
+    }
+}
+
+}  // namespace
