@@ -1,6 +1,7 @@
 // The high-resolution performance counter: the invariant TSC where the processor (or the
-// kernel's clock source) says it is invariant, its frequency measured once at start-up against
-// CLOCK_MONOTONIC_RAW; otherwise CLOCK_MONOTONIC in nanoseconds at 1e9 ticks per second.
+// kernel's clock source) says it is invariant, its frequency measured once, on first use,
+// against CLOCK_MONOTONIC_RAW; otherwise CLOCK_MONOTONIC in nanoseconds at 1e9 ticks per second.
+// A program that never reads the counter (--help, --version, --compare) never waits for it.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +17,8 @@ class CounterSource {
     virtual double frequency() = 0;
 };
 
-// Chooses the source and measures the TSC frequency (about 50 ms). Called once at start-up,
-// before processor detection; later calls do nothing. Readers call it implicitly.
+// Chooses the source and measures the TSC frequency (about 50 ms), once per process and safe
+// to call from any thread; later calls do nothing. Every reader below calls it implicitly.
 void counter_init();
 
 int64_t counter_now();

@@ -21,8 +21,8 @@ int g_processor_count = 1;
 }  // namespace
 
 void startup_banner() {
-    // The counter's frequency is measured once, before processor detection reads it.
-    counter_init();
+    // The counter's frequency is measured on first use, which is processor detection's clock
+    // line: nothing before it needs the figure.
     g_processor_count = processor_count();
     console().reset();
     std::string banner = strprintf("Lumetra 2.0 64-bit Edition %s\r\n", kBuildString.data());

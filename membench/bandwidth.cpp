@@ -60,6 +60,11 @@ void run_copy_method(int slot, int size, int reps, void* a, void* b) {
     }
 }
 
+void prepare_copy_buffers(void* a, void* b, std::size_t bytes) {
+    std::memset(a, kPatternA, bytes);
+    std::memset(b, kPatternB, bytes);
+}
+
 float bandwidth_mbs(int size, float repetitions, double seconds) {
     if (!(seconds > 0.0)) return 0.0f;
     // Bytes read plus bytes written per repetition, in MB of 2^20 bytes per second.

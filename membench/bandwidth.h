@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace membench {
 
@@ -26,6 +27,13 @@ CopyIsa processor_copy_isa();
 // Runs the copy of `slot` (0-9) once per repetition over `size` bytes from `a` into `b`
 // (slot 0, the library copy, copies b into a).
 void run_copy_method(int slot, int size, int reps, void* a, void* b);
+
+// Writes every byte of the two copy buffers (a different non-zero pattern in each) before
+// anything is timed. A buffer that is only allocated is read from the system's shared zero
+// page, which never leaves the first-level cache, and would give a copy figure that no memory
+// delivers.
+inline constexpr unsigned char kPatternA = 0x5A, kPatternB = 0xA5;
+void prepare_copy_buffers(void* a, void* b, std::size_t bytes);
 
 // MB/s (2^20 bytes) of `repetitions` copies of `size` bytes in `seconds`: the bytes read plus
 // the bytes written per repetition over the time of one, in single precision. 0 when no time

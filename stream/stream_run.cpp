@@ -111,8 +111,14 @@ class Coordinator {
         const StreamForm& block = kBlockForms[0];
         log(app::strprintf("%s\r\n", block.name));
         if (!pass(block)) return fail_thread();
+        // Both passes ran on the same arrays, one round of the four kernels per iteration.
+        std::string invalid;
+        for (int t = 0; t < threads_.count() && invalid.empty(); ++t)
+            invalid = check_stream_arrays(threads_.a(t), threads_.b(t), threads_.c(t), threads_.n(),
+                                          2 * iterations_, t);
         cleanup();
         report(kFormSse2Block);
+        if (!invalid.empty()) return fail(invalid);
         out_.ok = true;
         return out_;
     }
@@ -217,6 +223,40 @@ class Coordinator {
 StreamOutcome run_stream_benchmark(const StreamRunInput& input, app::RunRecord* record) {
     Coordinator coordinator(input, record);
     return coordinator.run();
+}
+
+ArrayValues expected_array_values(int rounds) {
+    ArrayValues v{1.0, 2.0, 0.0};
+    for (int k = 0; k < rounds; ++k) {
+        v.c = v.a;
+        v.b = kScalar * v.c;
+        v.c = v.a + v.b;
+        v.c = v.a + kScalar * v.b;
+    }
+    return v;
+}
+
+std::string check_stream_arrays(const double* a, const double* b, const double* c, long n,
+                                int rounds, int thread) {
+    constexpr double kEpsilon = 1.0e-13;
+    const ArrayValues expected = expected_array_values(rounds);
+    const struct {
+        const char* name;
+        const double* array;
+        double value;
+    } arrays[] = {{"a", a, expected.a}, {"b", b, expected.b}, {"c", c, expected.c}};
+    for (const auto& x : arrays) {
+        double sum = 0;
+        for (long i = 0; i < n; ++i) sum += std::fabs(x.array[i] - x.value);
+        const double average = n > 0 ? sum / static_cast<double>(n) : 0.0;
+        const double relative = x.value != 0.0 ? average / std::fabs(x.value) : average;
+        if (!(relative <= kEpsilon))
+            return app::strprintf(
+                "Error: STREAM array %s[] of thread %d failed validation: expected %e, average "
+                "relative error %e > %e.",
+                x.name, thread, x.value, relative, kEpsilon);
+    }
+    return {};
 }
 
 double stream_rate_mbs(double bytes, double seconds, int threads) {

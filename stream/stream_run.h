@@ -47,6 +47,19 @@ struct StreamOutcome {
 // `record` when given.
 StreamOutcome run_stream_benchmark(const StreamRunInput& input, app::RunRecord* record);
 
+// The arrays' values after `rounds` rounds of Copy, Scale, Add and Triad from A = 1, B = 2,
+// C = 0: the scalar arithmetic of the kernels, replayed.
+struct ArrayValues {
+    double a, b, c;
+};
+ArrayValues expected_array_values(int rounds);
+
+// The arrays' check after the run, as STREAM makes it: each array's average absolute error
+// against its expected value, relative to that value, must not exceed 1e-13 (an error that is
+// not a number fails too). "" when all three validate, otherwise the error line.
+std::string check_stream_arrays(const double* a, const double* b, const double* c, long n,
+                                int rounds, int thread);
+
 // MB/s (10^6 bytes) of one kernel call that moved `bytes` per thread on each of `threads`
 // threads in `seconds` (its best time).
 double stream_rate_mbs(double bytes, double seconds, int threads);
