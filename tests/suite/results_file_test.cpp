@@ -136,13 +136,4 @@ TEST(ResultsFile, SuiteRunWritesOneFileStampedWithItsStart) {
         EXPECT_TRUE(p.contains(key)) << key;
 }
 
-TEST(ResultsFile, ProvenanceUnderAnEmptyRootIsUnknownNotAFailure) {
-    testing_support::TempDir dir;
-    const nlohmann::json p = suite::run_provenance_json(dir.path());
-    EXPECT_EQ(p["kernel"], "unknown");
-    EXPECT_EQ(p["cores"], "unknown");
-    EXPECT_EQ(p["load_average_end"], "unknown");
-    EXPECT_EQ(p["program_version"], "2.0");
-}
-
 }  // namespace
