@@ -25,6 +25,8 @@ TEST(ScorePanelGeometry, BarsScaleClipAndMarkTheirCut) {
     };
     for (const auto& r : rows) {
         EXPECT_EQ(suite::bar_columns(r.value), r.columns) << r.value;
+        // The figure's white text is clipped at the last column drawn, never past the bar.
+        EXPECT_EQ(suite::bar_end_offset(r.value), r.columns - 1) << r.value;
         EXPECT_EQ(suite::bar_clipped(r.value), r.clipped) << r.value;
     }
     // A full bar from x0 = label x + 5 ends 5 columns short of the box's right edge.
