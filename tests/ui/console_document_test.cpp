@@ -1,19 +1,15 @@
-// The console view's width rules and layout, its incremental index, and the scroll axis.
+// The console view's width rules and the layout of a line into drawn cells.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <tuple>
 
-#include "app/console.h"
 #include "ui/console_document.h"
-#include "ui/console_scroll.h"
 
 namespace {
 
 using ui::ConsoleDocument;
 using ui::ConsoleGlyph;
-using ui::ScrollAxis;
 
 std::string laid_out(std::string_view line, int first, int visible) {
     std::vector<ConsoleGlyph> glyphs;
@@ -47,42 +43,6 @@ TEST(ConsoleDocument, CountsColumnsAndLaysOutLines) {
     };
     for (const auto& [line, first, visible, expected] : layouts)
         EXPECT_EQ(laid_out(line, first, visible), expected) << line;
-}
-
-// Appends chunks the way the console does (old cursor marks in the last 10 bytes become
-// fillers) and checks that syncing after every chunk gives the same index as one full sync.
-TEST(ConsoleDocument, IncrementalSyncMatchesAFreshIndex) {
-    std::mt19937 rng(7);
-    const char* pieces[] = {"line\r\n", "\x1c_\r\n",  "\r",    "\n", "\t",
-                            "\x1e\x14", "wide text ", "\x1dZ", "x"};
-    app::Console console(1 << 20);
-    console.append("banner text that is long enough\r\n");
-    ConsoleDocument incremental;
-    for (int i = 0; i < 3000; ++i) {
-        console.append(pieces[rng() % std::size(pieces)]);
-        if (rng() % 3 == 0) incremental.sync(console);
-    }
-    incremental.sync(console);
-    ConsoleDocument fresh;
-    fresh.sync(console.text());
-    ASSERT_EQ(incremental.text(), console.text());
-    ASSERT_EQ(incremental.line_count(), fresh.line_count());
-    for (int i = 0; i <= fresh.line_count(); ++i)
-        ASSERT_EQ(incremental.line_start(i), fresh.line_start(i)) << i;
-    EXPECT_EQ(incremental.longest_line(), fresh.longest_line());
-}
-
-TEST(ScrollAxis, MapsTheThumbOntoZeroToOneHundred) {
-    ScrollAxis a;
-    a.set_maximum(7);
-    a.thumb(50);
-    EXPECT_EQ(a.position(), 3);  // 50 / 100 * 7, truncated
-    EXPECT_EQ(a.box(), 42);      // 3 / 7 * 100, truncated
-    a.thumb(250);
-    EXPECT_EQ(a.position(), 7);
-    a.set_maximum(3'000'000);
-    a.thumb(99);
-    EXPECT_EQ(a.position(), 2'970'000);
 }
 
 }  // namespace
