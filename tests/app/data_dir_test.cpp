@@ -37,16 +37,6 @@ class DataDir : public ::testing::Test {
     }
 };
 
-TEST_F(DataDir, EmptyDirectoryWorksInTheSeededUserDirectory) {
-    std::string error;
-    EXPECT_EQ(app::choose_working_directory(cwd, installed, user, &error), user) << error;
-    EXPECT_EQ(read(user / "MD/Argon-Helium.in"), "reference deck\n");
-    EXPECT_EQ(read(user / "Input Files/Ag.in"), "silver\n");
-    EXPECT_EQ(read(user / "Profiles/Reference.txt"), "profile\n");
-    // The installed folder itself is never the working directory.
-    EXPECT_EQ(app::choose_working_directory(installed, installed, user, &error), user);
-}
-
 TEST_F(DataDir, UsersOwnFilesAreKeptAndDataHereStaysHere) {
     put(user / "MD/Argon-Helium.in", "edited by the user\n");
     std::string error;
@@ -64,22 +54,6 @@ TEST_F(DataDir, UsersOwnFilesAreKeptAndDataHereStaysHere) {
     // No home to seed into: refused with a reason.
     EXPECT_TRUE(app::choose_working_directory(elsewhere, installed, {}, &error).empty());
     EXPECT_NE(error.find("HOME"), std::string::npos);
-}
-
-TEST_F(DataDir, UserDirectoryFollowsXdgThenHome) {
-    const char* old_xdg = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old_xdg ? old_xdg : "";
-    const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("XDG_DATA_HOME", "/x/data", 1);
-    EXPECT_EQ(app::user_data_directory(), fs::path("/x/data/lumetra2"));
-    ::setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
-    ::setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(app::user_data_directory(), fs::path("/home/u/.local/share/lumetra2"));
-    if (old_xdg)
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-    ::setenv("HOME", saved_home.c_str(), 1);
 }
 
 }  // namespace

@@ -128,33 +128,6 @@ TEST(ProcessorReport, ReportAndCountsFromRecordedMachines) {
     EXPECT_EQ(info.amd_3dnow + info.amd_3dnow_ext, 0u);
 }
 
-TEST(ProcessorCounts, PhysicalCountComesFromTheTopologyNotFromCpuid) {
-    // The recorded logical count (254 addressable IDs, as some virtual machines report) would
-    // make the old formula 0; the topology gives at least one core.
-    RecordedCpuid c = amd_machine();
-    c.regs[{1, 0}].ebx = 0x8ffe0800;
-    app::ProcessorInfo info;
-    const int n = app::processor_count();
-    app::detect_processors(info, inputs_for(c, n, 0, 1e9));
-    EXPECT_EQ(info.logical_per_package, 254u);
-    EXPECT_GE(info.physical_processor_count, 1u);
-    EXPECT_EQ(info.physical_processor_count,
-              static_cast<uint32_t>(std::min(app::physical_processor_count(), n)));
-    // A topology that claims more cores than processors is held to the processor count.
-    app::detect_processors(info, inputs_for(c, 2, 8, 1e9));
-    EXPECT_EQ(info.physical_processor_count, 2u);
-}
-
-TEST(ProcessorCounts, InlineQueriesGiveTheSameReportAsThreads) {
-    RecordedCpuid a = amd_machine(), b = amd_machine();
-    app::ProcessorInfo ia, ib;
-    app::DetectionInputs inline_run = inputs_for(b, 3, 3, 1e9);
-    inline_run.use_threads = false;
-    EXPECT_EQ(app::detect_processors(ia, inputs_for(a, 3, 3, 1e9)),
-              app::detect_processors(ib, inline_run));
-    EXPECT_EQ(a.queries, b.queries);
-}
-
 TEST(KernelFlags, AvxNeedsTheOperatingSystemToSaveYmmStateAndLeafSeven) {
     struct Row {
         uint64_t xcr0;
@@ -184,58 +157,6 @@ TEST(KernelFlags, AvxNeedsTheOperatingSystemToSaveYmmStateAndLeafSeven) {
     app::ProcessorInfo i1, i2;
     EXPECT_EQ(app::detect_processors(i1, inputs_for(plain, 1, 1, 1e9)),
               app::detect_processors(i2, inputs_for(full, 1, 1, 1e9)));
-}
-
-TEST(ProcessorReport, RealProcessorDetectsSaneValues) {
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info);
-    EXPECT_EQ(std::strlen(info.vendor), 12u);
-    EXPECT_EQ(info.sse2, 1u);  // every x86-64 processor has it
-    EXPECT_GE(info.physical_processor_count, 1u);
-    EXPECT_LE(info.physical_processor_count, info.processor_count);
-    EXPECT_NE(report.find(" MHz\r\n"), std::string::npos);
-}
-
-TEST(ProcessorReport, FiguresPrintWithAPointInACommaLocale) {
-    testing_support::TempDir dir;
-    const std::string old = std::setlocale(LC_NUMERIC, nullptr);
-    if (!testing_support::use_german_locale(dir.path(), LC_NUMERIC))
-        GTEST_SKIP() << "no de_DE locale can be made here";
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-    EXPECT_STREQ(probe, "1,5");  // the locale really is in force
-    RecordedCpuid c = amd_machine();
-    app::ProcessorInfo info;
-    const std::string report = app::detect_processors(info, inputs_for(c, 1, 1, 3'579'545.0));
-    std::setlocale(LC_NUMERIC, old.c_str());
-    unsetenv("LOCPATH");
-    EXPECT_NE(report.find("\r\n3.579545 MHz\r\n"), std::string::npos);
-}
-
-TEST(Counter, TscOnlyWhenInvariantOrTheKernelsClockElseMonotonicNanoseconds) {
-    EXPECT_TRUE(app::tsc_is_usable(true, "hpet"));
-    EXPECT_TRUE(app::tsc_is_usable(false, "tsc"));
-    EXPECT_FALSE(app::tsc_is_usable(false, "hpet"));
-    EXPECT_FALSE(app::tsc_is_usable(false, ""));
-    app::CounterSource& m = app::monotonic_counter();
-    EXPECT_EQ(m.frequency(), 1e9);
-    timespec before{}, after{};
-    clock_gettime(CLOCK_MONOTONIC, &before);
-    const int64_t t = m.now();
-    clock_gettime(CLOCK_MONOTONIC, &after);
-    EXPECT_GE(t, before.tv_sec * 1'000'000'000LL + before.tv_nsec);
-    EXPECT_LE(t, after.tv_sec * 1'000'000'000LL + after.tv_nsec);
-}
-
-TEST(Counter, ChosenCounterNeverRunsBackwards) {
-    app::counter_init();
-    EXPECT_GT(app::counter_frequency(), 1e6);
-    int64_t last = app::counter_now();
-    for (int i = 0; i < 1000; ++i) {
-        const int64_t now = app::counter_now();
-        ASSERT_GE(now, last);
-        last = now;
-    }
 }
 
 }  // namespace

@@ -29,36 +29,3 @@ TEST(RunRecord, OnlyCompletedRunsWithAPositiveFigureAreScorable) {
     EXPECT_EQ(r.to_json()["error"], "Error: deck not found");
     EXPECT_EQ(r.to_json()["status"], "failed");
 }
-
-TEST(RunRecord, BeginForgetsThePreviousRun) {
-    RunRecord r;
-    r.begin();
-    r.set_figure("atoms", 500);
-    r.set_progress("Step", 10, 100);
-    r.fail("x");
-    r.begin();
-    EXPECT_TRUE(r.figures().empty());
-    EXPECT_EQ(r.progress().range, 0);
-    EXPECT_EQ(r.error(), "");
-}
-
-TEST(RunRecord, WriterAndReaderThreadsDoNotRace) {
-    RunRecord r;
-    r.begin();
-    std::thread writer([&] {
-        for (int i = 0; i < 2000; ++i) {
-            r.set_progress("Step", i, 2000);
-            r.set_figure("step", i);
-        }
-        r.complete();
-    });
-    long last = 0;
-    while (r.status() == RunStatus::Running) {
-        const long p = r.progress().position;
-        EXPECT_GE(p, last);
-        last = p;
-        (void)r.to_json();
-    }
-    writer.join();
-    EXPECT_EQ(r.figure("step"), 1999);
-}

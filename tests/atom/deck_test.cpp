@@ -12,40 +12,6 @@ namespace {
 using atom_testing::deck;
 using atom_testing::orbital;
 
-TEST(AtomDeck, ArbitraryLabelsReadTheSameAsDescriptiveOnes) {
-    const std::string described = atom_testing::helium_deck(500);
-    const std::string arbitrary =
-        "a 2.0 b 500 c 0.001 d 400 e 2\n x 1 x 0 x 0 x 0 x 1 y 1 y 0 y 0 y 1 y 1\n"
-        "f 50 g 0.000001 h 0.5 i HartreeFock";
-    atom::AtomDeck a, b;
-    std::string err;
-    ASSERT_TRUE(atom::parse_atom_deck(described, a, err)) << err;
-    ASSERT_TRUE(atom::parse_atom_deck(arbitrary, b, err)) << err;
-    EXPECT_EQ(a.Z, b.Z);
-    EXPECT_EQ(a.points, b.points);
-    EXPECT_EQ(a.rinit, b.rinit);
-    EXPECT_EQ(a.rfinal, b.rfinal);
-    ASSERT_EQ(b.orbitals.size(), 2u);
-    EXPECT_EQ(b.orbitals[1].s, 1);
-    EXPECT_EQ(a.loops, b.loops);
-    EXPECT_EQ(a.tolerance, b.tolerance);
-    EXPECT_EQ(a.mixing, b.mixing);
-    EXPECT_EQ(b.type, "HartreeFock");
-}
-
-TEST(AtomDeck, LongTypeWordIsCutAndLongLabelIsRefused) {
-    atom::AtomDeck d;
-    std::string err;
-    std::string text = atom_testing::hydrogen_deck();
-    text.replace(text.find("HartreeFock"), 11, "AVeryLongTypeOfScfWord");
-    ASSERT_TRUE(atom::parse_atom_deck(text, d, err)) << err;
-    EXPECT_EQ(d.type, "AVeryLongTypeOf");
-    text = atom_testing::hydrogen_deck();
-    text.replace(0, 13, std::string(32, 'L'));
-    EXPECT_FALSE(atom::parse_atom_deck(text, d, err));
-    EXPECT_NE(err.find("label"), std::string::npos) << err;
-}
-
 struct BadDeck {
     const char* name;
     std::string text;
@@ -106,49 +72,6 @@ TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
         EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << c.name;
         EXPECT_FALSE(std::filesystem::exists("radgridpositions")) << c.name;
     }
-}
-
-TEST(AtomDeck, OnlyASmallRegularFileIsReadAsADeck) {
-    const struct {
-        const char* name;
-        void (*make)();
-        const char* reason;
-    } rows[] = {
-        {"directory", [] { std::filesystem::create_directory("bad.in"); },
-         "is a directory, not a file"},
-        {"fifo", [] { ::mkfifo("bad.in", 0600); }, "is a named pipe (FIFO), not a file"},
-        {"device", [] { std::filesystem::create_symlink("/dev/zero", "bad.in"); },
-         "is a device, not a file"},
-        {"oversized",
-         [] {
-             atom_testing::write_file("bad.in",
-                                      atom_testing::hydrogen_deck() + std::string(1 << 20, ' '));
-         },
-         "deck too large"},
-    };
-    for (const auto& row : rows) {
-        testing_support::TempDir dir;
-        testing_support::ScopedCwd cwd(dir.path());
-        row.make();
-        atom::AtomState st;
-        std::string err;
-        EXPECT_FALSE(atom::atom_setup(st, "bad.in", {}, 50, err)) << row.name;
-        EXPECT_EQ(err.find(row.reason), 0u) << row.name << ": " << err;
-        EXPECT_FALSE(std::filesystem::exists("Orbitra.out")) << row.name;
-    }
-}
-
-TEST(AtomDeck, MissingDeckIsReportedAndAFailedSetupReleasesAnEarlierState) {
-    testing_support::TempDir dir;
-    testing_support::ScopedCwd cwd(dir.path());
-    atom_testing::write_file("H.in", atom_testing::hydrogen_deck());
-    atom::AtomState st;
-    std::string err;
-    ASSERT_TRUE(atom::atom_setup(st, "H.in", {}, 50, err)) << err;
-    EXPECT_FALSE(atom::atom_setup(st, "gone.in", {}, 50, err));
-    EXPECT_EQ(err, "cannot be opened");
-    EXPECT_FALSE(st.allocated);
-    EXPECT_TRUE(st.r.values.empty());
 }
 
 }  // namespace

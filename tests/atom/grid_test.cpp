@@ -1,5 +1,5 @@
-// The grid and the setup's files: override values, the adjustment for the nucleus, the points
-// (first r init * q, last r final), "radgridpositions" and every block of "Orbitra.out".
+// The grid: override values, the adjustment for the nucleus, the points (first r init * q,
+// last r final).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -47,66 +47,6 @@ TEST(AtomGrid, OverrideReplacesTheDeckGridAndTheNucleusScalesIt) {
     char first[80];
     std::snprintf(first, sizeof first, "%f10    %f10 \n", st.r.values[0], st.dr.values[0]);
     EXPECT_EQ(listing.substr(0, std::strlen(first)), first);
-}
-
-TEST(AtomGrid, OrbitraOutHoldsEveryBlockByteForByte) {
-    testing_support::TempDir dir;
-    testing_support::ScopedCwd cwd(dir.path());
-    atom_testing::write_file("Li.in", atom_testing::deck(4, 8, "0.001", "400",
-                                                         orbital(1, 0, 0, 0) + orbital(2, 1, -1, 1),
-                                                         2, 60, "0.000001", "0.5"));
-    atom::AtomState st;
-    std::string err;
-    ASSERT_TRUE(atom::atom_setup(st, "Li.in", {}, 50, err)) << err;
-    const std::string frame = " \n=====================================================\n";
-    const std::string stars = "*****************************************************\n";
-    const std::string end = "=====================================================\n \n";
-    std::string want;
-    want += frame + "CONSTRUCTING RADIAL GRID: \nradgrid / construct_radgrid \n" + stars;
-    want += "       points: 8 \n    initial r: 0.001000 \n      final r: 400.000000 \n";
-    want += "      dlog(r): 1.612402 \n" + end;
-    want += frame + "ADJUSTING RADIAL GRID FOR ATOM OF NUCLEAR CHARGE 4.000000\n";
-    want += "radgrid / adjustforatom_radgrid \n" + stars;
-    want += "       points: 8 \n    initial r: 0.000250 \n      final r: 200.000000 \n";
-    want += "      dlog(r): 1.699046 \n" + end;
-    want += frame + "CONSTRUCTING WAVEFUNCTION: \nwavefunct / construct_wavefunct \n" + stars;
-    want += "   # orbitals:  2 \n";
-    want += "     ************************************************\n";
-    want += "        n[ 1]: 1 \n        l[ 1]: 0 \n        m[ 1]: 0 \n        s[ 1]: 0 \n";
-    want += "      occ[ 1]: 1 \n";
-    want += "     ************************************************\n";
-    want += "        n[ 2]: 2 \n        l[ 2]: 1 \n        m[ 2]: -1 \n        s[ 2]: 1 \n";
-    want += "      occ[ 2]: 1 \n" + end;
-    for (int i = 0; i < 5; ++i) {
-        want += frame + "CONSTRUCTING POTENTIAL: \npotential / construct_potential \n" + stars;
-        want += "   # orbitals:  2 \n" + end;
-    }
-    want += frame + "CONSTRUCTING SELF-CONSISTENT FIELD (SCF): \nscf / construct_scf \n" + stars;
-    want += "    # of scf loops: 60 \n  energy tolerance: 0.000001 \n";
-    want += "   ratio of mixing: 0.500000 \n       type of scf: HartreeFock \n" + end;
-    EXPECT_EQ(atom_testing::read_file("Orbitra.out"), want);
-    EXPECT_EQ(st.scf.eigenvalue.size(), 120u);  // L x K rows
-}
-
-TEST(AtomGrid, SecondSetupReleasesTheFirstAndRewritesTheLog) {
-    testing_support::TempDir dir;
-    testing_support::ScopedCwd cwd(dir.path());
-    atom_testing::write_file("He.in", atom_testing::helium_deck(500));
-    atom_testing::write_file("H.in", atom_testing::hydrogen_deck(250));
-    atom::AtomState st;
-    std::string err;
-    ASSERT_TRUE(atom::atom_setup(st, "He.in", {}, 50, err)) << err;
-    ASSERT_TRUE(atom::atom_setup(st, "H.in", {}, 50, err)) << err;
-    EXPECT_EQ(st.wf.K, 1);
-    EXPECT_EQ(st.r.values.size(), 250u);
-    EXPECT_EQ(st.vtot.v.size(), 1u);
-    const std::string log = atom_testing::read_file("Orbitra.out");
-    EXPECT_EQ(log.find("CHARGE 2.000000"), std::string::npos);
-    EXPECT_NE(log.find("CHARGE 1.000000"), std::string::npos);
-    atom::atom_teardown(st);
-    EXPECT_FALSE(st.allocated);
-    EXPECT_TRUE(st.wf.u.empty());
-    atom::atom_teardown(st);  // a second teardown does nothing
 }
 
 }  // namespace

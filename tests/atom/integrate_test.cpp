@@ -68,18 +68,6 @@ TEST(CumulativeIntegral, EveryRuleIsExactForLinesAndTheSeededChainsForCubics) {
     EXPECT_EQ(out[n - 1], 0.0);
 }
 
-TEST(CumulativeIntegral, LogarithmicGridIntegratesSmoothFunctionsToItsSpacingFactor) {
-    atom::radgrid r, dr;
-    log_grid(1000, 0.001, 60, r, dr);
-    std::vector<double> y(1000), scratch(1000);
-    for (int i = 0; i < 1000; ++i) y[i] = r.values[i] * r.values[i] * std::exp(-r.values[i]);
-    // The spacing r (1 - 1/q) stands for r h; integrals come out scaled by (1 - e^-h) / h,
-    // which cancels wherever orbitals are normalised on the same grid.
-    const double h = r.dlog;
-    const double factor = (1.0 - std::exp(-h)) / h;
-    EXPECT_NEAR(atom::whole_grid_integral(dr, y.data(), scratch.data()), 2.0 * factor, 1e-8);
-}
-
 // Normalises u on the grid, the way the eigen-solve does.
 void normalise(const atom::radgrid& dr, std::vector<double>& u) {
     std::vector<double> rho(u.size()), scratch(u.size());

@@ -1,6 +1,6 @@
 // The SCF: one electron (Hartree and exchange cancel, total -0.5), helium against the published
-// Hartree-Fock energy, the virial ratio, the spin rule of exchange, mixing extremes, the
-// convergence test, and the exchange thread giving the same numbers as a sequential run.
+// Hartree-Fock energy, the virial ratio, the spin rule of exchange, mixing extremes, the local
+// potential, and the exchange thread giving the same numbers as a sequential run.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -95,38 +95,6 @@ TEST(ScfEnergies, SameSpinElectronsExchangeWithEachOther) {
     EXPECT_NEAR(same.row(same.st.scf.exchange), -same.row(same.st.scf.hartree), 1e-12);
 }
 
-TEST(ScfIteration, ConvergenceIsNeverMetInIterationZero) {
-    // A tolerance so loose that any two iterations agree.
-    Converged h(atom_testing::deck(1, 250, "0.001", "400", orbital(1, 0, 0, 0), 1, 50, "1e10"));
-    ASSERT_TRUE(h.ok);
-    EXPECT_EQ(h.count, 1);
-}
-
-TEST(ScfIteration, MixingRatioOneTakesTheNewPotentialAndZeroKeepsTheOld) {
-    for (const char* mixing : {"1", "0"}) {
-        Converged he(
-            atom_testing::deck(2, 250, "0.001", "400", orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1), 2,
-                               50, "0.000001", mixing),
-            true, 1);
-        ASSERT_TRUE(he.ok);
-        const double scale = mixing[0] == '1' ? 1.0 : 0.0;
-        for (std::size_t i = 0; i < 250; i += 7) {
-            // V_tot holds the freshly built Hartree potential until it is rebuilt, so compare
-            // the rebuilt total with the nucleus plus the mixed parts.
-            const double vh = he.st.vh.v[0].values[i];
-            const double vx = he.st.vx.v[0].values[i];
-            EXPECT_EQ(he.st.vtot.v[0].values[i], he.st.vnuc.v[0].values[i] + vh + vx);
-            if (scale == 0.0) {
-                EXPECT_EQ(vh, 0.0);
-                EXPECT_EQ(vx, 0.0);
-            } else {
-                EXPECT_EQ(vx, he.st.wx.v[0].values[i]);
-                EXPECT_GT(vh, 0.0);
-            }
-        }
-    }
-}
-
 TEST(ScfIteration, ExchangeThreadGivesTheSameNumbersAsASequentialRun) {
     const std::string deck =
         atom_testing::deck(5, 250, "0.001", "400",
@@ -138,46 +106,6 @@ TEST(ScfIteration, ExchangeThreadGivesTheSameNumbersAsASequentialRun) {
     ASSERT_TRUE(threaded.ok && sequential.ok);
     EXPECT_EQ(threaded.st.scf.total, sequential.st.scf.total);
     EXPECT_EQ(threaded.st.scf.eigenvalue, sequential.st.scf.eigenvalue);
-}
-
-TEST(ShellAverage, OccupationWeightedOverRunsOfEqualNAndL) {
-    atom::wavefunct wf;
-    wf.K = 4;
-    wf.n = {2, 2, 3, 2};
-    wf.l = {1, 1, 0, 1};
-    wf.occ = {1, 0, 1, 3};
-    atom::potential set;
-    set.K = 4;
-    set.v.resize(4);
-    const double values[4] = {1.0, 100.0, 5.0, 9.0};
-    for (int k = 0; k < 4; ++k) {
-        set.v[k].points = 3;
-        set.v[k].values.assign(3, values[k]);
-    }
-    std::vector<double> accum(3);
-    atom::shell_average(set, wf, accum.data());
-    // The first two form a shell (the empty orbital adds nothing); the last 2p is a shell of
-    // its own because a 3s stands between.
-    EXPECT_EQ(set.v[0].values[1], 1.0);
-    EXPECT_EQ(set.v[1].values[1], 1.0);
-    EXPECT_EQ(set.v[2].values[1], 5.0);
-    EXPECT_EQ(set.v[3].values[1], 9.0);
-}
-
-TEST(ScfIteration, EmptyOrbitalIsSolvedButAddsNothingToTheOthers) {
-    Converged alone(atom_testing::hydrogen_deck(250), true, 2);
-    Converged with_empty(
-        atom_testing::deck(1, 250, "0.001", "400", orbital(1, 0, 0, 0) + orbital(1, 0, 0, 1, 0), 2),
-        true, 2);
-    ASSERT_TRUE(alone.ok && with_empty.ok);
-    ASSERT_EQ(alone.count, 1);
-    ASSERT_EQ(with_empty.count, 1);
-    EXPECT_EQ(alone.st.vh.v[0].values, with_empty.st.vh.v[0].values);
-    EXPECT_EQ(alone.st.vx.v[0].values, with_empty.st.vx.v[0].values);
-    EXPECT_EQ(alone.row(alone.st.scf.hartree), with_empty.row(with_empty.st.scf.hartree));
-    // Solved in the same averaged potential as its occupied partner.
-    EXPECT_EQ(with_empty.st.scf.eigenvalue[3], with_empty.st.scf.eigenvalue[2]);
-    EXPECT_EQ(with_empty.st.scf.eigenvalue[2], alone.st.scf.eigenvalue[1]);
 }
 
 TEST(MakeRadLocPot, OwnTermDividesOutAndAFallingOrbitalFailsTheEvaluation) {

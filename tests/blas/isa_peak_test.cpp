@@ -80,31 +80,4 @@ TEST(IsaPeak, FlopsPerCycleByVendorFamilyAndModel) {
     }
 }
 
-TEST(IsaPeak, PeakAtTheClockAndTheEfficiencyTexts) {
-    app::ProcessorInfo info;
-    std::memcpy(info.vendor, "GenuineIntel", 12);
-    info.sse2 = info.avx = info.avx2 = info.fma = 1;
-    info.family = 6;
-    info.model = 0x3c;
-    info.clock_rate_wide = 2500.0;
-    EXPECT_DOUBLE_EQ(blas::isa_peak_mflops(info, false), 40000.0);  // 16 x 2500
-    EXPECT_DOUBLE_EQ(blas::isa_peak_mflops(info, true), 80000.0);
-    EXPECT_EQ(blas::isa_peak_text(40000.0), "ISA peak: 40000 MFLOPS");
-    EXPECT_EQ(blas::efficiency_text(10000.0, 40000.0), "Efficiency: 25.0% of ISA peak");
-    EXPECT_EQ(blas::efficiency_text(44000.0, 40000.0),
-              "Efficiency: 110.0% of ISA peak (above the base-clock peak)");
-
-    // Peaks that cannot be determined: no text pretends to know one.
-    app::ProcessorInfo unknown = info;
-    std::memcpy(unknown.vendor, "CentaurHauls", 12);
-    app::ProcessorInfo no_sse2 = info;
-    no_sse2.sse2 = 0;
-    app::ProcessorInfo no_clock = info;
-    no_clock.clock_rate_wide = 0.0;
-    for (const app::ProcessorInfo* p : {&unknown, &no_sse2, &no_clock})
-        EXPECT_EQ(blas::isa_peak_mflops(*p, true), 0.0);
-    EXPECT_EQ(blas::efficiency_text(10000.0, 0.0), "Efficiency: n/a");
-    EXPECT_EQ(blas::efficiency_text(NAN, 40000.0), "Efficiency: n/a");
-}
-
 }  // namespace

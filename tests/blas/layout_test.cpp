@@ -1,6 +1,5 @@
-// Transposition and packing round trips, the dispatchers' kernel names, a multiply that runs
-// out of memory, and a cheap whole-size check of the benchmark's own sizes (C v against
-// A (B v), O(n^2) instead of O(n^3)).
+// Packing round trips, a multiply that runs out of memory, and a cheap whole-size check of the
+// benchmark's own sizes (C v against A (B v), O(n^2) instead of O(n^3)).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,19 +23,6 @@ std::vector<double> numbered(int count) {
     std::vector<double> v(count);
     for (int i = 0; i < count; ++i) v[i] = i + 1;
     return v;
-}
-
-TEST(Transposition, TurnsAnyShapeAndBack) {
-    for (auto [rows, cols] : {std::pair{1, 1}, {30, 30}, {31, 67}, {64, 3}, {100, 100}}) {
-        const auto original = numbered(rows * cols);
-        auto m = original;
-        ASSERT_TRUE(blas::transpose_in_place(m.data(), rows, cols, 30));
-        for (int i = 0; i < rows; ++i)
-            for (int j = 0; j < cols; ++j)
-                ASSERT_EQ(m[j * rows + i], original[i * cols + j]) << rows << "x" << cols;
-        ASSERT_TRUE(blas::transpose_in_place(m.data(), cols, rows, 30));
-        EXPECT_EQ(m, original);
-    }
 }
 
 TEST(Packing, TilesHoldEveryElementOnceWithAlphaAndZeroPadding) {
@@ -71,45 +57,6 @@ TEST(Packing, TilesHoldEveryElementOnceWithAlphaAndZeroPadding) {
     blas::pack_a(fa.data(), 1, 2, 1.0f, 64, fp.data());
     EXPECT_EQ(fp[0], 1.5f);
     EXPECT_TRUE(std::isnan(fp[1]));
-}
-
-TEST(Dispatchers, NamesThatComputeNothingLeaveCUnchanged) {
-    std::vector<float> a(64 * 64, 1.0f), b = a, c(64 * 64, 7.0f);
-    for (const char* name : {"3DNOW", "SSE"})
-        EXPECT_EQ(blas::sgemm(name, 'n', 'n', 0.0f, 1.0f, 64, 64, 64, a.data(), b.data(), c.data()),
-                  GemmStatus::Ok);
-    EXPECT_EQ(c, std::vector<float>(64 * 64, 7.0f));
-
-    std::vector<double> da(30 * 45, 1.0), db(45 * 30, 1.0), dc(30 * 30, 7.0);
-    for (const char* name : {"X87", "X87i", "X87p", "SSE2_SCAL", "SSE2_PACK"})
-        EXPECT_EQ(blas::dgemm(name, 'n', 0, 0.0, 1.0, 30, 45, 30, da.data(), db.data(), dc.data()),
-                  GemmStatus::Ok)
-            << name;
-    EXPECT_EQ(dc, std::vector<double>(30 * 30, 7.0));
-    ASSERT_EQ(blas::dgemm("C", 'n', 0, 0.0, 1.0, 30, 45, 30, da.data(), db.data(), dc.data()),
-              GemmStatus::Ok);
-    EXPECT_EQ(dc, std::vector<double>(30 * 30, 45.0));
-}
-
-TEST(Dispatchers, UnknownNamesPrintTheirTwoLinesAndReturnAnError) {
-    std::vector<float> a(4, 1.0f), b(4, 1.0f), c(4, 3.0f);
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(blas::sgemm("c", 'n', 'n', 0.0f, 1.0f, 2, 2, 2, a.data(), b.data(), c.data()),
-              GemmStatus::InvalidKernel);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "You did not specify a valid Kernel Implementation from the following list:\n"
-              "    C, 3DNOW, or SSE - Program execution halted\n");
-    EXPECT_EQ(c, std::vector<float>(4, 3.0f));
-
-    std::vector<double> da(4, 1.0), db(4, 1.0), dc(4, 3.0);
-    ::testing::internal::CaptureStdout();
-    // The message lists "SSE_SCAL", but only "SSE2_SCAL" is accepted.
-    EXPECT_EQ(blas::dgemm("SSE_SCAL", 'n', 0, 0.0, 1.0, 2, 2, 2, da.data(), db.data(), dc.data()),
-              GemmStatus::InvalidKernel);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "You did not specify a valid Kernel Implementation from the following list:\n"
-              "    C, X87, SSE_SCAL, or SSE_PACK - Program execution halted\n");
-    EXPECT_EQ(dc, std::vector<double>(4, 3.0));
 }
 
 std::atomic<int> g_allocations{0};

@@ -1,6 +1,5 @@
 // The matrix multiply run through the headless host, with small sizes injected: its console
-// lines, the record it leaves, Cancel and Analyze while running, the unattended method choice,
-// and the runs that cannot complete (bad kernel name, no memory, no timer).
+// lines, the record it leaves, and the runs that cannot complete (bad kernel name, no memory).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -96,66 +95,6 @@ TEST_F(MatrixRunTest, SingleRunLogsEveryLineAndRecordsItsTable) {
     }
 }
 
-TEST_F(MatrixRunTest, TheRecordCarriesTheIsaPeakOrNullWhenUnknown) {
-    const app::ProcessorInfo saved = app::processor_info();
-    app::ProcessorInfo& info = app::processor_info();
-    std::memcpy(info.vendor, "GenuineIntel", 12);
-    info.sse2 = info.avx = info.avx2 = info.fma = 1;
-    info.family = 6;
-    info.model = 0x3c;
-    info.clock_rate_wide = 1000.0;  // 16 DP FLOP per cycle: 16000 MFLOPS
-    MatrixController dgemm(Precision::Double, small_sizes());
-    run_unattended(dgemm);
-    auto figures = dgemm.record().figures();
-    EXPECT_DOUBLE_EQ(figures["isa_peak_mflops"].get<double>(), 16000.0);
-    EXPECT_DOUBLE_EQ(figures["efficiency_percent"].get<double>(),
-                     figures["peak_mflops"].get<double>() / 160.0);
-
-    std::memcpy(info.vendor, "CentaurHauls", 12);
-    MatrixController unknown(Precision::Double, small_sizes());
-    run_unattended(unknown);
-    figures = unknown.record().figures();
-    app::processor_info() = saved;
-    EXPECT_TRUE(figures["isa_peak_mflops"].is_null());
-    EXPECT_TRUE(figures["efficiency_percent"].is_null());
-}
-
-TEST_F(MatrixRunTest, DefaultSizesRunFromTheFirstToTheLastSize) {
-    // The kernel names that compute nothing still go through every size: the size lines of
-    // the real benchmark, without its hour of arithmetic.
-    blas::MatrixRunSizes single;
-    single.kernel = "SSE";
-    MatrixController srun(Precision::Single, single);
-    run_unattended(srun);
-    std::string text = console_plain();
-    EXPECT_EQ(text.find("64x64 matrix - 16384 bytes\r\n"), 0u);
-    EXPECT_NE(text.find("1536x1536 matrix - 9437184 bytes\r\n"), std::string::npos);
-    EXPECT_EQ(count_of(text, " matrix - "), 24);
-
-    app::console().reset();
-    blas::MatrixRunSizes dbl;
-    dbl.kernel = "X87";
-    MatrixController drun(Precision::Double, dbl);
-    run_unattended(drun);
-    text = console_plain();
-    EXPECT_EQ(text.find("60x60 matrix - 28800 bytes\r\n"), 0u);
-    EXPECT_NE(text.find("1440x1440 matrix - 16588800 bytes\r\n"), std::string::npos);
-    EXPECT_EQ(count_of(text, " matrix - "), 24);
-    EXPECT_EQ(drun.record().figure("sizes").back(), 1440);
-}
-
-TEST_F(MatrixRunTest, SingleAndDoubleRunsKeepSeparateTables) {
-    MatrixController single(Precision::Single, small_sizes());
-    run_unattended(single);
-    MatrixController dbl(Precision::Double, small_sizes());
-    run_unattended(dbl);
-    EXPECT_EQ(single.record().figure("sizes"), nlohmann::json({64, 128, 192}));
-    EXPECT_EQ(single.record().figure("precision"), "single");
-    EXPECT_EQ(dbl.record().figure("sizes"), nlohmann::json({60, 120, 180}));
-    EXPECT_EQ(dbl.record().figure("precision"), "double");
-    EXPECT_NE(single.record().figure("mflops"), dbl.record().figure("mflops"));
-}
-
 // Presses Cancel and Analyze on the first tick of the running dialog.
 class ImpatientUser : public MatrixController {
   public:
@@ -170,59 +109,6 @@ class ImpatientUser : public MatrixController {
         MatrixController::on_timer(id);
     }
 };
-
-TEST_F(MatrixRunTest, CancelAndAnalyzeAreIgnoredWhileRunning) {
-    ImpatientUser run(Precision::Double, small_sizes());
-    run_unattended(run);
-    EXPECT_TRUE(run.pressed);
-    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
-    const std::string text = console_plain();
-    EXPECT_EQ(count_of(text, "Testing peak scores..."), 1);
-    EXPECT_EQ(count_of(text, "Benchmark complete."), 1);
-}
-
-TEST_F(MatrixRunTest, UnattendedVendorLibraryNamesRunTheCompilerMethod) {
-    EXPECT_EQ(blas::method_from_kernel_name("mkl"), blas::kMethodMkl);
-    EXPECT_EQ(blas::method_from_kernel_name("ACML"), blas::kMethodAcml);
-    EXPECT_EQ(blas::method_from_kernel_name("Compiler"), blas::kMethodCompiler);
-    EXPECT_EQ(blas::method_from_kernel_name("SSE2S"), blas::kMethodCompiler);
-
-    MatrixController run(Precision::Single, small_sizes());
-    run.method = blas::kMethodMkl;
-    run_unattended(run);
-    EXPECT_EQ(run.method, blas::kMethodCompiler);
-    EXPECT_GT(run.record().figure("peak_mflops").get<double>(), 0.0);
-}
-
-TEST_F(MatrixRunTest, RegistryEntriesPrepareTheDialogAsTheSuiteAsks) {
-    app::RunRegistry registry;
-    register_blas_runs(registry);
-    app::RunRequest request;
-    request.kernel = "ACML";
-    auto dgemm = registry.find(5)->make(request);
-    auto* d = dynamic_cast<MatrixController*>(dgemm.get());
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->double_precision, 1);
-    EXPECT_EQ(d->single_precision, 0);
-    EXPECT_EQ(d->method, blas::kMethodAcml);
-    EXPECT_TRUE(d->auto_start);
-    EXPECT_TRUE(d->close_when_done);
-    auto sgemm = registry.find(6)->make(app::RunRequest{false, false, "", false, ""});
-    auto* s = dynamic_cast<MatrixController*>(sgemm.get());
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->single_precision, 1);
-    EXPECT_EQ(s->auto_start, 0);
-}
-
-TEST_F(MatrixRunTest, AMenuOpenedDialogWaitsForAnalyze) {
-    MatrixController run(Precision::Double, small_sizes());
-    app::HeadlessRunner runner;
-    runner.time_limit = std::chrono::milliseconds(50);
-    EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
-    EXPECT_EQ(run.method, blas::kMethodCompiler);
-    EXPECT_EQ(run.record().status(), app::RunStatus::NotRun);
-    EXPECT_EQ(app::console().text(), "");
-}
 
 TEST_F(MatrixRunTest, AnInvalidKernelNameFailsTheRunInsteadOfEndingTheProgram) {
     blas::MatrixRunSizes sizes = small_sizes();
@@ -254,18 +140,6 @@ TEST_F(MatrixRunTest, MatricesThatCannotBeAllocatedEndTheRunInOrder) {
               std::string::npos);
     EXPECT_EQ(count_of(text, "MFLOPS: "), 1);
     EXPECT_GT(run.record().figure("mflops")[0].get<double>(), 0.0);
-    EXPECT_FALSE(run.running());
-}
-
-TEST_F(MatrixRunTest, ATimerThatCannotStartFailsTheRunAndClosesTheDialog) {
-    MatrixController run(Precision::Single, small_sizes());
-    run.auto_start = 1;
-    run.close_when_done = 1;
-    app::HeadlessRunner runner;
-    runner.failing_timers = {blas::kBlasTimer};
-    runner.time_limit = std::chrono::seconds(10);
-    EXPECT_EQ(runner.run_modal(run), app::kIdCancel);
-    EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
     EXPECT_FALSE(run.running());
 }
 

@@ -1,6 +1,5 @@
 // The cipher run through the headless host with fewer, smaller passes and a fake counter: the
-// time and rate lines, the record, Evaluate and Cancel while running, an unallocatable pass
-// buffer and a timer that cannot start.
+// time and rate lines, the record, and an unallocatable pass buffer.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,9 +14,9 @@
 
 namespace {
 
+using cipher::CipherController;
 using testing_support::console_plain;
 using testing_support::count_of;
-using cipher::CipherController;
 
 using cipher::CipherController;
 
@@ -100,18 +99,6 @@ TEST_F(CipherRunTest, ReportsTimeAndRateAndClosesAsOk) {
     EXPECT_FALSE(run.running());
 }
 
-TEST_F(CipherRunTest, EvaluateAndCancelDuringARunChangeNothing) {
-    testing_support::FakeCounter counter;
-    TimedCipherRun run(counter, small_config());
-    run.press_buttons = true;
-    EXPECT_EQ(run_unattended(run), app::kIdOk);
-    EXPECT_FALSE(run.press_buttons);  // they were pressed
-    const std::string text = console_plain();
-    EXPECT_EQ(text.find("Execution time:"), text.rfind("Execution time:"));
-    EXPECT_NE(text.find("Execution time: 2.00000 seconds."), std::string::npos);
-    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
-}
-
 TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
     cipher::CipherRunConfig config = small_config();
     config.allocate = [calls = 0](std::size_t n) mutable -> void* {
@@ -126,25 +113,6 @@ TEST_F(CipherRunTest, APassBufferThatCannotBeAllocatedFailsTheRunInOrder) {
     EXPECT_EQ(console_plain().find("AES Encryption"), std::string::npos);
     EXPECT_EQ(run.result(), 0.0f);
     EXPECT_FALSE(run.running());
-}
-
-TEST_F(CipherRunTest, ATimerThatCannotStartFailsTheRun) {
-    CipherController run(small_config());
-    run.auto_start = run.close_when_done = true;
-    app::HeadlessRunner runner;
-    runner.failing_timers = {cipher::kCipherTimer};
-    runner.time_limit = std::chrono::seconds(10);
-    EXPECT_EQ(runner.run_modal(run), app::kIdOk);
-    EXPECT_EQ(run.record().status(), app::RunStatus::Failed);
-    EXPECT_FALSE(run.running());
-}
-
-TEST_F(CipherRunTest, AMenuOpenedDialogWaitsForEvaluate) {
-    CipherController run(small_config());
-    app::HeadlessRunner runner;
-    runner.time_limit = std::chrono::milliseconds(50);
-    EXPECT_EQ(runner.run_modal(run), app::HeadlessRunner::kRunTimedOut);
-    EXPECT_EQ(run.record().status(), app::RunStatus::NotRun);
 }
 
 }  // namespace

@@ -80,6 +80,7 @@ TEST_F(TimerPeriods, MemoryCompletionPollRunsEveryMillisecond) {
     sizes.memory_block = 128 * 1024;
     sizes.latency.rows = 1;
     sizes.latency.min_seconds = 1e-5;
+    sizes.random_chase_max_bytes = 64 * 1024;
     membench::MemBenchController c({&amd, "AuthenticAMD"}, sizes);
     c.auto_start = true;
     c.close_when_done = true;

@@ -91,26 +91,4 @@ TEST(IsaDecision, TablesPickTheFirstRowTheFeaturesAllow) {
         EXPECT_STREQ(app::pick_kernel(table, row.available).name, row.want) << row.available;
 }
 
-TEST(IsaDecision, TheLimitNarrowsTheChoiceAndIsRestored) {
-    const IsaFeatures own = app::processor_isa();
-    EXPECT_EQ(app::chosen_isa(), own);
-    {
-        app::ScopedIsaLimit plain(app::kIsaPlain);
-        EXPECT_EQ(app::chosen_isa(), app::kIsaPlain);
-        EXPECT_EQ(app::processor_isa(), own);  // what the processor has is unchanged
-        {
-            app::ScopedIsaLimit sse2(kSse2Set);
-            EXPECT_EQ(app::chosen_isa(), own & kSse2Set);
-        }
-        EXPECT_EQ(app::chosen_isa(), app::kIsaPlain);
-    }
-    EXPECT_EQ(app::chosen_isa(), own);
-    // The decision follows the report: a report without AVX2 takes the AVX2 kernels away.
-    app::ProcessorInfo& info = app::processor_info();
-    const app::ProcessorInfo saved = info;
-    info.avx2 = 0;
-    EXPECT_FALSE(app::isa_allows(app::chosen_isa(), app::kIsaAvx2));
-    info = saved;
-}
-
 }  // namespace

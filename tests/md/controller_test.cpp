@@ -1,6 +1,6 @@
-// The molecular dynamics dialog's run logic: automatic start and close, Run, Cancel with its
-// question, single steps, the replay with a fake view, refused decks and settings, timer
-// failures and the lap accounting of the elapsed time (with a fake counter).
+// The molecular dynamics dialog's run logic: the worker's rescaling, Cancel with its question,
+// single steps, a file that cannot be written, and the lap accounting of the elapsed time (with
+// a fake counter).
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -20,8 +20,6 @@
 #include "support/fake_counter.h"
 #include "support/manual_host.h"
 #include "support/wait_until.h"
-
-void register_md_runs(app::RunRegistry& registry);
 
 namespace {
 
@@ -79,39 +77,6 @@ class MdControllerTest : public md_test::InTempDir {
     std::string console() const { return app::console().text(); }
     ManualHost host_;
 };
-
-TEST_F(MdControllerTest, AutomaticRunCompletesAndClosesItself) {
-    app::RunRegistry registry;
-    register_md_runs(registry);
-    const app::RunEntry* entry = registry.find(2);
-    ASSERT_NE(entry, nullptr);
-    app::RunRequest request;
-    request.deck = "TINY.IN";  // upper-cased by the command line, with its extension
-    auto controller = entry->make(request);
-    auto& c = static_cast<md::MdController&>(*controller);
-    EXPECT_EQ(c.deck_name, "TINY");
-
-    app::HeadlessRunner runner;
-    runner.time_limit = std::chrono::seconds(120);
-    EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
-    const std::string text = console();
-    EXPECT_EQ(count_of(text, "Created thread to run benchmark."), 1);
-    EXPECT_NE(text.find("Completed Molecular Dynamics simulation\r\nTime: "), std::string::npos);
-
-    const app::RunRecord& r = c.record();
-    EXPECT_EQ(r.status(), app::RunStatus::Completed);
-    EXPECT_EQ(r.figure("deck"), "Tiny");
-    EXPECT_EQ(r.figure("atoms"), 8);
-    EXPECT_EQ(r.headline(), c.elapsed_seconds);
-    EXPECT_EQ(r.figure("total_K").get<double>(), c.total_display);
-
-    // The files of the run, and nothing left allocated after the close.
-    EXPECT_EQ(read_file(md::kMovieFile), read_file(md::kStartPositionsFile));
-    EXPECT_EQ(std::filesystem::file_size(md::kSimScaFile), 0u);
-    EXPECT_EQ(std::filesystem::file_size(md::kSimXmolFile), 0u);
-    EXPECT_EQ(c.run().sim.constructed, 0);
-    EXPECT_TRUE(c.run().replay_frames.empty());
-}
 
 // The worker records the energies before rescaling, after steps 1, 2001 and 4001, and keeps
 // every frame. A second Run is ignored; Cancel when idle frees everything and ends the dialog.
@@ -206,99 +171,6 @@ TEST_F(MdControllerTest, SingleStepsLeaveNoStaleStop) {
     EXPECT_EQ(c.run().history_count.load(), 30);
 }
 
-// An open view gets every step of a run; the replay shows every kept frame, or stops when asked.
-TEST_F(MdControllerTest, ViewAndReplayShowEveryFrameOrStop) {
-    for (bool paced : {true, false}) {
-        FakeView view;
-        view.paced = paced;  // unpaced, the view never asks for a second frame
-        md::MdController c;
-        use(c);
-        c.set_frame_sink(&view);
-        c.view_enabled = paced;  // "View simulation" on for the first pass only
-        run_to_completion(c);
-        EXPECT_EQ(view.opened.load(), paced ? 1 : 0);
-        EXPECT_EQ(view.frames.load(), paced ? 30 : 0);
-        app::console().reset();
-        c.on_command(md::kIdViewReplay);
-        EXPECT_EQ(c.run_state(), md::kStateReplaying);
-        c.on_command(md::kIdRunSimulation);  // refused while replaying
-        EXPECT_EQ(console().find("Created thread to run benchmark."), std::string::npos);
-        if (paced) {
-            ASSERT_TRUE(wait_until([&] { return c.run().md_finished_event.is_set(); }));
-            c.on_timer(md::kTimerReplayProgress);
-            c.on_timer(md::kTimerReplayEnd);
-            EXPECT_EQ(view.frames.load(), 60);
-            EXPECT_NE(console().find(" fps Frames: 30 Runtime: "), std::string::npos);
-        } else {
-            ASSERT_TRUE(wait_until([&] { return view.frames.load() == 1; }));
-            c.on_cancel();
-            EXPECT_EQ(host_.questions.back(), "Do you wish to stop the replay?|Replay in Progress");
-            EXPECT_NE(console().find("Stopping Molecular Dynamics replay."), std::string::npos);
-            EXPECT_EQ(console().find("OpenGL FPS"), std::string::npos);
-        }
-        EXPECT_EQ(c.run_state(), md::kStateIdle);
-        EXPECT_TRUE(host_.timers.empty());
-        EXPECT_EQ(view.atoms.load(), 8);
-        EXPECT_EQ(view.closed.load(), paced ? 2 : 1);
-    }
-}
-
-TEST_F(MdControllerTest, UserSpecifiedSimulationBuildsHeliumSimpleCubic) {
-    md::MdController c;
-    c.attach(&host_);
-    c.choose_user_simulation();
-    c.user.steps = 20;  // the dialog's default is 5000
-    run_to_completion(c);
-    EXPECT_EQ(c.record().figure("atoms"), 64);
-    EXPECT_NE(read_file(md::kStartPositionsFile).find("\nHe "), std::string::npos);
-}
-
-TEST_F(MdControllerTest, RefusedRunsLogOneErrorLineAndWriteNothing) {
-    deck("Broken", "L 2 a 2 b 9 c 2 d 0 n 3 t 140 dt 0.0001 steps 10");
-    write_file("MD.out", "earlier\n");
-    struct Case {
-        const char* deck;  // nullptr: the user-specified simulation at 0 K
-        double memory;     // 0: the default limit
-        std::string line;
-    };
-    const Case cases[] = {
-        {"Broken", 0, "deck MD/Broken.in: species code 9 of basis site 2 is not 0 to 4."},
-        {"Nowhere", 0, "deck MD/Nowhere.in cannot be opened."},
-        // A deck the automation did not find arrives as an empty name: refused, not the default.
-        {"", 0, "deck MD/.in cannot be opened."},
-        {nullptr, 0, "User specified simulation: temperature 0 is not a positive number."},
-        {"Tiny", 1000,
-         "deck MD/Tiny.in: 30 steps of 8 atoms need 0 MB, more than the 0 MB available."},
-    };
-    for (const Case& k : cases) {
-        app::console().reset();
-        md::MdController c;
-        ManualHost host;
-        c.attach(&host);
-        c.use_deck_name = 1;
-        if (k.memory > 0) c.memory_limit = k.memory;
-        if (k.deck) c.deck_name = k.deck;
-        if (!k.deck) c.choose_user_simulation(), c.user.temperature = 0.0;
-        c.on_command(md::kIdRunSimulation);
-        EXPECT_EQ(console(), app::with_cursor("Error: Molecular Dynamics " + k.line));
-        EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
-        EXPECT_TRUE(host.timers.empty());
-        EXPECT_FALSE(host.ended);
-        EXPECT_EQ(read_file("MD.out"), "earlier\n");
-    }
-
-    // Unattended, a refused run still closes the dialog so the suite goes on.
-    app::console().reset();
-    md::MdController c;
-    c.auto_start = c.close_when_done = true;
-    c.use_deck_name = 1;
-    c.deck_name = "Broken";
-    app::HeadlessRunner runner;
-    runner.time_limit = std::chrono::seconds(60);
-    EXPECT_EQ(runner.run_modal(c), app::kIdCancel);
-    EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
-}
-
 TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFile) {
     const std::string full = std::strerror(ENOSPC);
     for (const char* failing : {md::kLogFile, md::kStartPositionsFile, md::kMovieFile}) {
@@ -327,21 +199,6 @@ TEST_F(MdControllerTest, FileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousFi
         EXPECT_EQ(read_file(failing), "earlier\n");
         EXPECT_EQ(c.run().sim.constructed, 0) << failing;
     }
-}
-
-TEST_F(MdControllerTest, TimerFailureReportsAndClosesTheDialog) {
-    md::MdController c;
-    app::HeadlessRunner runner;
-    runner.failing_timers = {md::kTimerDisplay};
-    runner.time_limit = std::chrono::seconds(60);
-    c.auto_start = true;
-    c.use_deck_name = 1;
-    c.deck_name = "Tiny";
-    EXPECT_EQ(runner.run_modal(c), app::kIdOk);
-    EXPECT_EQ(console(),
-              app::with_cursor("Error: Could not create Timer in OnMoldynRunbenchmark()."));
-    EXPECT_EQ(c.record().status(), app::RunStatus::Failed);
-    EXPECT_FALSE(std::filesystem::exists(md::kLogFile));
 }
 
 // The elapsed time adds up timer 1500's laps. The worker's lap only moves the time base: a

@@ -82,51 +82,6 @@ TEST_F(MdDeck, RefusesEveryFaultyDeckWithItsProblem) {
     EXPECT_EQ(md::read_deck(dir_.path() / "MD" / "Missing.in").problem, "cannot be opened");
 }
 
-TEST_F(MdDeck, BadWordIsEchoedCutAndPrintable) {
-    write_file(dir_.path() / "MD" / "Bad.in",
-               "L 0 a 2 n 4 t " + std::string(45, '9') + "\x02 dt 0.0001 s 10");
-    EXPECT_EQ(md::read_deck(dir_.path() / "MD" / "Bad.in").problem,
-              "the temperature \"" + std::string(40, '9') + "...\" is not a number");
-    write_file(dir_.path() / "MD" / "Bad.in", "L 0 a 2 n \x1b[2J t 140 dt 0.0001 s 10");
-    EXPECT_EQ(md::read_deck(dir_.path() / "MD" / "Bad.in").problem,
-              "the number of cells per side \"\\x1B[2J\" is not an integer");
-}
-
-TEST_F(MdDeck, OnlyASmallRegularFileIsReadWithoutBlocking) {
-    const auto deck = dir_.path() / "MD" / "Odd.in";
-    std::filesystem::create_directories(deck.parent_path());
-    const struct {
-        const char* name;
-        std::function<void()> make;
-        const char* problem;
-    } rows[] = {
-        {"directory", [&] { std::filesystem::create_directory(deck); },
-         "is a directory, not a file"},
-        {"fifo", [&] { ::mkfifo(deck.c_str(), 0600); }, "is a named pipe (FIFO), not a file"},
-        {"device", [&] { std::filesystem::create_symlink("/dev/zero", deck); },
-         "is a device, not a file"},
-        {"oversized", [&] { write_file(deck, kGoodDeck + std::string(1 << 20, '\n')); },
-         "deck too large"},
-    };
-    for (const auto& row : rows) {
-        std::filesystem::remove_all(deck);
-        row.make();
-        const md::DeckReading r = md::read_deck(deck);
-        EXPECT_FALSE(r.ok) << row.name;
-        EXPECT_EQ(r.problem.find(row.problem), 0u) << row.name << ": " << r.problem;
-    }
-}
-
-TEST_F(MdDeck, SizeCheckCountsTheReplayFrames) {
-    // 25000 steps of 2916 atoms keep 1.75 GB of frames.
-    const auto big = md_test::settings(2, {2, 0, 2, 0}, 9, 140, 0.0001, 25000);
-    EXPECT_GT(md::run_bytes(big), 25000.0 * 2916 * 3 * 8);
-    EXPECT_FALSE(md::check_settings(big, 64.0 * 1024 * 1024 * 1024).has_value());
-    const auto refused = md::check_settings(big, 1024.0 * 1024 * 1024);
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_NE(refused->find("25000 steps of 2916 atoms"), std::string::npos) << *refused;
-}
-
 TEST_F(MdDeck, ShippedDecksAreValid) {
     const auto dir = testing_support::source_data_dir();
     const auto decks = app::list_files_nocase(dir / "MD", ".in");

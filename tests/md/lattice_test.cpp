@@ -1,4 +1,4 @@
-// The generator, the unit cell, the box and the placement of the atoms.
+// The unit cell, the box, the placement of the atoms and the pair tables.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,18 +8,6 @@
 namespace {
 
 using MdLattice = md_test::InTempDir;
-
-TEST(MdGenerator, WrapsTheProductAndKeepsTheRemaindersSign) {
-    // Worked out with exact integers: wrap the product to 32 bits, truncating remainder.
-    const int32_t expected[] = {5462275,    1610142709, -920421933, 940772261,
-                                1784774051, 645879893,  1921004659, 1056139781};
-    int32_t seed = md::kSeedStart;
-    for (int32_t e : expected) {
-        const double u = md::draw_uniform(seed);
-        EXPECT_EQ(seed, e);
-        EXPECT_EQ(u, std::fabs(e * 4.656612873077393e-10));
-    }
-}
 
 TEST_F(MdLattice, SimpleCubicOfFourCellsHas64AtomsInA16AngstromBox) {
     md::mdsimstate s;
@@ -41,26 +29,6 @@ TEST_F(MdLattice, SimpleCubicOfFourCellsHas64AtomsInA16AngstromBox) {
     int32_t seed = md::kSeedStart;
     for (int k = 0; k < 3 * 64; ++k) md::draw_uniform(seed);
     EXPECT_EQ(s.seed, seed);
-}
-
-TEST_F(MdLattice, FaceCentredAtomsAreGroupedBySiteWithTheirSpeciesAndMasses) {
-    md::mdsimstate s;
-    md::construct_from_settings(s, md_test::settings(2, {2, 0, 3, 4}, 3));
-    md::place_atoms(s);
-    ASSERT_EQ(s.atom_count, 108);
-    const int per_site = 27;
-    const double a = std::pow(27, -0.33333333);
-    for (int k = 0; k < 4; ++k) {
-        for (int i = k * per_site; i < (k + 1) * per_site; ++i) {
-            EXPECT_EQ(s.species[i], s.cell.species[k]);
-            EXPECT_EQ(s.inverse_mass[i], 39.948 / md::gas_species(s.cell.species[k]).mass);
-            const int ix = (i - k * per_site) % 3;
-            const double base = (ix + 0.5 + s.cell.basis[k][0]) * a;
-            EXPECT_GE(s.positions[i].x, base);
-            EXPECT_LT(s.positions[i].x, base + 0.1 * a);
-        }
-    }
-    EXPECT_EQ(s.inverse_mass[0], 1.0);  // argon is the mass unit
 }
 
 TEST_F(MdLattice, PairTablesFollowTheGeometricMeans) {

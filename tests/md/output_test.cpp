@@ -1,4 +1,4 @@
-// MD.out blocks and the XMOL snapshots, byte for byte.
+// MD.out blocks byte for byte, and a failed write that keeps the previous file.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -70,29 +70,6 @@ TEST_F(MdOutput, LogOfASimpleCubicRunIsExact) {
     md::mdsimstate again;
     md_test::build(again, md_test::settings(0, {2}, 4, 140, 0.0001, 5000));
     EXPECT_EQ(read_file("MD.out"), expected);
-}
-
-TEST_F(MdOutput, XmolSnapshotOf64AtomsHas74Lines) {
-    md::mdsimstate s;
-    md_test::build(s, md_test::settings(0, {4}, 4));
-    // The eight box corners as oxygen markers, then every atom.
-    std::string expected = " 72\nXMOL DATA\n";
-    for (int c = 0; c < 8; ++c)
-        expected +=
-            app::strprintf("O %f %f %f\n", double(c >> 2), double(c >> 1 & 1), double(c & 1));
-    for (int i = 0; i < 64; ++i)
-        expected +=
-            app::strprintf("Xe %f %f %f\n", s.positions[i].x, s.positions[i].y, s.positions[i].z);
-    EXPECT_EQ(read_file(md::kStartPositionsFile), expected);
-}
-
-TEST_F(MdOutput, UnwritableLogIsReportedWithItsReason) {
-    std::filesystem::create_directory("MD.out");  // cannot be replaced by a file
-    md::mdsimstate s;
-    md_test::build(s, md_test::settings(0, {2}, 3));
-    EXPECT_EQ(s.atom_count, 27);
-    EXPECT_EQ(s.output_error.rfind("cannot replace MD.out: ", 0), 0u) << s.output_error;
-    EXPECT_TRUE(std::filesystem::is_directory("MD.out"));
 }
 
 TEST_F(MdOutput, FailedWriteOfAnyBlockOrSnapshotKeepsThePreviousFile) {

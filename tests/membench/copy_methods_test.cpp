@@ -52,19 +52,4 @@ TEST(MembenchCopyMethods, EveryMethodCopiesTheWholeBlockAndNothingMore) {
     }
 }
 
-TEST(MembenchCopyMethods, RegisterCopyWorksInItsOwnStepSize) {
-    Buffers buf(4096);
-    membench::copy_alu_registers(128 * 3, 1, buf.a.get(), buf.b.get());
-    EXPECT_EQ(std::memcmp(buf.a.get(), buf.b.get(), 384), 0);
-    EXPECT_EQ(buf.b[384], 0xEE);
-}
-
-TEST(MembenchCopyMethods, BlockSmallerThanOneStepIsNeverTouched) {
-    Buffers buf(4096);
-    membench::copy_alu_registers(100, 2, buf.a.get(), buf.b.get());
-    membench::copy_sse_aligned_prefetch(200, 2, buf.a.get(), buf.b.get());
-    membench::copy_sse2_aligned(0, 2, buf.a.get(), buf.b.get());
-    for (std::size_t i = 0; i < buf.size; ++i) ASSERT_EQ(buf.b[i], 0xEE) << i;
-}
-
 }  // namespace

@@ -31,19 +31,6 @@ TEST(RandomChase, EveryElementOncePerCycle) {
     }
 }
 
-TEST(RandomChase, OrderIsScrambledAndReproducible) {
-    const std::size_t n = 1024;
-    std::vector<ChaseElement> a(n), b(n);
-    membench::build_random_cycle(a.data(), n, 7);
-    membench::build_random_cycle(b.data(), n, 7);
-    int forward = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        EXPECT_EQ(a[i].next - a.data(), b[i].next - b.data());
-        if (a[i].next == &a[(i + 1) % n]) ++forward;
-    }
-    EXPECT_LT(forward, 16);  // not the sequential order a prefetcher would follow
-}
-
 TEST(RandomChase, SizesRunFrom16KiBToFourTimesTheLastLevel) {
     const auto s = membench::random_chase_sizes(32u << 20);
     ASSERT_EQ(s.size(), 14u);

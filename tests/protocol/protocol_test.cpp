@@ -1,6 +1,6 @@
 // What every benchmark must do the same way, checked on the program's own run table: a worker
-// the system refuses ends an unattended run in order, a run that shows no progress is ended by
-// the headless watchdog, and the CLI reports both as failures.
+// or a timer the system refuses ends an unattended run in order, a run that shows no progress
+// is ended by the headless watchdog, and the CLI reports both as failures.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +15,7 @@
 #include "app/run_registry.h"
 #include "app/thread.h"
 #include "suite/cli_report.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -35,27 +36,43 @@ class Protocol : public ::testing::Test {
     testing_support::ScopedCwd cwd{dir.path()};
 };
 
-TEST_F(Protocol, EveryBenchmarkHasARunAndARefusedWorkerEndsItWithAnErrorLine) {
+// Every benchmark of the run table, unattended, with the system refusing a piece it needs: the
+// run ends as failed, in order (never by the time limit), and says why.
+TEST_F(Protocol, EveryBenchmarkEndsARunAsFailedWhenItsWorkerOrATimerIsRefused) {
+    enum class Refused { Worker, Timers };
     for (const app::BenchmarkInfo& b : app::benchmarks()) {
-        SCOPED_TRACE(std::string(b.name));
-        const app::RunEntry* entry = app::run_registry().find(b.code);
-        ASSERT_TRUE(entry && entry->make);
-        EXPECT_EQ(entry->name, b.name);
+        for (const Refused refused : {Refused::Worker, Refused::Timers}) {
+            SCOPED_TRACE(std::string(b.name) +
+                         (refused == Refused::Worker ? ": worker" : ": timers"));
+            const app::RunEntry* entry = app::run_registry().find(b.code);
+            ASSERT_TRUE(entry && entry->make);
+            EXPECT_EQ(entry->name, b.name);
 
-        app::console().reset();
-        app::RunRequest request;  // unattended: automatic start, close when done
-        auto controller = entry->make(request);
-        ASSERT_NE(controller, nullptr);
-        EXPECT_EQ(controller->title(), b.title);
-        app::refuse_thread_creations(1000);
-        app::HeadlessRunner runner;
-        runner.time_limit = 60s;
-        const int result = runner.run_modal(*controller);
-        app::refuse_thread_creations(0);
-        EXPECT_NE(result, app::HeadlessRunner::kRunTimedOut);
-        EXPECT_EQ(controller->record().status(), app::RunStatus::Failed);
-        EXPECT_NE(app::console().text().find("Error: Could not create the"), std::string::npos)
-            << app::console().text();
+            app::console().reset();
+            testing_support::RecordingSink sink;
+            app::RunRequest request;  // unattended: automatic start, close when done
+            auto controller = entry->make(request);
+            ASSERT_NE(controller, nullptr);
+            app::HeadlessRunner runner;
+            runner.time_limit = 60s;
+            // Every run timer (the automatic start's own timer still goes).
+            if (refused == Refused::Timers)
+                for (int id = 1000; id <= 1500; ++id) runner.failing_timers.insert(id);
+            else
+                app::refuse_thread_creations(1000);
+            const int result = runner.run_modal(*controller);
+            app::refuse_thread_creations(0);
+            EXPECT_NE(result, app::HeadlessRunner::kRunTimedOut);
+            EXPECT_EQ(controller->record().status(), app::RunStatus::Failed);
+            if (refused == Refused::Worker) {
+                EXPECT_NE(app::console().text().find("Error: Could not create the"),
+                          std::string::npos)
+                    << app::console().text();
+            } else {
+                ASSERT_FALSE(sink.boxes.empty());
+                EXPECT_EQ(sink.boxes[0], "Could not create timer!: Timer Error");
+            }
+        }
     }
 }
 

@@ -63,17 +63,4 @@ TEST(StreamKernels, BothFormsMatchThePlainLoopsIncludingTails) {
     }
 }
 
-TEST(StreamKernels, PlainFormsComputeTheFourOperations) {
-    double a[3] = {1, 2, 3}, b[3] = {10, 20, 30}, c[3] = {};
-    const double q = 0.5;
-    stream::copy_plain(c, a, 3);
-    EXPECT_EQ(c[2], 3.0);
-    stream::scale_plain(c, b, q, 3);
-    EXPECT_EQ(c[1], 10.0);
-    stream::add_plain(c, a, b, 3);
-    EXPECT_EQ(c[0], 11.0);
-    stream::triad_plain(c, a, b, q, 3);
-    EXPECT_EQ(c[2], 18.0);
-}
-
 }  // namespace

@@ -1,5 +1,5 @@
-// The queue hand-over (deck lookups, kernels, the lines around the suite, exit status) and the
-// CLI's closing report, with scripted benchmark runs.
+// The queue hand-over (deck lookups, a missing deck, exit status) and the CLI's closing report,
+// with scripted benchmark runs.
 #include "suite/automation.h"
 
 #include <gtest/gtest.h>
@@ -68,26 +68,6 @@ TEST_F(HandOver, DeckNamesAreLookedUpIgnoringCaseAndKeepTheirStoredSpelling) {
     EXPECT_EQ(suite::hand_over_inputs(cl).queue.size(), suite::kSuiteQueueCapacity);
 }
 
-TEST_F(HandOver, RunsTheQueueBetweenItsAppendedLines) {
-    app::CommandLine cl = queue({2});
-    cl.md_deck = "HELIUM.IN";
-    const suite::HandOverResult r = suite::run_configuration(cl, runs.registry, runner);
-
-    ASSERT_EQ(runs.calls.size(), 1u);
-    EXPECT_EQ(runs.calls[0].request.deck, "Helium");
-    EXPECT_TRUE(r.close_program && r.all_ok);
-    const std::string text = app::console().text();
-    EXPECT_EQ(text.find("Lumetra 2.0 Run Configuration...\x1b\x1b\r\n"), 0u);
-    EXPECT_NE(text.find("\r\nArgon-Helium\r\nHelium\r\n"), std::string::npos);
-    const std::string closing = with_cursor("Finished Lumetra 2.0 Run Configuration.");
-    EXPECT_EQ(text.substr(text.size() - closing.size()), closing);
-    // Appended, not logged: the console log file has the suite's lines only.
-    std::stringstream logged;
-    logged << std::ifstream("console.txt", std::ios::binary).rdbuf();
-    EXPECT_EQ(logged.str().find("Run Configuration"), std::string::npos);
-    EXPECT_NE(logged.str().find("Helium"), std::string::npos);
-}
-
 TEST_F(HandOver, MissingDeckIsHandedOnByItsTypedNameAndReportedAsFailure) {
     runs.scripts[2] = {app::RunStatus::Failed, 0.0, {}, "deck not found"};
     app::CommandLine cl = queue({2});
@@ -100,14 +80,6 @@ TEST_F(HandOver, MissingDeckIsHandedOnByItsTypedNameAndReportedAsFailure) {
     EXPECT_EQ(r.scores.of("md"), suite::kNotMeasured);
     EXPECT_FALSE(r.all_ok);
     EXPECT_EQ(suite::exit_status(cl, &r), suite::kExitRunFailed);
-}
-
-TEST_F(HandOver, EmptyAutomateQueueIsAnEmptySuccessfulRun) {
-    const app::CommandLine cl = queue({});
-    const suite::HandOverResult r = suite::run_configuration(cl, runs.registry, runner);
-    EXPECT_TRUE(runs.calls.empty());
-    EXPECT_TRUE(r.suite_ran && r.all_ok);
-    EXPECT_EQ(suite::exit_status(cl, &r), suite::kExitOk);
 }
 
 TEST(CliReport, ExitStatusAndClosingLines) {

@@ -1,5 +1,5 @@
 // --compare: the ratios of two fixed results files, the spread flag, the provenance warnings,
-// what two program versions do not share, and every kind of bad file refused with its reason.
+// and every kind of bad file refused with its reason.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -73,20 +73,6 @@ TEST(Compare, NoFlagWithinTheSpreadNorWithoutSpreads) {
     single["cipher"]["headline"]["value"] = 150.0;
     const std::string t = suite::compare_results(old_doc(), single);
     EXPECT_TRUE(has(t, "100.00       150.00* MiB/s    1.500 higher\n")) << t;
-}
-
-TEST(Compare, DifferentVersionsCompareWhatIsCommon) {
-    nlohmann::json n = new_doc();
-    n["provenance"]["program_version"] = "2.1";
-    n.erase("cipher");
-    n["subscores"].erase("cipher");
-    n["stream"] = {{"status", "completed"}, {"headline", {{"name", "score"}, {"value", 1200.0}}}};
-    const std::string t = suite::compare_results(old_doc(), n);
-    EXPECT_TRUE(has(t, "Program versions differ: OLD 2.0 Build 21MAR05 (revision abc123), NEW 2.1"))
-        << t;
-    EXPECT_TRUE(has(t, "only in OLD: sub-score Cryptography, Cipher Bench: rate")) << t;
-    EXPECT_TRUE(has(t, "only in NEW: STREAM: score")) << t;
-    EXPECT_TRUE(has(t, "4000.00*     5000.00* MiB/s    1.250")) << t;  // still compared
 }
 
 TEST(Compare, BadFilesAreRefusedWithTheirReason) {

@@ -1,5 +1,5 @@
-// The profile reader on good and hostile files, the profile list, the writer, and the panel's
-// figures drawn from them.
+// The profile reader on hostile files, the writer, the shipped reference profile, absent
+// figures, and a failed save.
 #include "suite/profile.h"
 
 #include <gtest/gtest.h>
@@ -18,23 +18,6 @@ namespace {
 
 using suite::comparison_cpu_text;
 using suite::parse_profile;
-
-const char* kGood =
-    "Lumetra profile\r\nfree line 2\r\nfree line 3\r\nfree line 4\r\n"
-    "   Dual Opteron 275, 2 GB\r\n"
-    "2\n2000.0 2200\n"
-    "1100.5 1200 0 950.25 800 1300.75 0\n";
-
-TEST(ProfileReader, ReadsTheLayout) {
-    const suite::Profile p = parse_profile(kGood);
-    EXPECT_TRUE(p.opened);
-    EXPECT_EQ(suite::comparison_platform_text(p), "Comparison Platform: Dual Opteron 275, 2 GB");
-    EXPECT_EQ(comparison_cpu_text(p), "2 CPUs at 2000.00 MHz/2200.00 MHz");
-    ASSERT_TRUE(p.values[suite::kProfileHidden7]);
-    EXPECT_FLOAT_EQ(*p.values[suite::kProfileMemory], 1100.5f);
-    EXPECT_FLOAT_EQ(*p.values[suite::kProfileMolDyn], 950.25f);
-    EXPECT_FLOAT_EQ(*p.values[suite::kProfileBlas], 1300.75f);
-}
 
 // Short, damaged and hostile files: the description, the CPU line and how many values were read.
 TEST(ProfileReader, HostileFilesKeepWhatWasReadAndNeverOverrun) {
@@ -77,42 +60,11 @@ TEST(ProfileReader, HostileFilesKeepWhatWasReadAndNeverOverrun) {
               std::numeric_limits<int>::max());
 }
 
-TEST(ProfileReader, OddNumbersReadAndPaintInsideTheBox) {
-    const suite::Profile p =
-        parse_profile("1\n2\n3\n4\nd\n1 +2.5e3 1e99 -1e99 1e-99 nan inf -0 3 4\n");
-    EXPECT_FLOAT_EQ(p.clock_rates[0], 2500.0f);
-    EXPECT_TRUE(std::isinf(*p.values[0]) && *p.values[0] > 0);
-    EXPECT_TRUE(std::isinf(*p.values[1]) && *p.values[1] < 0);
-    EXPECT_EQ(*p.values[2], 0.0f);
-    EXPECT_TRUE(std::isnan(*p.values[3]));
-    for (const auto& v : p.values) {
-        EXPECT_GE(suite::bar_columns(*v), 0);
-        EXPECT_LE(suite::bar_columns(*v), suite::kBarMaxColumns);
-    }
-    EXPECT_EQ(suite::bar_columns(1000.0f), 150);  // 1000 / 3000 of 448, truncated, plus one
-}
-
 class ProfileFiles : public ::testing::Test {
   protected:
     testing_support::TempDir dir;
     testing_support::ScopedCwd cwd{dir.path()};
 };
-
-TEST_F(ProfileFiles, ListIsNoneThenRstFilesIgnoringCase) {
-    EXPECT_EQ(suite::profile_list("Profiles"), (std::vector<std::string>{"None"}));
-    for (const char* f : {"Profiles/zeta.rst", "Profiles/Alpha.RST", "Profiles/beta.rst.bak"})
-        suite_test::write_file(f, kGood);
-    std::filesystem::create_directories("Profiles/dir.rst");
-    const auto names = suite::profile_list("Profiles");
-    EXPECT_EQ(names, (std::vector<std::string>{"None", "Alpha.RST", "zeta.rst"}));
-    EXPECT_EQ(suite::read_selected_profile("Profiles", names, 2).description,
-              "Dual Opteron 275, 2 GB");
-    EXPECT_FALSE(suite::read_selected_profile("Profiles", names, 7).opened);
-    // A file that went away since the list was built paints as "None".
-    std::filesystem::remove("Profiles/zeta.rst");
-    EXPECT_EQ(suite::read_selected_profile("Profiles", names, 2).description, "None");
-    EXPECT_FALSE(suite::read_profile_file("Profiles/dir.rst").opened);
-}
 
 TEST_F(ProfileFiles, WriterRoundTripsThroughTheReader) {
     suite::SubScores s;
@@ -173,32 +125,9 @@ TEST_F(ProfileFiles, BenchmarksWithoutAFigureAreStoredAndShownAsAbsent) {
     EXPECT_FALSE(suite::row_profile_value(zero, R::Stream));
 }
 
-TEST(ProfileSave, TypedNamesGetTheExtensionOnce) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"Profiles/Reference", "Profiles/Reference.rst"},
-        {"Profiles/Reference.rst", "Profiles/Reference.rst"},
-        {"Profiles/Old.RST", "Profiles/Old.RST"},
-        {"Profiles/my.machine", "Profiles/my.machine.rst"},
-        {"Profiles/a.rst.bak", "Profiles/a.rst.bak.rst"},
-    };
-    for (const auto& [typed, saved] : rows)
-        EXPECT_EQ(suite::profile_save_path(typed), std::filesystem::path(saved)) << typed;
-    EXPECT_EQ(suite::replace_profile_question("Profiles/Reference.rst"),
-              "Reference.rst already exists.\nDo you want to replace it?");
-}
-
 }  // namespace
 
 namespace {
-
-TEST_F(ProfileFiles, OnlyASmallRegularFileIsReadAsAProfile) {
-    std::filesystem::create_directories("Profiles");
-    ::mkfifo("Profiles/pipe.rst", 0600);  // reading it would wait for a writer for ever
-    std::filesystem::create_symlink("/dev/zero", "Profiles/zero.rst");
-    suite_test::write_file("Profiles/big.rst", kGood + std::string(suite::kMaxProfileBytes, ' '));
-    for (const char* f : {"Profiles/pipe.rst", "Profiles/zero.rst", "Profiles/big.rst"})
-        EXPECT_FALSE(suite::read_profile_file(f).opened) << f;
-}
 
 TEST_F(ProfileFiles, FailedSaveKeepsThePreviousProfileAndSaysWhy) {
     suite::ProfileContents contents;

@@ -1,6 +1,6 @@
 // Repeated runs: the spread of each headline figure against hand-computed values, sub-scores
-// from the medians, the unsteady flag, and three real cipher runs with test-sized passes giving
-// three runs, a median and a CV in the report and the results file.
+// from the medians (every sub-score, BLAS with both precisions), the unsteady flag, and three
+// real cipher runs with test-sized passes in the report and the results file.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -53,16 +53,20 @@ class RepeatSuite : public ::testing::Test {
 
 TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
     suite_test::FakeRuns runs;
-    const app::CommandLine cl = command_line("-membench -cipherbench");
+    const app::CommandLine cl = command_line("-membench -cipherbench -sgemm -dgemm");
     std::vector<suite::HandOverResult> results;
-    // Bandwidth and latency medians are the reference machine's, so the memory score is 1000;
-    // the cipher median 112.51 MB/s is the reference rate as well.
+    // Every median is the reference machine's figure, so every sub-score is 1000: bandwidth
+    // and latency for memory, 112.51 MB/s for the cipher, and the single- and double-precision
+    // MFLOPS for BLAS (their references differ, so swapped medians would not score 1000).
     const double bw[] = {3000.0, 3924.38, 4000.0}, lat[] = {90.0, 80.0, 87.3};
     const double rate[] = {200.0, 112.51, 100.0};
+    const double sgemm[] = {9000.0, 5521.23, 100.0}, dgemm[] = {2751.78, 1000.0, 3000.0};
     for (int i = 0; i < 3; ++i) {
         runs.scripts[app::kCodeMemory] = {
             app::RunStatus::Completed, bw[i], {{"latency_ns", lat[i]}}};
         runs.scripts[app::kCodeCipher] = {app::RunStatus::Completed, rate[i], {}};
+        runs.scripts[app::kCodeSgemm] = {app::RunStatus::Completed, sgemm[i], {}};
+        runs.scripts[app::kCodeDgemm] = {app::RunStatus::Completed, dgemm[i], {}};
         suite::HandOverOptions options;
         options.end_when_run_over = true;
         options.write_results = false;
@@ -71,21 +75,20 @@ TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a repeated run wrote its own file";
 
-    const auto figures = suite::figure_spreads(results);
-    ASSERT_EQ(figures.size(), 3u);
-    EXPECT_EQ(figures[0].id, "memory.headline");
-    EXPECT_EQ(figures[1].id, "memory.latency");
-    EXPECT_EQ(figures[2].id, "cipher.headline");
-    EXPECT_DOUBLE_EQ(figures[2].spread.median, 112.51);
-    EXPECT_EQ(figures[2].values, (std::vector<double>{200.0, 112.51, 100.0}));
-
     // The memory headline is named "headline" by the scripted runs; the sub-score reads the
     // memory run's own name, so give the spreads the real names.
-    auto named = figures;
-    named[0].id = "memory.bandwidth";
-    const suite::SubScores s = suite::median_subscores(results, named);
-    EXPECT_NEAR(s.of("memory"), 1000.0f, 0.01f);
-    EXPECT_NEAR(s.of("cipher"), 1000.0f, 0.01f);
+    auto figures = suite::figure_spreads(results);
+    ASSERT_EQ(figures.size(), 5u);
+    for (suite::FigureSpread& f : figures) {
+        if (f.id == "cipher.headline") {
+            EXPECT_DOUBLE_EQ(f.spread.median, 112.51);
+            EXPECT_EQ(f.values, (std::vector<double>{200.0, 112.51, 100.0}));
+        }
+        if (f.id == "memory.headline") f.id = "memory.bandwidth";
+    }
+    const suite::SubScores s = suite::median_subscores(results, figures);
+    for (const char* key : {"memory", "cipher", "blas"})
+        EXPECT_NEAR(s.of(key), 1000.0f, 0.01f) << key;
     EXPECT_EQ(s.of("md"), suite::kNotMeasured);
 
     const std::string report = suite::spread_report(figures, 3, 1.5, -1.0);

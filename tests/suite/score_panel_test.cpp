@@ -1,5 +1,4 @@
-// The score panel's plain geometry: bar lengths and their cut mark, texts elided to fit, and
-// when a profile can be saved.
+// The score panel's plain geometry: bar lengths and their cut mark, and texts elided to fit.
 #include "suite/score_panel.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +25,8 @@ TEST(ScorePanelGeometry, BarsScaleClipAndMarkTheirCut) {
     };
     for (const auto& r : rows) {
         EXPECT_EQ(suite::bar_columns(r.value), r.columns) << r.value;
+        // The figure's white text is clipped at the last column drawn, never past the bar.
+        EXPECT_EQ(suite::bar_end_offset(r.value), r.columns - 1) << r.value;
         EXPECT_EQ(suite::bar_clipped(r.value), r.clipped) << r.value;
     }
     // A full bar from x0 = label x + 5 ends 5 columns short of the box's right edge.
@@ -35,37 +36,6 @@ TEST(ScorePanelGeometry, BarsScaleClipAndMarkTheirCut) {
     EXPECT_EQ(suite::clip_marker(10, 17, 37),
               (std::vector<S>{
                   {449, 22, 454, 27}, {449, 32, 454, 27}, {448, 22, 453, 27}, {448, 32, 453, 27}}));
-}
-
-TEST(ScorePanelGeometry, LongTextsEndInAnEllipsisAtWholeCharacters) {
-    // One unit per character, multi-byte ones included.
-    const auto width = [](const std::string& t) {
-        int n = 0;
-        for (unsigned char c : t) n += (c & 0xC0) != 0x80;
-        return n;
-    };
-    const struct {
-        std::string text;
-        int max;
-        std::string want;
-    } rows[] = {
-        {"short", 5, "short"},
-        {"Dual Opteron", 8, "Dual Op\u2026"},
-        {"Dual Opteron", 6, "Dual\u2026"},  // the blank before the cut goes too
-        {"caf\u00e9 \u00e9t\u00e9", 5, "caf\u00e9\u2026"},
-        {"abcdef", 1, "\u2026"},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(suite::elide_right(r.text, r.max, width), r.want) << r.text;
-}
-
-TEST(ScorePanelGeometry, SavingNeedsAFigure) {
-    suite::SubScores s;
-    EXPECT_FALSE(suite::has_any_figure(s));
-    s.of("blas") = std::numeric_limits<float>::infinity();
-    EXPECT_FALSE(suite::has_any_figure(s));
-    s.of("cipher") = 0.5f;
-    EXPECT_TRUE(suite::has_any_figure(s));
 }
 
 }  // namespace

@@ -64,22 +64,6 @@ class SuiteRun : public ::testing::Test {
     }
 };
 
-TEST(QueueToSelection, EachCodeTicksItsBoxesOnly) {
-    using suite::Selections;
-    auto sel = [](std::vector<int> q) { return suite::selections_for_queue(q); };
-    Selections s = sel({5});
-    EXPECT_TRUE(s.of("blas") && s.runs_code(app::kCodeDgemm));
-    EXPECT_FALSE(s.runs_code(app::kCodeSgemm) || s.of("memory") || s.of("stream") || s.of("md") ||
-                 s.of("orbitra") || s.of("cipher"));
-    s = sel({4, 1, 2, 3, 7, 6});
-    EXPECT_TRUE(s.of("cipher") && s.of("memory") && s.of("md") && s.of("orbitra") &&
-                s.of("stream") && s.runs_code(app::kCodeSgemm));
-    EXPECT_FALSE(s.runs_code(app::kCodeDgemm));
-    EXPECT_EQ(sel({8}), Selections{});
-    EXPECT_EQ(sel({0, 9, -1}), Selections::none());
-    EXPECT_EQ(sel({}), Selections::none());
-}
-
 TEST_F(SuiteRun, StepsRunInFixedOrderWithTheirDecksAndScoreAtTheReference) {
     suite_test::make_reference_decks();
     auto dlg = run_queue({6, 5, 4, 3, 2, 1, 7}, "Helium", "HG");
@@ -106,16 +90,6 @@ TEST_F(SuiteRun, OnlyDgemmQueuedExplainsTheMissingBlasScore) {
               std::string::npos);
     EXPECT_EQ(dlg->scores().of("blas"), kNotMeasured);
     EXPECT_TRUE(dlg->all_steps_ok());  // DGEMM produced its figure
-}
-
-TEST_F(SuiteRun, EmptyQueueRunsNothingAndStillWritesResults) {
-    auto dlg = run_queue({});
-    EXPECT_EQ(last_result, app::kIdCancel);
-    EXPECT_TRUE(runs.calls.empty());
-    EXPECT_EQ(console_after_located(), "");
-    for (float v : all(dlg->scores())) EXPECT_EQ(v, kNotMeasured);
-    EXPECT_EQ(dlg->runs_finished(), 1);
-    EXPECT_TRUE(std::filesystem::exists(dlg->results_file()));
 }
 
 TEST_F(SuiteRun, MissingReferenceDecksSkipWithTheirErrorLines) {
@@ -157,29 +131,6 @@ TEST_F(SuiteRun, FailedStoppedAndFigurelessRunsNeverScore) {
         EXPECT_FALSE(st.error.empty()) << st.key;
     }
     EXPECT_EQ(dlg->steps()[2].error, "Error opening deck");
-}
-
-TEST_F(SuiteRun, ManualRunUsesReferenceDecksDefaultKernelsAndCheckBoxes) {
-    suite_test::make_reference_decks();
-    testing_support::ManualHost host;
-    SuiteController dlg(runs.registry);
-    dlg.inputs().md_deck = "Helium";  // ignored without an automatic run
-    dlg.attach(&host);
-    dlg.on_paint();
-    // Memory, STREAM, cipher, Orbitra, STREAM: a second click re-ticks.
-    for (int id : {1089, 1093, 1091, 1088, 1093}) dlg.on_command(id);
-    dlg.on_command(suite::kIdRunBenchmarks);
-    ASSERT_EQ(runs.codes_called(), (std::vector<int>{7, 2, 6, 5}));
-    EXPECT_EQ(runs.calls[1].request.deck, "Argon-Helium");
-    for (const auto& c : runs.calls) EXPECT_EQ(c.request.kernel, "");
-    EXPECT_FALSE(host.ended);  // a manual run leaves the dialog open
-    EXPECT_FLOAT_EQ(dlg.scores().of("blas"), 1000.0f);
-
-    // Pressing the button again starts a fresh run with reset scores.
-    runs.scripts[5].status = app::RunStatus::Failed;
-    dlg.on_command(suite::kIdRunBenchmarks);
-    EXPECT_EQ(dlg.scores().of("blas"), kNotMeasured);
-    EXPECT_EQ(dlg.runs_finished(), 2);
 }
 
 // An interrupt (SIGINT/SIGTERM in the program without a window) mid-suite: a run that can stop

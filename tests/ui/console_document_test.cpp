@@ -1,19 +1,15 @@
-// The console view's line index, width rules and layout, and the scroll axis.
+// The console view's width rules and the layout of a line into drawn cells.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <tuple>
 
-#include "app/console.h"
 #include "ui/console_document.h"
-#include "ui/console_scroll.h"
 
 namespace {
 
 using ui::ConsoleDocument;
 using ui::ConsoleGlyph;
-using ui::ScrollAxis;
 
 std::string laid_out(std::string_view line, int first, int visible) {
     std::vector<ConsoleGlyph> glyphs;
@@ -25,19 +21,6 @@ std::string laid_out(std::string_view line, int first, int visible) {
         out += ' ';
     }
     return out;
-}
-
-TEST(ConsoleDocument, IndexesLinesAtCrLfOnly) {
-    ConsoleDocument doc;
-    doc.sync(std::string_view("ab\r\ncd\ref\nxyz\r\n\r\ntail"));
-    ASSERT_EQ(doc.line_count(), 3);
-    EXPECT_EQ(doc.line_start(0), 0u);
-    EXPECT_EQ(doc.line(0), "ab\r\n");
-    // A lone CR or LF does not break a line.
-    EXPECT_EQ(doc.line(1), "cd\ref\nxyz\r\n");
-    EXPECT_EQ(doc.line(2), "\r\n");
-    EXPECT_EQ(doc.line(3), "tail");
-    EXPECT_EQ(doc.longest_line(), 7);
 }
 
 TEST(ConsoleDocument, CountsColumnsAndLaysOutLines) {
@@ -60,93 +43,6 @@ TEST(ConsoleDocument, CountsColumnsAndLaysOutLines) {
     };
     for (const auto& [line, first, visible, expected] : layouts)
         EXPECT_EQ(laid_out(line, first, visible), expected) << line;
-}
-
-// Appends chunks the way the console does (old cursor marks in the last 10 bytes become
-// fillers) and checks that syncing after every chunk gives the same index as one full sync.
-TEST(ConsoleDocument, IncrementalSyncMatchesAFreshIndex) {
-    std::mt19937 rng(7);
-    const char* pieces[] = {"line\r\n", "\x1c_\r\n",  "\r",    "\n", "\t",
-                            "\x1e\x14", "wide text ", "\x1dZ", "x"};
-    app::Console console(1 << 20);
-    console.append("banner text that is long enough\r\n");
-    ConsoleDocument incremental;
-    for (int i = 0; i < 3000; ++i) {
-        console.append(pieces[rng() % std::size(pieces)]);
-        if (rng() % 3 == 0) incremental.sync(console);
-    }
-    incremental.sync(console);
-    ConsoleDocument fresh;
-    fresh.sync(console.text());
-    ASSERT_EQ(incremental.text(), console.text());
-    ASSERT_EQ(incremental.line_count(), fresh.line_count());
-    for (int i = 0; i <= fresh.line_count(); ++i)
-        ASSERT_EQ(incremental.line_start(i), fresh.line_start(i)) << i;
-    EXPECT_EQ(incremental.longest_line(), fresh.longest_line());
-}
-
-TEST(ConsoleDocument, SeesTheNewestCursorMarkReplaceTheOld) {
-    app::Console console(4096);
-    console.append("first line of text\r\n");
-    console.append(app::with_cursor("one"));
-    ConsoleDocument doc;
-    doc.sync(console);
-    EXPECT_EQ(laid_out(doc.line(1), 0, 80), "0:o 1:n 2:e 3*_ ");
-    console.append(app::with_cursor("two"));
-    EXPECT_TRUE(doc.sync(console));
-    EXPECT_EQ(laid_out(doc.line(1), 0, 80), "0:o 1:n 2:e ");
-    EXPECT_EQ(laid_out(doc.line(2), 0, 80), "0:t 1:w 2:o 3*_ ");
-    EXPECT_FALSE(doc.sync(console));
-}
-
-TEST(ConsoleDocument, StartsOverWhenTheConsoleIsWrittenAnew) {
-    app::Console console(4096);
-    console.append("old text\r\nmore\r\n");
-    ConsoleDocument doc;
-    doc.sync(console);
-    console.reset();
-    console.append("new\r\n");
-    doc.sync(console);
-    EXPECT_EQ(doc.line_count(), 1);
-    // Longer than before but different from the first byte on.
-    console.reset();
-    console.append("other text entirely, longer than the first one\r\n");
-    doc.sync(console);
-    EXPECT_EQ(doc.line(0), "other text entirely, longer than the first one\r\n");
-}
-
-TEST(ScrollAxis, ClampsLinesAndPages) {
-    ScrollAxis a;
-    a.set_maximum(50);
-    a.line(-1);
-    EXPECT_EQ(a.position(), 0);
-    for (int i = 0; i < 3; ++i) a.page(1, 20);
-    a.line(1);
-    EXPECT_EQ(a.position(), 50);
-    a.page(-1, 20);
-    EXPECT_EQ(a.position(), 30);
-    a.bottom();
-    EXPECT_EQ(a.box(), 100);
-    // A smaller maximum pulls the position in; a negative one means nothing to scroll.
-    a.set_maximum(10);
-    EXPECT_EQ(a.position(), 10);
-    a.set_maximum(-5);
-    EXPECT_EQ(a.maximum(), 0);
-    EXPECT_EQ(a.position(), 0);
-    EXPECT_EQ(a.box(), 0);
-}
-
-TEST(ScrollAxis, MapsTheThumbOntoZeroToOneHundred) {
-    ScrollAxis a;
-    a.set_maximum(7);
-    a.thumb(50);
-    EXPECT_EQ(a.position(), 3);  // 50 / 100 * 7, truncated
-    EXPECT_EQ(a.box(), 42);      // 3 / 7 * 100, truncated
-    a.thumb(250);
-    EXPECT_EQ(a.position(), 7);
-    a.set_maximum(3'000'000);
-    a.thumb(99);
-    EXPECT_EQ(a.position(), 2'970'000);
 }
 
 }  // namespace

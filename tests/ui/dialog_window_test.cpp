@@ -1,6 +1,5 @@
 // The generic benchmark window and the GUI's modal runner, driven by scripted controllers:
-// automatic start from the first show, timers by id, nested progress boxes, nested runs,
-// Cancel and the main button.
+// automatic start from the first show, a nested progress box, and a timer that cannot start.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -90,28 +89,6 @@ class BoxController : public StartsOnFirstPaint {
     int box_result = -1, ticks_while_boxed = 0;
 };
 
-// Runs an inner controller from its own timer, like the suite runs each benchmark.
-class OuterController : public StartsOnFirstPaint {
-  public:
-    std::string title() const override { return "Outer"; }
-    void first_paint() override {
-        host().start_timer(3, 5);
-        host().start_timer(9, 5);
-    }
-    void on_timer(int id) override {
-        if (id == 9) {
-            ++outer_ticks;
-            return;
-        }
-        host().kill_timer(3);
-        CountingController inner(4);
-        inner_result = host().modal_runner().run_modal(inner);
-        outer_ticks_at_end = outer_ticks;
-        host().end_dialog(app::kIdOk);
-    }
-    int inner_result = 0, outer_ticks = 0, outer_ticks_at_end = 0;
-};
-
 TEST(GuiModalRunner, FirstShowStartsTheRunWhichRunsToTheEnd) {
     // A window that is never painted on screen still gets its first paint notification.
     ui::gui_modal_runner().add_factory(
@@ -136,31 +113,6 @@ TEST(GuiModalRunner, NestedProgressBoxKeepsTheDialogsTimersRunning) {
     EXPECT_EQ(c.ticks_while_boxed, 3);
 }
 
-TEST(GuiModalRunner, OuterTimersFireWhileAnInnerRunIsOpen) {
-    OuterController c;
-    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
-    EXPECT_EQ(c.inner_result, app::kIdOk);
-    EXPECT_GT(c.outer_ticks_at_end, 0);
-}
-
-TEST(BenchmarkWindow, ShowsStatusProgressAndTheMainButton) {
-    CountingController c(1000, false);
-    ui::BenchmarkWindow w(c, nullptr);
-    c.attach(&w);
-    EXPECT_EQ(w.run_button()->text(), QStringLiteral("Evaluate"));
-    QTimer::singleShot(0, &w, [&] {
-        w.run_button()->click();
-        wait_until([&] { return c.count >= 10; });
-        w.cancel_button()->click();
-    });
-    EXPECT_EQ(w.run(), app::kIdCancel);
-    EXPECT_GE(c.count, 10);
-    EXPECT_FALSE(w.timer_active(7));
-    EXPECT_EQ(w.progress_bar()->maximum(), 1000);
-    EXPECT_EQ(w.progress_bar()->value(), c.count);
-    EXPECT_EQ(w.status_label()->text(), QString::fromStdString(c.status_text()));
-}
-
 TEST(BenchmarkWindow, RefusedTimerReportsFailureToTheController) {
     ui::DialogWindow::failing_timers() = {7};
     CountingController c(3, false);
@@ -173,16 +125,6 @@ TEST(BenchmarkWindow, RefusedTimerReportsFailureToTheController) {
     EXPECT_EQ(w.run(), app::kIdCancel);
     ui::DialogWindow::failing_timers().clear();
     EXPECT_FALSE(c.timer_started);
-}
-
-TEST(BenchmarkWindow, EndedBeforeItsLoopReturnsAtOnce) {
-    class EndsAtInit : public app::RunController {
-      public:
-        std::string title() const override { return "x"; }
-        void on_init() override { host().end_dialog(app::kIdOk); }
-        void on_timer(int) override {}
-    } c;
-    EXPECT_EQ(ui::gui_modal_runner().run_modal(c), app::kIdOk);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // box) and waiting on the event loop for a condition.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <QColor>
+#include <QImage>
 #include <QString>
 #include <QTest>
 #include <functional>
@@ -27,6 +30,20 @@ std::vector<ShownBox>& shown_boxes();
 inline bool wait_until(const std::function<bool()>& done, int timeout_ms = 20000) {
     return testing_support::wait_until(done, std::chrono::milliseconds(timeout_ms),
                                        [] { QTest::qWait(1); });
+}
+
+// One row of a picture check: the colour expected at a point (relative to an origin).
+struct PixelRow {
+    int x, y;
+    QColor colour;
+};
+
+// Checks every row against a rendered window or painter; a failing row names its point.
+inline void expect_pixels(const QImage& image, std::initializer_list<PixelRow> rows,
+                          QPoint origin = {}) {
+    for (const PixelRow& r : rows)
+        EXPECT_EQ(QColor(image.pixel(origin.x() + r.x, origin.y() + r.y)), r.colour)
+            << "pixel (" << r.x << ", " << r.y << ")";
 }
 
 // Installs a runner for one test and puts the GUI's back afterwards.

@@ -1,5 +1,5 @@
-// The main window: command ids reaching their handlers, its timers (refresh after a worker logs,
-// "Timer Error", stopped on close) and the menu drivers around a dialog.
+// The main window: its timers (refresh after a worker logs, "Timer Error") and the menu drivers
+// around a dialog.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -106,48 +106,6 @@ TEST(CMainFrame, MenuDriversWriteTheirLinesAroundTheDialog) {
         EXPECT_NE(console_lines().find("Canceling Molecular Dyanmics.\x1c_\r\n"),
                   std::string::npos);
     }
-}
-
-TEST(CMainFrame, CloseWaitsForTheOpenDialogToEnd) {
-    CMainFrame f;
-    open_over_banner(f);
-    ASSERT_TRUE(f.start_timers());
-    // A dialog that the user leaves open while asking the main window to close.
-    class AsksToClose : public app::RunController {
-      public:
-        explicit AsksToClose(CMainFrame& frame) : frame_(frame) {}
-        std::string title() const override { return "Lumetra 2.0 Benchmark Suite"; }
-        void on_paint() override {
-            if (std::exchange(asked_, true)) return;
-            frame_.close();
-            still_open = frame_.isVisible() && frame_.timer_active(500);
-            host().end_dialog(app::kIdCancel);
-        }
-        void on_timer(int) override {}
-        bool still_open = false;
-
-      private:
-        CMainFrame& frame_;
-        bool asked_ = false;
-    };
-    AsksToClose dialog(f);
-    EXPECT_EQ(ui::gui_modal_runner().run_modal(dialog), app::kIdCancel);
-    EXPECT_TRUE(dialog.still_open);
-    // Once the run is over the window closes.
-    f.close();
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(f.timer_active(505));
-}
-
-TEST(CMainFrame, ViewMenuHidesAndShowsTheToolBar) {
-    CMainFrame f;
-    f.show();
-    auto* tools = f.findChild<QToolBar*>(QStringLiteral("toolbar"));
-    ASSERT_NE(tools, nullptr);
-    f.command_action(CMainFrame::kIdToolbar)->trigger();
-    EXPECT_FALSE(tools->isVisible());
-    f.command_action(CMainFrame::kIdToolbar)->trigger();
-    EXPECT_TRUE(tools->isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The matrix multiply and cipher windows over their controllers: the graph on a QImage at
-// known pixels, a run with its bars and results box, Cancel ignored while running, the
-// double-precision texts, and the cipher dialog's fields during and after a short run.
+// The matrix multiply graph painted on a QImage: the curve's points and the dashed peak line at
+// their pixels.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -66,90 +65,6 @@ TEST(MatrixGraphPainting, CurvePointsAndTheDashedPeakLineAtTheirPixels) {
     }
     for (int y = 0; y < 217; ++y)
         for (int x = 0; x < 312; ++x) ASSERT_NE(image.pixel(x, y), qRgb(160, 0, 0));
-}
-
-blas::MatrixRunSizes small_sizes() {
-    blas::MatrixRunSizes s;
-    s.size_count = 3;
-    s.single_peak = 192;
-    s.double_peak = 180;
-    return s;
-}
-
-TEST(MatrixWindow, RunsShowsBarsAndResultsAndIgnoresCancelWhileRunning) {
-    app::console().reset();
-    blas::MatrixController run(blas::MatrixController::Precision::Double, small_sizes());
-    ui::CMatrixDlg w(run, nullptr);
-    run.attach(&w);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("DGEMM (Double Precision Matrix Multiply)"));
-    EXPECT_EQ(w.method_button(blas::kIdRadioSse)->text(), QStringLiteral("SSE2 Vector"));
-    EXPECT_EQ(w.method_button(blas::kIdRadio3dNow)->text(), QStringLiteral("SSE2 Scalar"));
-    EXPECT_FALSE(w.method_button(blas::kIdRadioX87)->isEnabled());
-    EXPECT_FALSE(w.method_button(blas::kIdRadioMkl)->isVisibleTo(&w));
-    bool cancel_ignored = false;
-    std::vector<app::GradientBar> before, after;
-    QString efficiency;
-    QTimer::singleShot(0, &w, [&] {
-        before = w.bar_area()->bars();
-        w.analyze_button()->click();
-        w.cancel_button()->click();
-        w.reject();
-        cancel_ignored = !w.ended();
-        wait_until([&] { return !run.running(); });
-        QApplication::processEvents();
-        after = w.bar_area()->bars();
-        efficiency = w.efficiency_label()->text();
-        w.cancel_button()->click();
-    });
-    EXPECT_EQ(w.run(), app::kIdCancel);
-    EXPECT_TRUE(before.empty());
-    EXPECT_TRUE(cancel_ignored);
-    EXPECT_EQ(run.record().status(), app::RunStatus::Completed);
-    ASSERT_EQ(after.size(), 6u);
-    EXPECT_GE(after[0].length, 1);
-    EXPECT_EQ(after, blas::size_bars(run.tables(), after[1].y));
-    EXPECT_EQ(efficiency.toStdString(), blas::efficiency_text(run.tables().peak(), w.isa_peak()));
-    EXPECT_TRUE(w.method_button(blas::kIdRadioCompiler)->isChecked());
-}
-
-TEST(CipherWindow, FieldsFollowTheRunAndCancelWaitsForItsEnd) {
-    app::console().reset();
-    std::atomic<bool> release{false};
-    cipher::CipherRunConfig config;
-    config.passes = 4;
-    config.pass_bytes = 16 * 1024;
-    config.after_pass = [&](int pass) {
-        if (pass == 2)
-            while (!release.load()) QThread::msleep(1);
-    };
-    cipher::CipherController run(config);
-    ui::CCipherDlg w(run, nullptr);
-    run.attach(&w);
-    EXPECT_EQ(w.cipher_list()->currentText(), QStringLiteral("AES"));
-    EXPECT_EQ(w.time_field()->text(), QStringLiteral("0.0000000000 s"));
-    int held_at = -1;
-    bool cancel_ignored = false;
-    QString time_during, time_after;
-    QTimer::singleShot(0, &w, [&] {
-        w.evaluate_button()->click();
-        wait_until([&] { return w.progress_bar()->value() == 2; });
-        w.cancel_button()->click();
-        cancel_ignored = !w.ended();
-        held_at = w.progress_bar()->value();
-        time_during = w.time_field()->text();
-        release = true;
-        wait_until([&] { return !run.running(); });
-        time_after = w.time_field()->text();
-        w.cancel_button()->click();
-    });
-    EXPECT_EQ(w.run(), app::kIdCancel);
-    EXPECT_TRUE(cancel_ignored);
-    EXPECT_EQ(held_at, 2);
-    EXPECT_TRUE(time_during.endsWith(QStringLiteral(" s")));
-    EXPECT_NE(time_during, QStringLiteral("0.0000000000 s"));
-    EXPECT_EQ(time_after.toStdString(), run.time_text());
-    EXPECT_EQ(w.progress_bar()->value(), w.progress_bar()->maximum());
-    EXPECT_GT(run.result(), 0.0f);
 }
 
 }  // namespace

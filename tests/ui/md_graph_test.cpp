@@ -1,5 +1,5 @@
 // The molecular dynamics window's plain pieces: the energy graph mapping and its painting at
-// known pixels, the view options and temperature parsing, and the view camera's moves.
+// known pixels, and the temperature parsing.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "gui_test_support.h"
 #include "md/energy_graph.h"
 #include "md/md_dialog_data.h"
 #include "ui/gl_view_helper.h"
@@ -57,22 +58,6 @@ TEST(EnergyGraph, ValuesMapToRowsByHand) {
     for (const auto& r : rows) EXPECT_EQ(md::graph_y(r.v, r.min, r.max, 20), r.y) << r.v;
 }
 
-TEST(EnergyGraph, PolylineStartsAtTheLeftEdgeThenOnePixelPerStep) {
-    const double h[] = {1, 2, 3};
-    const std::vector<md::GraphPoint> want = {{10, 156}, {11, 156}, {12, 79}, {13, 1}};
-    EXPECT_EQ(md::graph_polyline(h, 3, 10, 0), want);
-    EXPECT_TRUE(md::graph_polyline(h, 0, 10, 0).empty());
-
-    std::vector<double> ramp(500);
-    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<double>(i);
-    const auto scrolled = md::graph_polyline(ramp.data(), 500, 0, 0);
-    ASSERT_EQ(scrolled.size(), 232u);
-    EXPECT_EQ(scrolled.front(), (md::GraphPoint{0, 156}));
-    EXPECT_EQ(scrolled.back(), (md::GraphPoint{231, 1}));
-    EXPECT_EQ(md::graph_max_text(md::graph_window(ramp.data(), 500)), "Max: 499.0000000");
-    EXPECT_EQ(md::graph_min_text(md::graph_window(ramp.data(), 500)), "Min: 269.0000000");
-}
-
 class GraphPaint : public ::testing::Test {
   protected:
     QColor at(int x, int y) const { return QColor(image.pixel(x, y)); }
@@ -97,18 +82,16 @@ TEST_F(GraphPaint, CurvesLandOnTheirPixelsInTheirColours) {
         pe[i] = -i;
     }
     paint(ke, pe);
-    const QPoint k = layout.kinetic, p = layout.potential;
     // Step 50: trunc(0.5 * 155) = 77, so y = top + 1 + 155 - 77; the 2-pixel pen covers y - 1.
-    for (int dy : {0, -1}) {
-        EXPECT_EQ(at(k.x() + 51, k.y() + 79 + dy), green) << dy;
-        EXPECT_EQ(at(p.x() + 51, p.y() + 79 + dy), blue) << dy;
-    }
-    // Step 100: the maximum of the kinetic curve, the minimum of the potential one.
-    EXPECT_EQ(at(k.x() + 101, k.y() + 1), green);
-    EXPECT_EQ(at(p.x() + 101, p.y() + 155), blue);
-    // Away from the curve and the texts the plot is white; right of the last step too.
-    EXPECT_EQ(at(k.x() + 51, k.y() + 120), white);
-    EXPECT_EQ(at(k.x() + 150, k.y() + 79), white);
+    // Step 100: the maximum of the kinetic curve, the minimum of the potential one. Away from
+    // the curve and right of the last step the plot is white.
+    ui_test::expect_pixels(
+        image,
+        {{51, 79, green}, {51, 78, green}, {101, 1, green}, {51, 120, white}, {150, 79, white}},
+        layout.kinetic);
+    ui_test::expect_pixels(image, {{51, 79, blue}, {51, 78, blue}, {101, 155, blue}},
+                           layout.potential);
+    const QPoint k = layout.kinetic;
     // The texts: "Max:" in red at the top right, "Min:" in blue at the bottom right.
     bool red = false, min_blue = false;
     for (int x = k.x() + 120; x < k.x() + 230; ++x) {
@@ -119,40 +102,6 @@ TEST_F(GraphPaint, CurvesLandOnTheirPixelsInTheirColours) {
     }
     EXPECT_TRUE(red);
     EXPECT_TRUE(min_blue);
-}
-
-TEST_F(GraphPaint, FlatHistoryDrawsAFlatLineInTheMiddle) {
-    const std::vector<double> flat(40, 21.5);
-    paint(flat, flat);
-    const QPoint k = layout.kinetic;
-    for (int x : {k.x(), k.x() + 1, k.x() + 20, k.x() + 39})
-        EXPECT_EQ(at(x, k.y() + 79), QColor(0, 140, 0)) << x;
-    EXPECT_EQ(at(k.x() + 20, k.y() + 40), QColor(255, 255, 255));
-    EXPECT_EQ(at(k.x() + 20, k.y() + 110), QColor(255, 255, 255));
-}
-
-TEST_F(GraphPaint, NoHistoryLeavesThePlotsWhite) {
-    paint({}, {});
-    const QPoint k = layout.kinetic;
-    EXPECT_EQ(at(k.x() + 100, k.y() + 79), QColor(255, 255, 255));
-}
-
-TEST(ViewOptions, ResolutionTextParsesIntoTheFullScreenMode) {
-    const struct {
-        const char* text;
-        int w, h, d;
-    } rows[] = {{"1024x768x32", 1024, 768, 32},   {"800x600x16", 800, 600, 16},
-                {"1600x1200x16", 1600, 1200, 16}, {"", 640, 480, 32},
-                {"wide", 640, 480, 32},           {"1024x768", 640, 480, 32},
-                {"-5x3x2", 640, 480, 32}};
-    for (const auto& r : rows) {
-        md::ViewSettings v;
-        v.full_width = v.full_height = v.full_depth = 1;
-        md::apply_resolution(v, r.text);
-        EXPECT_EQ(v.full_width, r.w) << r.text;
-        EXPECT_EQ(v.full_height, r.h) << r.text;
-        EXPECT_EQ(v.full_depth, r.d) << r.text;
-    }
 }
 
 TEST(TemperatureEdit, OnlyAPositiveSensibleNumberIsTaken) {
@@ -172,44 +121,6 @@ TEST(TemperatureEdit, OnlyAPositiveSensibleNumberIsTaken) {
             EXPECT_FALSE(t.problem.empty()) << r.text;
         }
     }
-}
-
-TEST(ViewCamera, KeysDragAndForwardMotion) {
-    ui::gl::Camera c;
-    for (int key : {Qt::Key_W, Qt::Key_W, Qt::Key_D, Qt::Key_Z, Qt::Key_C}) EXPECT_TRUE(c.key(key));
-    EXPECT_FALSE(c.key(Qt::Key_Q));
-    EXPECT_FLOAT_EQ(c.pitch, -20);
-    EXPECT_FLOAT_EQ(c.yaw, 10);
-    EXPECT_FLOAT_EQ(c.radius, 3);
-    EXPECT_FLOAT_EQ(c.z, 200);
-    for (int i = 0; i < 10; ++i) c.key(Qt::Key_X);
-    EXPECT_FLOAT_EQ(c.radius, 0.5f);  // never shrinks to nothing
-
-    // Dragging subtracts the motion and wraps into 0..360.
-    ui::gl::Camera d;
-    d.drag(30, 15);
-    EXPECT_FLOAT_EQ(d.pitch, 345);
-    EXPECT_FLOAT_EQ(d.yaw, 330);
-    d.drag(-400, 0);
-    EXPECT_FLOAT_EQ(d.yaw, 10);
-
-    // Forward: (cos(yaw) sin(-pitch), cos(-pitch), -sin(yaw) sin(-pitch)).
-    ui::gl::Camera f;
-    f.move_forward();  // pitch 0: straight up in y
-    EXPECT_NEAR(f.x, 50, 1e-5);
-    EXPECT_NEAR(f.y, 51, 1e-5);
-    EXPECT_NEAR(f.z, 150, 1e-5);
-    f.pitch = 90;
-    f.yaw = 90;
-    f.move_forward();  // sin(-90) = -1: x += 0, y += 0, z += 1
-    EXPECT_NEAR(f.x, 50, 1e-5);
-    EXPECT_NEAR(f.y, 51, 1e-5);
-    EXPECT_NEAR(f.z, 151, 1e-5);
-    f.pitch = 30;
-    f.yaw = 0;
-    f.move_forward();  // x += -0.5, y += cos(30) = 0.8660254
-    EXPECT_NEAR(f.x, 49.5, 1e-5);
-    EXPECT_NEAR(f.y, 51.8660254, 1e-5);
 }
 
 }  // namespace

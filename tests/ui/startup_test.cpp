@@ -1,6 +1,5 @@
 // The GUI's start-up with the real window: the lines and their order, the view showing them,
-// "-help" printing and staying open, "-automate" with an empty queue closing by itself, and the
-// same console lines as the command-line program under a German locale.
+// and the same console lines as the command-line program under a German locale.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -46,38 +45,6 @@ TEST(GuiStartup, PrintsItsLinesInOrderAndTheViewShowsThem) {
     const std::filesystem::path log = app::console().log_path();
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(log.parent_path(), dir.path());
-}
-
-TEST(GuiStartup, HelpPrintsTheOptionsAndTheProgramStaysOpen) {
-    TempDir dir;
-    ScopedCwd cwd(dir.path());
-    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup("-help -moldyn", dir.path());
-    ASSERT_NE(frame, nullptr);
-    const std::string text = app::console().text();
-    EXPECT_NE(find(text, " Command line options\r\n"), std::string::npos);
-    EXPECT_NE(find(text,
-                   " -runallbench      : Run through the entire benchmark. -automate is "
-                   "implied.\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(frame->command_line().start_pending);
-    // Several ticks of timer 505 pass; nothing runs and the window stays.
-    QTest::qWait(1300);
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(find(app::console().text(), "Run Configuration"), std::string::npos);
-}
-
-TEST(GuiStartup, AutomateWithAnEmptyQueueRunsAnEmptySuiteAndCloses) {
-    TempDir dir;
-    ScopedCwd cwd(dir.path());
-    std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup("-automate", dir.path());
-    ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(wait_until([&] { return !frame->isVisible(); }));
-    const std::string text = app::console().text();
-    const std::size_t opening = find(text, "Lumetra 2.0 Run Configuration...");
-    const std::size_t closing = find(text, "Finished Lumetra 2.0 Run Configuration.\x1c_\r\n");
-    EXPECT_LT(opening, closing);
-    EXPECT_NE(closing, std::string::npos);
-    EXPECT_FALSE(frame->timer_active(500));
 }
 
 using testing_support::use_german_locale;

@@ -1,5 +1,5 @@
-// The suite window: its check boxes, the automatic run through a scripted modal runner, "OK"
-// after a run, the comparison profiles, "Save as Profile..." and the score panel's bars.
+// The suite window: the automatic run through a scripted modal runner, the comparison
+// profiles, "Save as Profile..." and the score panel's bars.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -55,12 +55,6 @@ QRgb pixel(ui::ScorePanel* panel, int x, int y) {
 class SuiteWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { app::console().reset(); }
-    // A cipher-only queue run at once, as "-automate" asks.
-    void queue_cipher(bool close_when_finished) {
-        controller.inputs().queue = {app::kCodeCipher};
-        controller.inputs().automatic_run_requested = true;
-        controller.inputs().close_when_finished = close_when_finished;
-    }
     TempDir dir;
     ScopedCwd cwd{dir.path()};
     // Every benchmark dialog "completes" at once at the reference cipher rate (a sub-score of
@@ -69,61 +63,6 @@ class SuiteWindowTest : public ::testing::Test {
     RunnerScope scope{&runs};
     suite::SuiteController controller{app::run_registry()};
 };
-
-TEST_F(SuiteWindowTest, CheckBoxesToggleTheSelections) {
-    ui::CSuiteDlg w(controller, nullptr);
-    controller.attach(&w);
-    const std::pair<int, const char*> boxes[] = {
-        {1086, "md"},     {1088, "orbitra"}, {1091, "cipher"},
-        {1093, "stream"}, {1089, "memory"},  {1090, "blas"},
-    };
-    for (const auto& [id, key] : boxes) {
-        QCheckBox* box = w.check_box(id);
-        ASSERT_NE(box, nullptr) << id;
-        auto flag = [&] { return controller.panel().selections.of(key); };
-        const bool before = flag();
-        EXPECT_EQ(box->isChecked(), before);
-        box->click();
-        EXPECT_EQ(flag(), !before) << id;
-        box->click();
-        EXPECT_EQ(flag(), before) << id;
-    }
-}
-
-TEST_F(SuiteWindowTest, AutomaticRunFillsThePanelAndCloses) {
-    queue_cipher(true);
-    ui::CSuiteDlg w(controller, nullptr);
-    EXPECT_EQ(w.run(), app::kIdCancel);
-    if (!app::run_registry().find(app::kCodeCipher)) GTEST_SKIP() << "no cipher benchmark";
-    EXPECT_EQ(runs.titles.size(), 1u);
-    EXPECT_FLOAT_EQ(controller.scores().of("cipher"), 1000.0f);
-    EXPECT_EQ(w.cancel_button()->text(), QStringLiteral("OK"));
-    // Only the queued box is ticked.
-    EXPECT_TRUE(w.check_box(1091)->isChecked());
-    EXPECT_FALSE(w.check_box(1086)->isChecked());
-    // The cryptography bar: 1000 of 3000 over 458 pixels, blue ramp from 51.
-    ui::ScorePanel* panel = w.score_panel();
-    const QPoint o = panel->bar_origin(suite::PanelRow::Cipher);
-    const int x1 = suite::bar_end_offset(1000.0f);
-    EXPECT_EQ(QColor(pixel(panel, o.x(), o.y())), QColor(0, 0, 51));
-    EXPECT_EQ(qBlue(pixel(panel, o.x() + x1, o.y() + 19)), std::min(255, 51 + x1));
-    EXPECT_NE(qBlue(pixel(panel, o.x() + x1 + 1, o.y() + 19)), std::min(255, 52 + x1));
-}
-
-TEST_F(SuiteWindowTest, WithoutCloseWhenFinishedItStaysWithOk) {
-    queue_cipher(false);
-    ui::CSuiteDlg w(controller, nullptr);
-    bool stayed = false;
-    QTimer::singleShot(0, &w, [&] {
-        wait_until([&] { return controller.runs_finished() > 0; });
-        QTest::qWait(300);
-        stayed = w.isVisible() && !w.ended();
-        EXPECT_EQ(w.cancel_button()->text(), QStringLiteral("OK"));
-        w.cancel_button()->click();
-    });
-    EXPECT_EQ(w.run(), app::kIdCancel);
-    EXPECT_TRUE(stayed);
-}
 
 TEST_F(SuiteWindowTest, ProfileSelectionChangesTheComparisonTexts) {
     write_file(dir.path() / "Profiles" / "Two.rst",
@@ -150,36 +89,6 @@ TEST_F(SuiteWindowTest, ProfileSelectionChangesTheComparisonTexts) {
     w.run();
     EXPECT_NE(app::console().text().find("Located 1 performance comparisons for Lumetra."),
               std::string::npos);
-}
-
-TEST_F(SuiteWindowTest, SavedProfileReadsBackAndIsOffered) {
-    ui::CSuiteDlg w(controller, nullptr);
-    controller.attach(&w);
-    controller.on_paint();  // the first paint makes the list
-    controller.run_suite();
-    const suite::SubScores s = controller.scores();
-    const std::filesystem::path file = dir.path() / "Profiles" / "Mine.rst";
-    ASSERT_TRUE(w.save_profile(file, "My own machine"));
-    // Written with two decimals, as the profiles shipped with the program.
-    const suite::Profile p = suite::read_profile_file(file);
-    EXPECT_EQ(p.description, "My own machine");
-    ASSERT_TRUE(p.processors.has_value());
-    EXPECT_EQ(*p.processors, static_cast<int>(std::max(1u, app::processor_info().processor_count)));
-    EXPECT_EQ(p.clock_rates.size(), std::min<std::size_t>(*p.processors, 16));
-    const std::pair<int, float> values[] = {
-        {suite::kProfileMemory, s.of("memory")}, {suite::kProfileStream, s.of("stream")},
-        {suite::kProfileMolDyn, s.of("md")},     {suite::kProfileOrbitra, s.of("orbitra")},
-        {suite::kProfileBlas, s.of("blas")},     {suite::kProfileCipher, s.of("cipher")},
-        {suite::kProfileHidden7, 0.0f}};
-    for (const auto& [index, value] : values)
-        EXPECT_NEAR(p.values[index].value_or(-7), value, 0.005) << index;
-    // The list offers it, selected.
-    EXPECT_EQ(w.profile_list()->currentText(), QStringLiteral("Mine.rst"));
-    EXPECT_EQ(w.shown_profile().description, "My own machine");
-    // A folder that cannot be written: reported, not crashed.
-    ui_test::shown_boxes().clear();
-    EXPECT_FALSE(w.save_profile("/proc/no-such-dir/x.rst", "x"));
-    EXPECT_EQ(ui_test::shown_boxes().size(), 1u);
 }
 
 // Whether a pixel is one of the bar ramp's colours (any shade of pure blue or pure red).
@@ -272,26 +181,6 @@ TEST(ScorePanel, BarsStayInsideTheirBoxAndACutBarEndsInAChevron) {
     EXPECT_EQ(img.pixel(orb.x() + 100, orb.y() + 1), img.pixel(orb.x() + 100, orb.y() - 8));
 }
 
-TEST(ScorePanel, LabelsShowTheirDescendersAboveTheBars) {
-    ui::ScorePanel panel(nullptr);
-    panel.resize(panel.minimumSize());
-    QLabel* label = panel.label(suite::PanelRow::Cipher);
-    EXPECT_EQ(label->text(), QStringLiteral("Cryptography"));
-    // Label rows end above the first bar row.
-    EXPECT_LT(label->geometry().bottom(), panel.bar_origin(suite::PanelRow::Cipher).y());
-    // The text's whole height fits: the lowest inked row (the descenders of "yp" and "g") has
-    // a clear row below it inside the label.
-    const QImage img = label->grab().toImage();
-    int lowest = -1;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (qGray(img.pixel(x, y)) < 128) lowest = y;
-    ASSERT_GE(lowest, 0);
-    EXPECT_LT(lowest, img.height() - 1);
-    const QFontMetrics fm(label->font());
-    EXPECT_LE(suite::kLabelTextTop + fm.height(), label->height());
-}
-
 TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis) {
     ui::ScorePanel panel(nullptr);
     panel.resize(panel.minimumSize());
@@ -320,22 +209,6 @@ TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis
     for (int y = cmp.top() + 2; y < cmp.top() + 17; ++y)
         for (int x = cmp.right() - 3; x <= cmp.right() - 2; ++x)
             EXPECT_GE(qGray(img.pixel(x, y)), 128) << x << "," << y;
-}
-
-// The program's own runner puts the suite controller in the suite window.
-TEST_F(SuiteWindowTest, RunAllFromTheMenuOpensTheSuiteWindow) {
-    ui::install_gui_modal_runner();
-    ui::CMainFrame f;
-    f.create_console_view();
-    bool suite_window = false;
-    QTimer::singleShot(0, [&] {
-        wait_until([] { return QApplication::activeModalWidget() != nullptr; });
-        auto* w = qobject_cast<ui::CSuiteDlg*>(QApplication::activeModalWidget());
-        suite_window = w != nullptr;
-        if (w) w->cancel_button()->click();
-    });
-    f.run_command(ui::CMainFrame::kIdRunAll);
-    EXPECT_TRUE(suite_window);
 }
 
 }  // namespace
