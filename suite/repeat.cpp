@@ -47,6 +47,23 @@ const FigureSpread* find_figure(const std::vector<FigureSpread>& figures, std::s
     return nullptr;
 }
 
+}  // namespace
+
+void use_median_headlines(std::vector<StepOutcome>& steps,
+                          const std::vector<FigureSpread>& figures) {
+    for (StepOutcome& st : steps) {
+        const auto named = step_figures(st);
+        if (named.empty()) continue;
+        if (const FigureSpread* f = find_figure(figures, st.key, named[0].first))
+            st.record.set_headline(st.record.headline_name(), f->spread.median);
+        if (named.size() > 1)
+            if (const FigureSpread* f = find_figure(figures, st.key, named[1].first))
+                st.record.set_figure("latency_ns", f->spread.median);
+    }
+}
+
+namespace {
+
 bool measured_in_every_run(const std::vector<HandOverResult>& runs, std::string_view key) {
     for (const HandOverResult& r : runs)
         if (!(r.scores.of(key) > 0.0f)) return false;
@@ -222,6 +239,7 @@ int run_queue_repeated_for_cli(const app::CommandLine& cl, const app::RunRegistr
     const std::vector<FigureSpread> figures = figure_spreads(runs);
     HandOverResult summary = runs.back();
     summary.scores = median_subscores(runs, figures);
+    use_median_headlines(summary.steps, figures);
     summary.all_ok = all_ok;
     summary.results_error.clear();
     summary.results_file.clear();

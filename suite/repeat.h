@@ -39,6 +39,11 @@ std::vector<FigureSpread> figure_spreads(const std::vector<HandOverResult>& runs
 SubScores median_subscores(const std::vector<HandOverResult>& runs,
                            const std::vector<FigureSpread>& figures);
 
+// Sets each completed step's headline (and the memory latency) to its median over the runs,
+// so the summary's figures agree with its sub-scores.
+void use_median_headlines(std::vector<StepOutcome>& steps,
+                          const std::vector<FigureSpread>& figures);
+
 // The summary printed before the sub-scores: one line per figure, flagged when unsteady with
 // the load averages (negative: unknown).
 std::string spread_report(const std::vector<FigureSpread>& figures, int runs, double load_start,

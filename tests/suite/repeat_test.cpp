@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "app/benchmark_codes.h"
@@ -89,6 +90,19 @@ TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
     const suite::SubScores s = suite::median_subscores(results, figures);
     for (const char* key : {"memory", "cipher", "blas"})
         EXPECT_NEAR(s.of(key), 1000.0f, 0.01f) << key;
+    // The summary's headlines are the medians too, not the last run's figures.
+    std::vector<suite::StepOutcome> steps = results.back().steps;
+    suite::use_median_headlines(steps, figures);
+    const std::map<std::string, double> medians = {
+        {"cipher", 112.51}, {"sgemm", 5521.23}, {"dgemm", 2751.78}};
+    int checked = 0;
+    for (const suite::StepOutcome& st : steps) {
+        const auto m = medians.find(st.key);
+        if (m == medians.end()) continue;
+        EXPECT_DOUBLE_EQ(st.record.headline(), m->second) << st.key;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3);
     EXPECT_EQ(s.of("md"), suite::kNotMeasured);
 
     const std::string report = suite::spread_report(figures, 3, 1.5, -1.0);
