@@ -110,7 +110,6 @@ TEST(MemoryWindow, RandomLatencyTableHasItsRoomBeforeTheFirstRun) {
     }
 }
 
-// Before a run the matrix window's result areas are blank, header included.
 TEST(MatrixWindow, ResultHeaderWaitsForARun) {
     blas::MatrixController run(blas::MatrixController::Precision::Single);
     ui::CMatrixDlg w(run, nullptr);
@@ -246,7 +245,6 @@ TEST(ScorePanel, LongDescriptionIsReadableAsATooltip) {
     }
 }
 
-// Each benchmark's tool-bar button says which benchmark it runs.
 TEST(MainWindow, ToolBarTooltipsNameTheirBenchmark) {
     ui::CMainFrame f;
     const struct {
