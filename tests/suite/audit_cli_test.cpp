@@ -65,13 +65,6 @@ const std::vector<Row>& rows() {
          0,
          {"logs=3", "named=3", "bad=0"},
          {"failed"}},
-        {"a lock file that cannot be written still locks",
-         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
-         "mkdir .lumetra2.lock; exec 9<.lumetra2.lock; flock -n 9 || echo nolock; "
-         "$CLI -orbitra:H.in -automate; echo status=$?",
-         0,
-         {"Another Lumetra 2.0 is running", "status=1"},
-         {"nolock", "Time:"}},
         {"a lock that cannot be opened refuses the run",
          {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
          "ln -s .lumetra2.lock .lumetra2.lock; $CLI -orbitra:H.in -automate; echo status=$?",
