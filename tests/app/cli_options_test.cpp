@@ -2,13 +2,12 @@
 // a message on standard error, the suite's switches passed on untouched, --help and --version
 // exit 0, --compare's bad files refused.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/options.h"
+#include "support/shell.h"
 
 namespace {
 
@@ -63,20 +62,10 @@ TEST(CliOptions, SuiteSwitchesPassThroughInOrder) {
     EXPECT_EQ(c.compare_new, "b.json");
 }
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-};
+using ProgramRun = testing_support::ShellRun;
 
 ProgramRun run_program(const std::string& args) {
-    ProgramRun r;
-    FILE* p = popen(("'" LUMETRA_CLI_PATH "' " + args).c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int w = pclose(p);
-    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-    return r;
+    return testing_support::run_shell("'" LUMETRA_CLI_PATH "' " + args);
 }
 
 TEST(CliOptions, TheProgramAnswersHelpVersionAndBadValues) {

@@ -1,7 +1,6 @@
 // The command-line program run as a user runs it: exit status, standard output, the log
 // file's bytes, and a working directory that takes no file.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "app/console.h"
 #include "app/startup.h"
 #include "cli/console_stream.h"
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -18,23 +18,10 @@ namespace {
 using testing_support::ScopedCwd;
 using testing_support::TempDir;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
 // Runs a shell command line with the program's path in front of `args`.
-CliRun run_cli(const std::string& args, const std::string& before = "",
-               const std::string& redirect = "2>/dev/null") {
-    CliRun r;
-    const std::string cmd = before + " '" LUMETRA_CLI_PATH "' " + args + " " + redirect;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
+testing_support::ShellRun run_cli(const std::string& args, const std::string& before = "",
+                                  const std::string& redirect = "2>/dev/null") {
+    return testing_support::run_shell(before + " '" LUMETRA_CLI_PATH "' " + args + " " + redirect);
 }
 
 std::string log_file(const std::filesystem::path& dir) {
@@ -51,7 +38,7 @@ bool ends_with(const std::string& s, const std::string& tail) {
 TEST(CliProgram, NoArgumentsEndsReadyWithStatusZero) {
     TempDir dir;
     ScopedCwd cwd(dir.path());
-    const CliRun r = run_cli("");
+    const auto r = run_cli("");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Lumetra 2.0 64-bit Edition Build 21MAR05\n", 0), 0u);
     EXPECT_TRUE(ends_with(r.out, "\nReady to execute.\n")) << r.out;
@@ -66,7 +53,7 @@ TEST(CliProgram, UnwritableWorkingDirectoryWarnsAndGoesOn) {
     ScopedCwd cwd(dir.path());
     // A working directory that is gone cannot take a file, even for root.
     std::filesystem::create_directory("gone");
-    const CliRun r = run_cli("-bogus", "cd gone && rmdir ../gone &&", "2>&1 >/dev/null");
+    const auto r = run_cli("-bogus", "cd gone && rmdir ../gone &&", "2>&1 >/dev/null");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("File error: Warning: unable to open console file.\n"), std::string::npos);
 }

@@ -129,7 +129,6 @@ TEST(CommandLine, DecksAndKernels) {
     EXPECT_EQ(parse("-dgemm:compiler:x").cmd.dgemm_kernel, "COMPILER");
 }
 
-// A colon at the end of the line is an error, not an empty name.
 TEST(CommandLine, ColonAtTheEndIsAnError) {
     const std::pair<std::string_view, std::string> rows[] = {
         {"-moldyn:", "No input file was given after -MOLDYN:.\x1c_\r\n"},

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 
 #include "app/data_dir.h"
@@ -13,15 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void put(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing_support::read_file;
+using testing_support::write_file;
 
 class DataDir : public ::testing::Test {
   protected:
@@ -30,21 +22,21 @@ class DataDir : public ::testing::Test {
     fs::path user = tmp.path() / "home/.local/share/lumetra2";
     fs::path cwd = tmp.path() / "somewhere";
     void SetUp() override {
-        put(installed / "MD/Argon-Helium.in", "reference deck\n");
-        put(installed / "Input Files/Ag.in", "silver\n");
-        put(installed / "Profiles/Reference.txt", "profile\n");
+        write_file(installed / "MD/Argon-Helium.in", "reference deck\n");
+        write_file(installed / "Input Files/Ag.in", "silver\n");
+        write_file(installed / "Profiles/Reference.txt", "profile\n");
         fs::create_directories(cwd);
     }
 };
 
 TEST_F(DataDir, UsersOwnFilesAreKeptAndDataHereStaysHere) {
-    put(user / "MD/Argon-Helium.in", "edited by the user\n");
+    write_file(user / "MD/Argon-Helium.in", "edited by the user\n");
     std::string error;
     ASSERT_TRUE(app::seed_directory(installed, user, &error)) << error;
-    EXPECT_EQ(read(user / "MD/Argon-Helium.in"), "edited by the user\n");
-    EXPECT_EQ(read(user / "Input Files/Ag.in"), "silver\n");
+    EXPECT_EQ(read_file(user / "MD/Argon-Helium.in"), "edited by the user\n");
+    EXPECT_EQ(read_file(user / "Input Files/Ag.in"), "silver\n");
 
-    put(cwd / "MD/Mine.in", "x");
+    write_file(cwd / "MD/Mine.in", "x");
     EXPECT_EQ(app::choose_working_directory(cwd, installed, user, &error), cwd);
     // Nothing installed: the program stays where it was started, as before.
     const fs::path elsewhere = tmp.path() / "empty";

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <future>
 
 #include "support/temp_dir.h"
@@ -18,14 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void put(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
+using testing_support::read_file;
+using testing_support::write_file;
 
 int entries(const std::filesystem::path& dir) {
     int n = 0;
@@ -46,19 +39,19 @@ TEST(ReadInputFile, OnlySmallRegularFilesAreReadAndNothingBlocks) {
     const std::vector<ReadCase> cases = {
         {"regular",
          [](const auto& d) {
-             put(d / "a.in", "Z 2\n");
+             write_file(d / "a.in", "Z 2\n");
              return d / "a.in";
          },
          true, "Z 2\n"},
         {"exactly the limit",
          [&](const auto& d) {
-             put(d / "full.in", std::string(limit, 'x'));
+             write_file(d / "full.in", std::string(limit, 'x'));
              return d / "full.in";
          },
          true, nullptr},
         {"one byte over",
          [&](const auto& d) {
-             put(d / "big.in", std::string(limit + 1, 'x'));
+             write_file(d / "big.in", std::string(limit + 1, 'x'));
              return d / "big.in";
          },
          false, "deck too large (1048577 bytes, at most 1048576)"},
@@ -109,7 +102,7 @@ TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndNamesTheReason) {
     std::string error;
     ASSERT_TRUE(app::write_file_atomically(p, "old\n", &error)) << error;
     ASSERT_TRUE(app::append_file_atomically(p, "more\n", &error)) << error;
-    EXPECT_EQ(slurp(p), "old\nmore\n");
+    EXPECT_EQ(read_file(p), "old\nmore\n");
 
     app::set_write_failure_for_testing(ENOSPC, "MD.out");
     EXPECT_FALSE(app::write_file_atomically(p, "new\n", &error));
@@ -125,7 +118,7 @@ TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndNamesTheReason) {
     EXPECT_TRUE(app::write_file_atomically(dir.path() / "other", "x", &error)) << error;
     app::set_write_failure_for_testing(0);
 
-    EXPECT_EQ(slurp(p), "old\nmore\n");
+    EXPECT_EQ(read_file(p), "old\nmore\n");
     EXPECT_EQ(entries(dir.path()), 2);  // no temporary file left behind
     // A rename onto a directory fails too, and is reported.
     std::filesystem::create_directory(dir.path() / "taken");

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <vector>
 
 #include "membench/bandwidth.h"
 
@@ -32,19 +33,14 @@ long minor_faults() {
     return u.ru_minflt;
 }
 
-struct Row {
-    int slot;
-    bool prepared;
-    bool expect_faults;
-};
-
 TEST(MembenchPrewrite, MethodsReadWrittenPagesOnlyAfterPreparation) {
     const long pages = static_cast<long>(kBytes) / ::sysconf(_SC_PAGESIZE);
-    const Row rows[] = {
-        {0, true, false}, {1, true, false}, {2, true, false}, {3, true, false},
-        {4, true, false}, {5, true, false}, {6, true, false}, {7, true, false},
-        {8, true, false}, {9, true, false}, {0, false, true}, {8, false, true},
+    struct Row {
+        int slot;
+        bool prepared;  // without preparation every page faults
     };
+    std::vector<Row> rows = {{0, false}, {8, false}};
+    for (int slot = 0; slot < 10; ++slot) rows.push_back({slot, true});
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "slot " << row.slot << " prepared " << row.prepared);
         FreshPages a, b;
@@ -54,7 +50,7 @@ TEST(MembenchPrewrite, MethodsReadWrittenPagesOnlyAfterPreparation) {
         const long before = minor_faults();
         membench::run_copy_method(row.slot, static_cast<int>(kBytes), 2, a.p, b.p);
         const long faults = minor_faults() - before;
-        if (row.expect_faults)
+        if (!row.prepared)
             EXPECT_GE(faults, pages);
         else
             EXPECT_LT(faults, pages / 16);

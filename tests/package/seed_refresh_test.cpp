@@ -52,7 +52,9 @@ TEST(SeedRefresh, UpgradeKeepsOnlyWhatTheUserChanged) {
         EXPECT_EQ(read_file(user / "MD/Argon.in"), "deck\n");
         const std::string all = notes.empty() ? "" : notes.front();
         EXPECT_EQ(notes.size(), *row.note ? 1u : 0u) << all;
-        if (*row.note) EXPECT_NE(all.find(row.note), std::string::npos) << all;
+        if (*row.note) {
+            EXPECT_NE(all.find(row.note), std::string::npos) << all;
+        }
 
         // The next start has nothing new to say and changes nothing.
         notes.clear();

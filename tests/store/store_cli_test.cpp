@@ -2,13 +2,12 @@
 // a store that cannot be used costs one warning and nothing else.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -19,18 +18,8 @@ struct Cli {
 };
 
 Cli run_cli(const std::string& args) {
-    const std::string cmd = "'" LUMETRA_CLI_PATH "' " + args + " 2>err.txt";
-    Cli r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int w = pclose(p);
-    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-    std::ifstream e("err.txt");
-    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-    return r;
+    const auto r = testing_support::run_shell("'" LUMETRA_CLI_PATH "' " + args + " 2>err.txt");
+    return {r.status, r.out, testing_support::read_file("err.txt")};
 }
 
 int results_files() {

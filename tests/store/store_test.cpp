@@ -8,24 +8,19 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
+#include <tuple>
 
 #include "store/commands.h"
 #include "store/results_store.h"
+#include "support/console_capture.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using nlohmann::json;
+using testing_support::count_of;
 using testing_support::TempDir;
-
-std::string read_all(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-void write(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
+using testing_support::write_file;
 
 // A results document of the current format; `repeated` adds spreads.
 json results_doc(double cipher_rate, bool repeated) {
@@ -89,31 +84,24 @@ TEST(StoreRoundTrip, EveryFigureReadBackExactly) {
         ASSERT_EQ(run->figures.size(), row.figures);
         const auto back = s.run(s.record(*run));
         ASSERT_TRUE(back);
-        EXPECT_EQ(back->started_utc, run->started_utc);
-        EXPECT_EQ(back->host, run->host);
-        EXPECT_EQ(back->processor, run->processor);
-        EXPECT_EQ(back->program_version, run->program_version);
-        EXPECT_EQ(back->source_revision, run->source_revision);
-        EXPECT_EQ(back->command_line, run->command_line);
-        EXPECT_EQ(back->provenance, run->provenance);
-        EXPECT_EQ(back->interrupted, run->interrupted);
-        EXPECT_EQ(back->content_hash, run->content_hash);
+        const auto fields = [](const store::RunData& r) {
+            return std::tie(r.started_utc, r.host, r.processor, r.program_version,
+                            r.source_revision, r.command_line, r.provenance, r.interrupted,
+                            r.content_hash);
+        };
+        EXPECT_EQ(fields(*back), fields(*run));
         ASSERT_EQ(back->figures.size(), run->figures.size());
         for (std::size_t i = 0; i < run->figures.size(); ++i) {
-            const auto &a = run->figures[i], &b = back->figures[i];
-            EXPECT_EQ(b.benchmark + "." + b.key + " " + b.unit,
-                      a.benchmark + "." + a.key + " " + a.unit);
-            EXPECT_EQ(b.value, a.value) << a.key;
-            EXPECT_EQ(b.min, a.min);
-            EXPECT_EQ(b.median, a.median);
-            EXPECT_EQ(b.max, a.max);
-            EXPECT_EQ(b.cv_percent, a.cv_percent);
+            const auto figure = [](const store::Figure& f) {
+                return std::tie(f.benchmark, f.key, f.unit, f.value, f.min, f.median, f.max,
+                                f.cv_percent);
+            };
+            EXPECT_EQ(figure(back->figures[i]), figure(run->figures[i])) << i;
         }
         ASSERT_EQ(back->subscores.size(), 6u);
-        for (std::size_t i = 0; i < 6; ++i) {
-            EXPECT_EQ(back->subscores[i].name, run->subscores[i].name);
-            EXPECT_EQ(back->subscores[i].value, run->subscores[i].value) << run->subscores[i].name;
-        }
+        for (std::size_t i = 0; i < 6; ++i)
+            EXPECT_EQ(std::tie(back->subscores[i].name, back->subscores[i].value),
+                      std::tie(run->subscores[i].name, run->subscores[i].value));
     }
     // The previous format's names and units are the current ones; -1 is "not measured".
     const auto old = store::run_from_results(old_doc(), nullptr);
@@ -150,7 +138,7 @@ TEST(StoreResultsFiles, BadFilesRefusedWithTheirReason) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto path = dir.path() / (std::string(row.name) + ".json");
-        if (!row.text.empty()) write(path, row.text);
+        if (!row.text.empty()) write_file(path, row.text);
         store::RunData run;
         std::string error;
         EXPECT_FALSE(store::read_results_for_store(path, run, error));
@@ -162,9 +150,9 @@ TEST(StoreResultsFiles, BadFilesRefusedWithTheirReason) {
 TEST(StoreImport, DuplicatesSkippedBadFilesToldGoodOnesKept) {
     TempDir dir;
     const auto db = dir.path() / "r.sqlite";
-    write(dir.path() / "a.json", results_doc(100, false).dump());
-    write(dir.path() / "b.json", results_doc(200, false).dump());
-    write(dir.path() / "bad.json", "{");
+    write_file(dir.path() / "a.json", results_doc(100, false).dump());
+    write_file(dir.path() / "b.json", results_doc(200, false).dump());
+    write_file(dir.path() / "bad.json", "{");
     const std::string a = (dir.path() / "a.json").string(), b = (dir.path() / "b.json").string(),
                       bad = (dir.path() / "bad.json").string();
     const struct {
@@ -173,24 +161,20 @@ TEST(StoreImport, DuplicatesSkippedBadFilesToldGoodOnesKept) {
         int imported, skipped, refused;
     } rows[] = {{{a}, 0, 1, 0, 0}, {{a, bad, b}, 1, 1, 1, 1}, {{b, a}, 0, 0, 2, 0}};
     for (const auto& row : rows) {
-        char *out_buf = nullptr, *err_buf = nullptr;
-        std::size_t out_n = 0, err_n = 0;
-        FILE* out = open_memstream(&out_buf, &out_n);
-        FILE* err = open_memstream(&err_buf, &err_n);
+        FILE* out = std::tmpfile();
+        FILE* err = std::tmpfile();
         EXPECT_EQ(store::import_results_files(db, row.files, out, err), row.status);
-        std::fclose(out);
-        std::fclose(err);
-        const std::string o = out_buf, e = err_buf;
-        std::free(out_buf);
-        std::free(err_buf);
-        auto count = [](const std::string& s, const std::string& what) {
-            int n = 0;
-            for (auto p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
-            return n;
+        const auto text = [](FILE* f) {
+            std::string t(static_cast<std::size_t>(std::ftell(f)), '\0');
+            std::rewind(f);
+            t.resize(std::fread(t.data(), 1, t.size(), f));
+            std::fclose(f);
+            return t;
         };
-        EXPECT_EQ(count(o, "imported as run"), row.imported) << o;
-        EXPECT_EQ(count(o, "already in the store"), row.skipped) << o;
-        EXPECT_EQ(count(e, "refused"), row.refused) << e;
+        const std::string o = text(out), e = text(err);
+        EXPECT_EQ(count_of(o, "imported as run"), row.imported) << o;
+        EXPECT_EQ(count_of(o, "already in the store"), row.skipped) << o;
+        EXPECT_EQ(count_of(e, "refused"), row.refused) << e;
     }
     EXPECT_EQ(store::Store(db).history().size(), 2u);
 }
@@ -231,25 +215,25 @@ TEST(StoreSchema, FirstVersionBroughtForwardNewerOneLeftUntouched) {
 
     const auto newer = dir.path() / "newer.sqlite";
     { store::Database(newer, true).exec("CREATE TABLE t(x); PRAGMA user_version=99;"); }
-    const std::string before = read_all(newer);
+    const std::string before = testing_support::read_file(newer);
     try {
         store::Store s(newer);
         ADD_FAILURE() << "a newer store was opened";
     } catch (const store::Error& e) {
         EXPECT_NE(std::string(e.what()).find("newer version"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(read_all(newer), before);
+    EXPECT_EQ(testing_support::read_file(newer), before);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "newer.sqlite-wal"));
 }
 
 TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
     TempDir dir;
     const auto results = dir.path() / "Results.json";
-    write(results, results_doc(100, false).dump());
+    write_file(results, results_doc(100, false).dump());
     std::filesystem::create_directory(dir.path() / "folder");
     ::mkfifo((dir.path() / "fifo").c_str(), 0600);
-    write(dir.path() / "corrupt.sqlite", std::string(8192, 'x'));
-    write(dir.path() / "newer.sqlite", "");
+    write_file(dir.path() / "corrupt.sqlite", std::string(8192, 'x'));
+    write_file(dir.path() / "newer.sqlite", "");
     { store::Database(dir.path() / "newer.sqlite", true).exec("PRAGMA user_version=9"); }
     const struct {
         std::string store;
@@ -263,7 +247,7 @@ TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
     // A store file without write permission (root writes anyway: that row is left out).
     EXPECT_EQ(store::record_results_file(dir.path() / "readonly.sqlite", results), "");
     ::chmod((dir.path() / "readonly.sqlite").c_str(), 0444);
-    write(results, results_doc(101, false).dump());
+    write_file(results, results_doc(101, false).dump());
     for (const auto& row : rows) {
         if (std::string(row.reason) == "readonly" && ::geteuid() == 0) continue;
         const auto path =
@@ -274,7 +258,7 @@ TEST(StoreRecording, UnusableStoresGiveOneWarningNamingStoreAndReason) {
         EXPECT_EQ(w.find('\n'), std::string::npos) << w;
     }
     const auto ok = dir.path() / "ok.sqlite";
-    write(results, results_doc(100, false).dump());
+    write_file(results, results_doc(100, false).dump());
     EXPECT_EQ(store::record_results_file(ok, results), "");
     EXPECT_EQ(store::record_results_file(ok, results), "");  // the same file is kept once
     EXPECT_EQ(store::Store(ok).history().size(), 1u);

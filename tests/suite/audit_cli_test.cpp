@@ -4,43 +4,30 @@
 // against another build of the program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct Shell {
-    int status = -1;
-    std::string out;  // standard output and error together
-};
+using Shell = testing_support::ShellRun;  // standard output and error together
 
 Shell bash(const std::string& script) {
     const char* env = std::getenv("LUMETRA_CLI");
     const std::string cli = env && *env ? env : LUMETRA_CLI_PATH;
-    const std::string cmd = "CLI='" + cli + "' bash -c '" + script + "' 2>&1";
-    Shell r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int w = pclose(p);
-    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-    return r;
+    return testing_support::run_shell("CLI='" + cli + "' bash -c '" + script + "' 2>&1");
 }
 
 // Decks that run in a moment.
-const std::string kTinyMd = "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT 140.0\nD 0.0001\nSteps 20\n";
 std::string md_deck(const std::string& temperature, const std::string& step) {
     return "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 2\nT " + temperature + "\nD " + step +
            "\nSteps 20\n";
 }
+const std::string kTinyMd = md_deck("140.0", "0.0001");
 std::string atom_deck(double z, const std::string& rinit, const std::string& rfinal,
                       const std::string& mixing) {
     return "Z " + std::to_string(z) + "\nPoints 300\nRinit " + rinit + "\nRfinal " + rfinal +
@@ -78,62 +65,45 @@ const std::vector<Row>& rows() {
          0,
          {"logs=3", "named=3", "bad=0"},
          {"failed"}},
-        {"a lock file that cannot be written still locks",
-         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
-         "mkdir .lumetra2.lock; exec 9<.lumetra2.lock; flock -n 9 || echo nolock; "
-         "$CLI -orbitra:H.in -automate; echo status=$?",
-         0,
-         {"Another Lumetra 2.0 is running", "status=1"},
-         {"nolock", "Time:"}},
         {"a lock that cannot be opened refuses the run",
          {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
          "ln -s .lumetra2.lock .lumetra2.lock; $CLI -orbitra:H.in -automate; echo status=$?",
          0,
          {"Cannot take the lock .lumetra2.lock", "symbolic links", "status=1"},
          {"Time:"}},
-        {"an MD time step that overflows is refused",
-         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Bad.in", md_deck("140.0", "1e300")}},
-         "$CLI -moldyn:Bad.in -automate",
-         1,
-         {"Error: Molecular Dynamics deck MD/Bad.in: time step 1e+300 is above 1."},
-         {"Completed Molecular Dynamics", "LumetraMarks"}},
-        {"an MD temperature that overflows is refused",
-         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Hot.in", md_deck("1e200", "0.0001")}},
-         "$CLI -moldyn:Hot.in -automate",
-         1,
-         {"Error: Molecular Dynamics deck MD/Hot.in: temperature 1e+200 is above 10000 K."},
-         {"LumetraMarks"}},
-        {"an Orbitra mixing ratio above 1 is refused",
-         {{"Input Files/Ag.in", kH}, {"Input Files/Mix.in", atom_deck(1, "0.001", "400", "1e300")}},
-         "$CLI -orbitra:Mix.in -automate",
-         1,
-         {"Error: Orbitra deck Mix.in refused: ratio of mixing 1e+300 is outside 0 to 1."},
-         {"LumetraMarks", "Time:"}},
-        {"an Orbitra grid beyond physical radii is refused",
-         {{"Input Files/Ag.in", kH},
-          {"Input Files/Grid.in", atom_deck(1, "1e-300", "1e300", "0.5")}},
-         "$CLI -orbitra:Grid.in -automate",
-         1,
-         {"Error: Orbitra deck Grid.in refused: r init 1e-300 and r final 1e+300 must lie within"},
-         {"LumetraMarks", "Time:"}},
-        {"an MD deck named with another extension runs that file or nothing",
-         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Argon.in", kTinyMd}},
-         "$CLI -moldyn:Argon.bak -automate",
-         1,
-         {"Error: Molecular Dynamics deck MD/Argon.bak cannot be opened."},
-         {"Completed Molecular Dynamics"}},
-        {"an MD deck name with two dots is not cut at the first",
-         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Neon-Quick.in", kTinyMd}},
-         "$CLI -moldyn:Neon-Quick.old.in -automate",
-         1,
-         {"Error: Molecular Dynamics deck MD/Neon-Quick.old.in cannot be opened."},
-         {"Completed Molecular Dynamics"}},
-        {"the named MD file runs even without .in",
-         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Argon.bak", kTinyMd}},
-         "$CLI -moldyn:Argon.bak -automate",
+        {"MD figures that overflow are refused",
+         {{"MD/Argon-Helium.in", kTinyMd},
+          {"MD/Bad.in", md_deck("140.0", "1e300")},
+          {"MD/Hot.in", md_deck("1e200", "0.0001")}},
+         "$CLI -moldyn:Bad.in -automate; echo status=$?; $CLI -moldyn:Hot.in -automate; "
+         "echo status=$?",
          0,
-         {"Completed Molecular Dynamics"},
-         {"Error"}},
+         {"Error: Molecular Dynamics deck MD/Bad.in: time step 1e+300 is above 1.",
+          "Error: Molecular Dynamics deck MD/Hot.in: temperature 1e+200 is above 10000 K.",
+          "status=1"},
+         {"Completed Molecular Dynamics", "LumetraMarks", "status=0"}},
+        {"Orbitra mixing above 1 and grids beyond physical radii are refused",
+         {{"Input Files/Ag.in", kH},
+          {"Input Files/Mix.in", atom_deck(1, "0.001", "400", "1e300")},
+          {"Input Files/Grid.in", atom_deck(1, "1e-300", "1e300", "0.5")}},
+         "$CLI -orbitra:Mix.in -automate; echo status=$?; $CLI -orbitra:Grid.in -automate; "
+         "echo status=$?",
+         0,
+         {"Error: Orbitra deck Mix.in refused: ratio of mixing 1e+300 is outside 0 to 1.",
+          "Error: Orbitra deck Grid.in refused: r init 1e-300 and r final 1e+300 must lie within",
+          "status=1"},
+         {"LumetraMarks", "Time:", "status=0"}},
+        {"an MD deck runs the file named, whole name and all, or nothing",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Argon.in", kTinyMd}, {"MD/Neon-Quick.in", kTinyMd}},
+         "$CLI -moldyn:Argon.bak -automate; echo status=$?; "
+         "$CLI -moldyn:Neon-Quick.old.in -automate; echo status=$?; "
+         "cp MD/Argon.in MD/Argon.bak; $CLI -moldyn:Argon.bak -automate >/dev/null 2>&1; echo "
+         "ok=$?",
+         0,
+         {"Error: Molecular Dynamics deck MD/Argon.bak cannot be opened.",
+          "Error: Molecular Dynamics deck MD/Neon-Quick.old.in cannot be opened.", "status=1",
+          "ok=0"},
+         {"Completed Molecular Dynamics", "status=0"}},
         {"an Orbitra deck with two dots runs itself",
          {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}, {"Input Files/H.v2.in", kHe}},
          "$CLI -orbitra:H.v2.in -automate >/dev/null; echo status=$?; grep -h \"\\\"Z\\\"\" "

@@ -18,25 +18,14 @@
 #include <vector>
 
 #include "suite_test_support.h"
+#include "support/shell.h"
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-};
+using CliResult = testing_support::ShellRun;
 
 CliResult run_cli(const std::string& args) {
-    const std::string cmd = "'" LUMETRA_CLI_PATH "' " + args + " 2>/dev/null";
-    CliResult r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int w = pclose(p);
-    r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-    return r;
+    return testing_support::run_shell("'" LUMETRA_CLI_PATH "' " + args + " 2>/dev/null");
 }
 
 // A deck that runs in a moment: 32 atoms, a few steps.

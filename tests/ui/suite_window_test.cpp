@@ -211,4 +211,33 @@ TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis
             EXPECT_GE(qGray(img.pixel(x, y)), 128) << x << "," << y;
 }
 
+// "Save as Profile" writes into the Profiles folder only; anywhere else is refused with a
+// message and nothing is written.
+TEST_F(SuiteWindowTest, ProfilesAreSavedInTheProfilesFolderOnly) {
+    ui::CSuiteDlg w(controller, nullptr);
+    controller.attach(&w);
+    controller.on_paint();
+    w.run_button()->click();
+    ASSERT_TRUE(w.save_button()->isEnabled());
+    std::filesystem::create_directories(dir.path() / "Profiles");
+    std::filesystem::create_directories(dir.path() / "Elsewhere");
+    const struct {
+        std::filesystem::path typed;
+        bool saved;
+    } rows[] = {
+        {dir.path() / "Profiles" / "Mine", true},
+        {"Profiles/Relative.rst", true},
+        {dir.path() / "Elsewhere" / "Lost.rst", false},
+        {dir.path() / "Profiles" / ".." / "Escaped.rst", false},
+        {"Top.rst", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed.string());
+        ui_test::shown_boxes().clear();
+        EXPECT_EQ(w.save_profile_as(row.typed, "mine"), row.saved);
+        EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)), row.saved);
+        EXPECT_EQ(ui_test::shown_boxes().size(), row.saved ? 0u : 1u);
+    }
+}
+
 }  // namespace
