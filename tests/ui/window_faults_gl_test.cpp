@@ -35,22 +35,19 @@ int tinted(const QImage& image, int species) {
 // the dialog's picture and in the view window, from the second frame on as in the first.
 TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
     if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
-    const struct {
-        int species;  // helium leans blue, argon green
-    } rows[] = {{0}, {2}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.species);
+    for (const int species : {0, 2}) {  // helium leans blue, argon green
+        SCOPED_TRACE(species);
         ui::MdPicture picture;
         ASSERT_TRUE(picture.ready());
         ui::PictureScene scene;
         scene.show_sites = true;
-        scene.species = {row.species, row.species, row.species, row.species};
+        scene.species = {species, species, species, species};
         QImage image;
         for (int frame = 0; frame < 3; ++frame) {
             scene.angle = static_cast<float>(frame);
             image = picture.render(scene);
         }
-        EXPECT_GT(tinted(image, row.species), 10);
+        EXPECT_GT(tinted(image, species), 10);
 
         md::ViewSettings view;
         ui::MdViewWindow window(view, nullptr, nullptr);
@@ -58,13 +55,13 @@ TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         const double xyz[] = {0.5, 0.5, 0.5, 0.4, 0.4, 0.5};
-        const int32_t species[] = {row.species, row.species};
+        const int32_t kinds[] = {species, species};
         window.camera().radius = 8.0f;
         for (int frame = 0; frame < 3; ++frame) {
-            window.set_frame(xyz, species, 2);
+            window.set_frame(xyz, kinds, 2);
             image = window.grabFramebuffer();
         }
-        EXPECT_GT(tinted(image, row.species), 10);
+        EXPECT_GT(tinted(image, species), 10);
         window.release();
     }
 }
