@@ -1,5 +1,5 @@
 // lumetra2-cli with the results store: a run is recorded after its results file is written, and
-// a store that cannot be used costs one warning and nothing else.
+// a store that cannot be used costs one warning and nothing else; misused options are refused.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,24 +62,13 @@ TEST(StoreCli, RunRecordedAndUnusableStoresCostOneWarning) {
     const Cli h = run_cli("--store good.sqlite --history --last 5");
     EXPECT_EQ(h.status, 0) << h.err;
     EXPECT_EQ(std::count(h.out.begin(), h.out.end(), '\n'), 3) << h.out;  // heading + 2 runs
-    EXPECT_EQ(run_cli("--no-store --history").status, 2);
+    for (const char* misuse : {"--no-store --history", "--import", "--history -membench",
+                               "--last 0 --history", "--store a --no-store", "--store"})
+        EXPECT_EQ(run_cli(misuse).status, 2) << misuse;
+    EXPECT_EQ(run_cli("--store none.sqlite --history").status, 0);  // makes no store
+    EXPECT_FALSE(std::filesystem::exists("none.sqlite"));
     EXPECT_EQ(run_cli("--no-store -moldyn --quiet").status, 0);
     EXPECT_EQ(results_files(), runs + 1);
 }
 
 }  // namespace
-
-TEST(StoreCli, StoreOptionsMisusedAreCommandLineErrors) {
-    testing_support::TempDir dir;
-    testing_support::ScopedCwd cwd(dir.path());
-    for (const char* args : {"--import", "--history -membench", "--last 0 --history", "--store",
-                             "--store a --no-store", "--import a.json --compare a b"}) {
-        const Cli r = run_cli(args);
-        EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
-        EXPECT_NE(r.err.find("lumetra2-cli: "), std::string::npos) << args;
-    }
-    // Nothing recorded yet is not an error; no store is made by looking.
-    const Cli h = run_cli("--store none.sqlite --history");
-    EXPECT_EQ(h.status, 0) << h.err;
-    EXPECT_FALSE(std::filesystem::exists("none.sqlite"));
-}
