@@ -23,32 +23,19 @@ using testing_support::write_file;
 
 // A results document of the current format; `repeated` adds spreads.
 json results_doc(double cipher_rate, bool repeated) {
-    json doc = {{"format", "lumetra2-results"},
-                {"format_version", 2},
-                {"program", "Lumetra 2.0"},
-                {"started_utc", "2026-12-01T10:00:00Z"},
-                {"interrupted", repeated},
-                {"processor", {{"brand", "Test CPU <&>"}}},
-                {"provenance",
-                 {{"program_version", "2.0.1"},
-                  {"source_revision", "v2.0-5-gabc"},
-                  {"command_line", "-cipherbench -membench"},
-                  {"host_name", "bench-1"}}},
-                {"subscores",
-                 {{"memory", 1234.5678901234},
-                  {"stream", nullptr},
-                  {"md", nullptr},
-                  {"orbitra", nullptr},
-                  {"cipher", 0.1 + 0.2},
-                  {"blas", nullptr}}},
-                {"memory",
-                 {{"status", "completed"},
-                  {"latency_ns", 87.123456789},
-                  {"headline", {{"name", "bandwidth"}, {"value", 1e-300}, {"unit", "MiB/s"}}}}},
-                {"cipher",
-                 {{"status", "completed"},
-                  {"headline", {{"name", "rate"}, {"value", cipher_rate}, {"unit", "MiB/s"}}}}},
-                {"md", {{"status", "failed"}, {"error", "x"}}}};
+    json doc = json::parse(R"({"format": "lumetra2-results", "format_version": 2,
+        "program": "Lumetra 2.0", "started_utc": "2026-12-01T10:00:00Z",
+        "processor": {"brand": "Test CPU <&>"},
+        "provenance": {"program_version": "2.0.1", "source_revision": "v2.0-5-gabc",
+                       "command_line": "-cipherbench -membench", "host_name": "bench-1"},
+        "subscores": {"memory": 1234.5678901234, "stream": null, "md": null, "orbitra": null,
+                      "cipher": 0.30000000000000004, "blas": null},
+        "memory": {"status": "completed", "latency_ns": 87.123456789,
+                   "headline": {"name": "bandwidth", "value": 1e-300, "unit": "MiB/s"}},
+        "md": {"status": "failed", "error": "x"}})");
+    doc["interrupted"] = repeated;
+    doc["cipher"] = {{"status", "completed"},
+                     {"headline", {{"name", "rate"}, {"value", cipher_rate}, {"unit", "MiB/s"}}}};
     if (repeated)
         doc["repeat"]["spread"]["cipher.rate"] = {
             {"min", 100.25}, {"median", cipher_rate}, {"max", 130.5}, {"cv_percent", 3.3}};
