@@ -59,21 +59,15 @@ TEST(WindowSizes, EveryWindowFitsASmallScreen) {
     blas::MatrixController matrix(blas::MatrixController::Precision::Single);
     cipher::CipherController cipher;
     suite::SuiteController suite{app::run_registry()};
-    const struct {
-        const char* name;
-        std::function<std::unique_ptr<QWidget>()> make;
-    } rows[] = {
-        {"md", [&] { return std::make_unique<ui::MdDialog>(md, nullptr); }},
-        {"orbitra", [&] { return std::make_unique<ui::OrbitraDialog>(orbitra, nullptr); }},
-        {"memory", [&] { return std::make_unique<ui::CMemBenchDlg>(memory, nullptr); }},
-        {"stream", [&] { return std::make_unique<ui::CStreamDlg>(stream, nullptr); }},
-        {"matrix", [&] { return std::make_unique<ui::CMatrixDlg>(matrix, nullptr); }},
-        {"cipher", [&] { return std::make_unique<ui::CCipherDlg>(cipher, nullptr); }},
-        {"suite", [&] { return std::make_unique<ui::CSuiteDlg>(suite, nullptr); }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::unique_ptr<QWidget> w = row.make();
+    ui::MdDialog a(md, nullptr);
+    ui::OrbitraDialog b(orbitra, nullptr);
+    ui::CMemBenchDlg c(memory, nullptr);
+    ui::CStreamDlg d(stream, nullptr);
+    ui::CMatrixDlg e(matrix, nullptr);
+    ui::CCipherDlg f(cipher, nullptr);
+    ui::CSuiteDlg g(suite, nullptr);
+    for (QWidget* w : std::initializer_list<QWidget*>{&a, &b, &c, &d, &e, &f, &g}) {
+        SCOPED_TRACE(w->metaObject()->className());
         w->show();
         QApplication::processEvents();
         EXPECT_LE(w->width(), 1270);
