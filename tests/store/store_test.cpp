@@ -207,11 +207,8 @@ store::HistoryRow history_row(std::int64_t id, const char* host, double cipher,
     store::HistoryRow r;
     r.id = id;
     r.host = host;
-    for (const char* n : {"memory", "stream", "md", "orbitra", "cipher", "blas"})
-        r.subscores.push_back(
-            {n, std::string(n) == "cipher" ? std::optional(cipher) : std::nullopt});
-    r.spread.resize(6);
-    r.spread[4] = spread;
+    r.subscores = {{"cipher", cipher}};
+    r.spread = {spread};
     return r;
 }
 
