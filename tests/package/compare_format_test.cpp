@@ -32,13 +32,10 @@ const nlohmann::json* row(const nlohmann::json& j, const std::string& id) {
 }
 
 TEST(CompareFormat, EitherVersionGivesUnitsDirectionsAndSingleMeasurements) {
-    struct Case {
-        int old_version, new_version;
-    } cases[] = {{1, 1}, {1, 2}, {2, 1}, {2, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.old_version) + " vs " + std::to_string(c.new_version));
+    for (const auto& [old_version, new_version] : {std::pair{1, 1}, {1, 2}, {2, 1}, {2, 2}}) {
+        SCOPED_TRACE(std::to_string(old_version) + " vs " + std::to_string(new_version));
         const nlohmann::json j = nlohmann::json::parse(suite::compare_results(
-            run(c.old_version, 4000, 50, true), run(c.new_version, 5000, 40, true), "a", "b",
+            run(old_version, 4000, 50, true), run(new_version, 5000, 40, true), "a", "b",
             suite::CompareFormat::Json));
         struct Expect {
             const char* id;

@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 using testing_support::read_file;
 using testing_support::write_file;
 
-enum class UserAction { None, Edit, Delete, ForgetManifest };
+enum class UserAction { None, Edit, ForgetManifest };
 
 struct Row {
     const char* name;
@@ -25,7 +25,6 @@ TEST(SeedRefresh, UpgradeKeepsOnlyWhatTheUserChanged) {
     const Row rows[] = {
         {"untouched, installed changed", UserAction::None, "v2\n", "v2\n", "updated"},
         {"edited, installed changed", UserAction::Edit, "v2\n", "mine\n", "keeping"},
-        {"deleted by the user", UserAction::Delete, "v2\n", "v2\n", ""},
         {"seeded before the manifest", UserAction::ForgetManifest, "v2\n", "v1\n", "keeping"},
     };
     for (const Row& row : rows) {
@@ -40,7 +39,6 @@ TEST(SeedRefresh, UpgradeKeepsOnlyWhatTheUserChanged) {
         ASSERT_TRUE(app::seed_directory(installed, user, &error, &notes)) << error;
         EXPECT_TRUE(notes.empty());
         if (row.action == UserAction::Edit) write_file(user / file, "mine\n");
-        if (row.action == UserAction::Delete) fs::remove(user / file);
         if (row.action == UserAction::ForgetManifest) fs::remove(user / app::kSeedManifest);
 
         fs::remove(installed / file);  // a package upgrade replaces the file
