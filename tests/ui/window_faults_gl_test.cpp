@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QImage>
+#include <QPointer>
 #include <QWindow>
 #include <fstream>
 
@@ -69,23 +70,26 @@ TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
 // still belongs to it (input reaches it while the dialog runs modally).
 TEST_F(MdDialogTest, OpeningTheViewKeepsTheDialogsWindow) {
     if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
-    std::ofstream(dir.path() / "MD" / "Short.in")
-        << "LatticeType 0\nSpecies1 1\nCellsPerSide 4\nTemperatureKelvin 30.0\n"
-           "TimeStepReduced 0.0001\nNumberOfSteps 100\n";
-    controller.deck_name = "Short";
+    // Long enough that the view is still open when it is looked at; the run is stopped after.
+    std::ofstream(dir.path() / "MD" / "Long.in")
+        << "LatticeType 0\nSpecies1 1\nCellsPerSide 8\nTemperatureKelvin 30.0\n"
+           "TimeStepReduced 0.0001\nNumberOfSteps 25000\n";
+    controller.deck_name = "Long";
     open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     const WId id = w->winId();
     QWindow* handle = w->windowHandle();
     w->control<QCheckBox>(1013)->click();
     click(1006);
-    ui::MdViewWindow* view = w->view_window();
+    const QPointer<ui::MdViewWindow> view = w->view_window();
     ASSERT_NE(view, nullptr);
     QApplication::processEvents();
     EXPECT_EQ(w->windowHandle(), handle);
     EXPECT_EQ(w->winId(), id);
+    ASSERT_NE(view, nullptr) << "the run ended before the view could be looked at";
     ASSERT_NE(view->windowHandle(), nullptr);
     EXPECT_EQ(view->windowHandle()->transientParent(), handle);
+    click(2);  // stop: the question is answered yes
     ASSERT_TRUE(wait_until([&] { return idle(); }));
 }
 
