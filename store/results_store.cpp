@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
+#include <thread>
 
 #include "app/benchmarks.h"
 
@@ -37,6 +39,23 @@ const char* const kMigrations[] = {
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
+// SQLite answers "busy" at once, without waiting on its busy timeout, in a few cases (two
+// programs opening a new store and switching it to WAL together); those are tried again, as
+// long as the timeout would have waited. A failed transaction has been rolled back.
+template <class F>
+void retry_while_busy(F&& f) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        try {
+            f();
+            return;
+        } catch (const Error& e) {
+            if (!e.busy || std::chrono::steady_clock::now() >= deadline) throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 std::filesystem::path checked_path(const std::filesystem::path& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
@@ -67,15 +86,17 @@ std::filesystem::path default_store_path() {
 }
 
 Store::Store(const std::filesystem::path& path) : db_(checked_path(path), true) {
-    // Read before anything is changed: a newer store is left exactly as it is.
-    const std::int64_t version = db_.query_int("PRAGMA user_version");
-    if (version > kSchemaVersion)
-        throw Error("written by a newer version of the program (schema " + std::to_string(version) +
-                    ", this one knows up to " + std::to_string(kSchemaVersion) +
-                    "); left unchanged");
-    db_.query_int("PRAGMA journal_mode=WAL");
-    db_.exec("PRAGMA foreign_keys=ON; PRAGMA synchronous=NORMAL");
-    if (version < kSchemaVersion) migrate();
+    retry_while_busy([this] {
+        // Read before anything is changed: a newer store is left exactly as it is.
+        const std::int64_t version = db_.query_int("PRAGMA user_version");
+        if (version > kSchemaVersion)
+            throw Error("written by a newer version of the program (schema " +
+                        std::to_string(version) + ", this one knows up to " +
+                        std::to_string(kSchemaVersion) + "); left unchanged");
+        db_.query_int("PRAGMA journal_mode=WAL");
+        db_.exec("PRAGMA foreign_keys=ON; PRAGMA synchronous=NORMAL");
+        if (version < kSchemaVersion) migrate();
+    });
 }
 
 void Store::migrate() {
@@ -89,6 +110,12 @@ void Store::migrate() {
 }
 
 std::int64_t Store::record(const RunData& run) {
+    std::int64_t id = 0;
+    retry_while_busy([&] { id = insert_run(run); });
+    return id;
+}
+
+std::int64_t Store::insert_run(const RunData& run) {
     Transaction tx(db_);
     Statement ins = db_.prepare(
         "INSERT INTO runs(started_utc, host, program_version, source_revision, provenance,"

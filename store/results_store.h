@@ -53,6 +53,7 @@ class Store {
     Database& database() { return db_; }
 
   private:
+    std::int64_t insert_run(const RunData& run);
     void migrate();
     Database db_;
 };

@@ -27,10 +27,11 @@ void Database::fail(const std::string& what) const {
 
 void Database::exec(const std::string& sql) {
     char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
         const std::string msg = err ? err : sqlite3_errmsg(db_);
         sqlite3_free(err);
-        throw Error(msg);
+        throw Error(msg, rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
     }
 }
 
@@ -79,7 +80,7 @@ bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw Error(sqlite3_errmsg(db_));
+    throw Error(sqlite3_errmsg(db_), rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
 }
 
 void Statement::reset() {

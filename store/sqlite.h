@@ -14,7 +14,9 @@ struct sqlite3_stmt;
 namespace store {
 
 struct Error : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit Error(const std::string& what, bool busy = false)
+        : std::runtime_error(what), busy(busy) {}
+    bool busy;  // another connection held a lock SQLite needed
 };
 
 class Statement;
