@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <map>
 
@@ -14,9 +13,6 @@
 namespace store {
 
 namespace {
-
-// A results file is a few hundred KiB; anything far larger is refused unread.
-constexpr std::uintmax_t kMaxResultsBytes = 64u << 20;
 
 const char* short_label(std::string_view key) {
     if (key == "memory") return "Memory";
@@ -100,25 +96,8 @@ std::string history_text(const std::vector<HistoryRow>& rows,
 
 bool read_results_for_store(const std::filesystem::path& file, RunData& run, std::string& error) {
     const std::string name = app::printable_text(file.string());
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        error = name + ": no such file";
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = name + ": not a regular file";
-        return false;
-    }
-    if (std::filesystem::file_size(file, ec) > kMaxResultsBytes) {
-        error = name + ": too large to be a Lumetra results file";
-        return false;
-    }
-    std::ifstream in(file, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        error = name + ": cannot be read";
-        return false;
-    }
+    std::string text;
+    if (!suite::read_results_text(file, text, error)) return false;
     nlohmann::json doc;
     if (!suite::parse_results_text(text, name, doc, error)) return false;
     std::string why;
@@ -129,6 +108,7 @@ bool read_results_for_store(const std::filesystem::path& file, RunData& run, std
     }
     run = std::move(*parsed);
     run.content_hash = content_hash(text);
+    std::error_code ec;
     run.results_path = std::filesystem::absolute(file, ec).lexically_normal().string();
     return true;
 }

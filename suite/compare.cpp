@@ -254,7 +254,7 @@ nlohmann::json number_json(std::optional<double> v) {
 
 }  // namespace
 
-bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error) {
+bool read_results_text(const std::filesystem::path& path, std::string& text, std::string& error) {
     const std::string name = app::printable_text(path.string());
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
@@ -270,12 +270,18 @@ bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, s
         return false;
     }
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in || (!in.good() && !in.eof())) {
         error = name + ": cannot be read";
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse_results_text(text, name, doc, error);
+    return true;
+}
+
+bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error) {
+    std::string text;
+    return read_results_text(path, text, error) &&
+           parse_results_text(text, app::printable_text(path.string()), doc, error);
 }
 
 bool parse_results_text(const std::string& text, const std::string& name, nlohmann::json& doc,

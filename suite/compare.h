@@ -12,6 +12,10 @@
 
 namespace suite {
 
+// A results file's text, after the checks every reader makes (it exists, is a regular file of
+// at most 64 MiB, and can be read); false with a message naming the file otherwise.
+bool read_results_text(const std::filesystem::path& path, std::string& text, std::string& error);
+
 // Reads a results file; false with a message naming the file when it is missing, unreadable,
 // truncated, not JSON or not a Lumetra results file.
 bool load_results_file(const std::filesystem::path& path, nlohmann::json& doc, std::string& error);
