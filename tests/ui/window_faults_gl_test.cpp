@@ -66,15 +66,22 @@ TEST(OneSpeciesCrystal, SpheresKeepTheSpeciesColour) {
     }
 }
 
+// A run of many seconds (512 atoms, 25,000 steps): it is stopped by the test.
+class LongRunTest : public MdDialogTest {
+  protected:
+    void use_long_deck() {
+        std::ofstream(dir.path() / "MD" / "Long.in")
+            << "LatticeType 0\nSpecies1 1\nCellsPerSide 8\nTemperatureKelvin 30.0\n"
+               "TimeStepReduced 0.0001\nNumberOfSteps 25000\n";
+        controller.deck_name = "Long";
+    }
+};
+
 // The dialog stays the same native window when its first view window opens, and the view
 // still belongs to it (input reaches it while the dialog runs modally).
-TEST_F(MdDialogTest, OpeningTheViewKeepsTheDialogsWindow) {
+TEST_F(LongRunTest, OpeningTheViewKeepsTheDialogsWindow) {
     if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
-    // Long enough that the view is still open when it is looked at; the run is stopped after.
-    std::ofstream(dir.path() / "MD" / "Long.in")
-        << "LatticeType 0\nSpecies1 1\nCellsPerSide 8\nTemperatureKelvin 30.0\n"
-           "TimeStepReduced 0.0001\nNumberOfSteps 25000\n";
-    controller.deck_name = "Long";
+    use_long_deck();  // the view is still open when it is looked at; stopped after
     open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     const WId id = w->winId();
@@ -95,12 +102,9 @@ TEST_F(MdDialogTest, OpeningTheViewKeepsTheDialogsWindow) {
 
 // The picture is drawn when it changes: it turns while idle (slower on a software renderer)
 // and, during a run, only when the run turns it.
-TEST_F(MdDialogTest, PictureIsDrawnOnlyWhenItChanges) {
+TEST_F(LongRunTest, PictureIsDrawnOnlyWhenItChanges) {
     if (!ui::gl::available()) GTEST_SKIP() << "no OpenGL on this display";
-    std::ofstream(dir.path() / "MD" / "Long.in")
-        << "LatticeType 0\nSpecies1 1\nCellsPerSide 8\nTemperatureKelvin 30.0\n"
-           "TimeStepReduced 0.0001\nNumberOfSteps 25000\n";
-    controller.deck_name = "Long";
+    use_long_deck();
     open();
     ASSERT_TRUE(wait_until([&] { return w->pictures_rendered() >= 2; }));
     EXPECT_GE(w->picture_period_ms(), ui::gl::software_renderer() ? 100 : 10);
