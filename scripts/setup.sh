@@ -11,7 +11,9 @@ packages=(
     xvfb xauth libgl1-mesa-dri fonts-liberation2 fonts-dejavu-core
     clang libclang-rt-14-dev locales
     dpkg-dev lintian desktop-file-utils python3-jsonschema jq
-    libsqlite3-dev
+    libsqlite3-dev qt6-svg-dev chromium
+    ansible-core ansible-lint slurm-wlm munge
+    qemu-user clang-format clang-tidy
 )
 missing=()
 for p in "${packages[@]}"; do
