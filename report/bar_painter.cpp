@@ -1,12 +1,34 @@
 #include "report/bar_painter.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 
 #include "ui/fonts.h"
 
 namespace ui {
+
+bool painter_clips(QPainter& painter) {
+    return !painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::SVG;
+}
+
+void draw_split_text(QPainter& painter, const QRect& rect, const QString& text, int split_x,
+                     int right) {
+    const QFontMetrics fm(painter.font());
+    const int baseline = rect.top() + (rect.height() - fm.height()) / 2 + fm.ascent();
+    painter.save();
+    int x = rect.left();
+    for (const QChar c : text) {
+        const int w = fm.horizontalAdvance(c);
+        if (x + w > right) break;
+        painter.setPen(x + w / 2 < split_x ? Qt::white : Qt::black);
+        painter.drawText(x, baseline, QString(c));
+        x += w;
+    }
+    painter.restore();
+}
+
 QFont bar_font() {
     return fixed_pitch_font({QStringLiteral("Courier New")}, 9);
 }
@@ -30,6 +52,11 @@ void draw_gradient_bar(QPainter& painter, QPoint origin, const app::GradientBar&
         const int bar_end = x + bar.length;
         const int clip_end = bar.text_clip > 0 ? x + bar.text_clip : rect.right() + 1;
         const int top = std::min(rect.top(), y), bottom = std::max(rect.bottom(), y + bar.height);
+        if (!painter_clips(painter)) {
+            draw_split_text(painter, rect, text, bar_end, clip_end);
+            painter.restore();
+            return;
+        }
         if (bar_end > rect.left()) {
             painter.setClipRect(
                 QRect(QPoint(x, top), QPoint(std::min(bar_end, clip_end) - 1, bottom)));

@@ -5,6 +5,8 @@
 
 #include <QFont>
 #include <QPoint>
+#include <QRect>
+#include <QString>
 
 #include "app/gradient_bar.h"
 
@@ -14,6 +16,14 @@ namespace ui {
 
 // Gap between a bar's left end and its text.
 inline constexpr int kBarTextIndent = 2;
+
+// Whether the painter honours clip rectangles (Qt SVG's generator does not).
+bool painter_clips(QPainter& painter);
+// A bar's value text without clipping: left-aligned and centred vertically in `rect`, each
+// character white when its middle lies left of `split_x` (on the bar) and black otherwise;
+// characters beyond `right` are left out.
+void draw_split_text(QPainter& painter, const QRect& rect, const QString& text, int split_x,
+                     int right);
 
 // Draws `bar` with its corner at origin + (bar.x, bar.y) in the painter's current font.
 void draw_gradient_bar(QPainter& painter, QPoint origin, const app::GradientBar& bar);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "report/bar_painter.h"
 #include "ui/fonts.h"
 
 namespace ui {
@@ -38,13 +39,17 @@ void draw_bar(QPainter& p, int x0, int top, int bottom, float value, bool profil
     const int x1 = x0 + suite::bar_end_offset(value);
     const QString text = qs(suite::marks_text(value));
     const QRect text_rect(x0, top, suite::kBarMaxColumns, bottom - top + 1);
+    const int right = x0 + suite::kBarMaxColumns;  // the text stays inside the box too
+    if (!painter_clips(p)) {
+        draw_split_text(p, text_rect, text, columns > 0 ? x1 + 1 : x0, right);
+        return;
+    }
     p.save();
     if (columns > 0) {
         p.setClipRect(QRect(x0, top, std::max(0, x1 - x0 + 1), bottom - top + 1));
         p.setPen(Qt::white);
         p.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
-    const int right = x0 + suite::kBarMaxColumns;  // the text stays inside the box too
     p.setClipRect(QRect(std::max(x0, x1 + 1), top, std::max(0, right - std::max(x0, x1 + 1)),
                         bottom - top + 1));
     p.setPen(Qt::black);
