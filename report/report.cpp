@@ -11,6 +11,7 @@
 #include "app/format.h"
 #include "report/charts.h"
 #include "report/html.h"
+#include "store/commands.h"
 #include "store/results_store.h"
 #include "suite/compare.h"
 #include "suite/score_panel.h"
@@ -74,8 +75,8 @@ std::string figure(const std::string& key, double value) {
 }
 
 std::string run_title(const store::RunData& r) {
-    return "Run " + std::to_string(r.id) + " on " + esc(r.host) + ", " + esc(r.started_utc) +
-           (r.interrupted ? " (interrupted)" : "");
+    return (r.id > 0 ? "Run " + std::to_string(r.id) : std::string("Run")) + " on " + esc(r.host) +
+           ", " + esc(r.started_utc) + (r.interrupted ? " (interrupted)" : "");
 }
 
 void chart(std::string& out, const char* id, const std::string& title, const std::string& svg) {
@@ -257,6 +258,28 @@ PaintingContext::~PaintingContext() {
     qInstallMessageHandler(previous_handler_);
 }
 
+bool write_results_file_report(const std::filesystem::path& results_file,
+                               const std::filesystem::path& store_path,
+                               const std::filesystem::path& out_path, const suite::Profile& profile,
+                               std::string* error) {
+    store::RunData run;
+    std::string why;
+    if (!store::read_results_for_store(results_file, run, why)) {
+        if (error) *error = why;
+        return false;
+    }
+    if (run.host == "unknown") run.host = store::this_host_name();
+    try {
+        std::error_code ec;
+        if (!store_path.empty() && std::filesystem::exists(store_path, ec))
+            run.id = store::Store(store_path).find_hash(run.content_hash).value_or(0);
+    } catch (const store::Error&) {
+        // Only the run's number comes from the store.
+    }
+    PaintingContext painting;
+    return app::write_file_atomically(out_path, report_html({run}, profile), error);
+}
+
 int write_report(const Request& rq, std::FILE* out, std::FILE* err) {
     const std::string store_name = app::printable_text(rq.store_path.string());
     const std::string out_name = app::printable_text(rq.out_path.string());
@@ -302,8 +325,9 @@ int write_report(const Request& rq, std::FILE* out, std::FILE* err) {
                      app::printable_text(error).c_str());
         return 1;
     }
-    std::fprintf(out, "Report of %zu run%s written to %s\n", runs.size(),
-                 runs.size() == 1 ? "" : "s", out_name.c_str());
+    if (out)
+        std::fprintf(out, "Report of %zu run%s written to %s\n", runs.size(),
+                     runs.size() == 1 ? "" : "s", out_name.c_str());
     return 0;
 }
 

@@ -34,8 +34,16 @@ struct Request {
     std::string host;
     int last = 0;
 };
-// Writes the report atomically; 0, or 1 with the reason on `err` (nothing written then).
+// Writes the report atomically and says so on `out` (when given); 0, or 1 with the reason on
+// `err` (nothing written then).
 int write_report(const Request& request, std::FILE* out, std::FILE* err);
+
+// The report of one results file (the window's "Export Report..."), its run numbered as in
+// `store_path` when recorded there; false with the reason when nothing was written.
+bool write_results_file_report(const std::filesystem::path& results_file,
+                               const std::filesystem::path& store_path,
+                               const std::filesystem::path& out_path, const suite::Profile& profile,
+                               std::string* error);
 
 // A QGuiApplication on the offscreen platform for painting without a display, unless the
 // process has one already; the numeric locale stays "C".

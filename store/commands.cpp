@@ -131,6 +131,13 @@ std::string record_results_file(const std::filesystem::path& store_path,
     return {};
 }
 
+std::string record_in_default_store(const std::filesystem::path& results_file) {
+    const std::filesystem::path store_path = default_store_path();
+    if (store_path.empty())
+        return "no results store: neither XDG_DATA_HOME nor HOME is set; the run is not recorded";
+    return record_results_file(store_path, results_file);
+}
+
 int import_results_files(const std::filesystem::path& store_path,
                          const std::vector<std::string>& files, std::FILE* out, std::FILE* err) {
     const std::string store_name = app::printable_text(store_path.string());

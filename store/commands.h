@@ -39,6 +39,10 @@ bool read_results_for_store(const std::filesystem::path& file, RunData& run, std
 std::string record_results_file(const std::filesystem::path& store_path,
                                 const std::filesystem::path& results_file);
 
+// What a suite run in the window does with the results file it wrote: records it in the
+// default store; empty when it worked, else the one warning line.
+std::string record_in_default_store(const std::filesystem::path& results_file);
+
 // --import: each file added, skipped (already there) or refused with its reason on `err`.
 // Returns 0, or 1 when any file was refused or the store could not be used.
 int import_results_files(const std::filesystem::path& store_path,

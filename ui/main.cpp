@@ -10,10 +10,12 @@
 #include <cstring>
 
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/data_dir.h"
 #include "app/message_sink.h"
 #include "app/provenance.h"
 #include "app/startup.h"
+#include "store/commands.h"
 #include "suite/cli_report.h"
 #include "suite/results_file.h"
 #include "ui/gui_startup.h"
@@ -129,6 +131,12 @@ int main(int argc, char** argv) {
     }
     // QApplication has taken its own options out of argv; the rest is ours.
     const std::string cmdline = app::command_line_text(argc, argv);
+    // Every results file a run writes is kept in the results store too, as lumetra2-cli does;
+    // a store that cannot be used costs one console line.
+    suite::set_results_written_hook([](const std::filesystem::path& file) {
+        const std::string warning = store::record_in_default_store(file);
+        if (!warning.empty()) app::ConsoleLog("Warning: " + warning + "\r\n");
+    });
     std::unique_ptr<ui::CMainFrame> frame = ui::run_gui_startup(cmdline);
     int rc = 0;
     if (frame) rc = QApplication::exec();

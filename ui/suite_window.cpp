@@ -10,8 +10,11 @@
 
 #include "app/message_sink.h"
 #include "app/processor_info.h"
+#include "report/report.h"
+#include "store/results_store.h"
 #include "suite/profile.h"
 #include "suite/score_panel.h"
+#include "ui/history_dialog.h"
 #include "ui/score_panel.h"
 
 namespace ui {
@@ -54,7 +57,7 @@ std::vector<float> clock_rates() {
 CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
     : DialogWindow(controller, parent), suite_(controller) {
     setObjectName(QStringLiteral("150"));
-    setFixedSize(760, 500);
+    setFixedSize(760, 536);
 
     QGroupBox* selections = make_group("Benchmark Selections", this, QRect(10, 8, 240, 190));
     int y = 24;
@@ -105,7 +108,37 @@ CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
     panel_ = new ScorePanel(score);
     panel_->setGeometry(8, 22, 476, 452);
 
+    // The results store: every run kept, and a report of the one shown.
+    history_ = new QPushButton(QStringLiteral("History..."), this);
+    history_->setGeometry(10, 498, 160, 28);
+    export_ = new QPushButton(QStringLiteral("Export Report..."), this);
+    export_->setGeometry(180, 498, 160, 28);
+    for (QPushButton* b : {history_, export_}) b->setAutoDefault(false);
+    connect(history_, &QPushButton::clicked, this, &CSuiteDlg::show_history);
+    connect(export_, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"),
+                                                          QStringLiteral("Lumetra-report.html"),
+                                                          QStringLiteral("HTML files (*.html)"));
+        if (!path.isEmpty()) export_report(path.toStdString());
+    });
+
     update_display();
+}
+
+void CSuiteDlg::show_history() {
+    HistoryDialog dialog(store::default_store_path(), this);
+    dialog.exec();
+}
+
+bool CSuiteDlg::export_report(const std::filesystem::path& path) {
+    const std::filesystem::path results = suite_.results_file();
+    std::string error = "No run to report yet: run the benchmarks first.";
+    if (!results.empty() && report::write_results_file_report(
+                                results, store::default_store_path(), path,
+                                profile_.opened ? profile_ : report::reference_profile(), &error))
+        return true;
+    app::message_sink().message_box(error, "Export Report");
+    return false;
 }
 
 QCheckBox* CSuiteDlg::check_box(int id) const {

@@ -31,6 +31,11 @@ class CSuiteDlg : public DialogWindow {
     QPushButton* run_button() const { return run_; }
     QPushButton* cancel_button() const { return cancel_; }
     QPushButton* save_button() const { return save_; }
+    QPushButton* history_button() const { return history_; }
+    QPushButton* export_button() const { return export_; }
+    // The report of the run shown (its results file) written to `path`; false with a message
+    // box when there is none or it could not be written.
+    bool export_report(const std::filesystem::path& path);
     QComboBox* profile_list() const { return profiles_; }
     ScorePanel* score_panel() const { return panel_; }
     QGroupBox* group(const QString& title) const;
@@ -50,6 +55,7 @@ class CSuiteDlg : public DialogWindow {
 
   private:
     void ask_and_save_profile();
+    void show_history();
     void profile_chosen(int index);
 
     suite::SuiteController& suite_;
@@ -57,6 +63,8 @@ class CSuiteDlg : public DialogWindow {
     QPushButton* run_;
     QPushButton* cancel_;
     QPushButton* save_;
+    QPushButton* history_;
+    QPushButton* export_;
     QComboBox* profiles_;
     ScorePanel* panel_;
     // The list as shown: the controller's list, plus profiles saved from this window.

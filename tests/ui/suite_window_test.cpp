@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <fstream>
 #include <iterator>
@@ -17,6 +18,7 @@
 #include "app/processor_info.h"
 #include "app/run_registry.h"
 #include "gui_test_support.h"
+#include "store/commands.h"
 #include "suite/profile.h"
 #include "suite/score_panel.h"
 #include "support/fake_runner.h"
@@ -24,6 +26,7 @@
 #include "ui/dialog_window.h"
 #include "ui/gui_message_sink.h"
 #include "ui/gui_startup.h"
+#include "ui/history_dialog.h"
 #include "ui/main_frame.h"
 #include "ui/score_panel.h"
 #include "ui/suite_window.h"
@@ -238,6 +241,36 @@ TEST_F(SuiteWindowTest, ProfilesAreSavedInTheProfilesFolderOnly) {
         EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)), row.saved);
         EXPECT_EQ(ui_test::shown_boxes().size(), row.saved ? 0u : 1u);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// "Export Report..." writes the report of the run shown; "History..." lists the store's runs.
+TEST_F(SuiteWindowTest, ExportsTheShownRunsReportAndListsTheStoresRuns) {
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir.path() / "xdg").string()));
+    ui::CSuiteDlg w(controller, nullptr);
+    controller.attach(&w);
+    controller.on_paint();
+    const auto out = dir.path() / "report.html";
+    ui_test::shown_boxes().clear();
+    EXPECT_FALSE(w.export_report(out));  // no run yet
+    EXPECT_EQ(ui_test::shown_boxes().size(), 1u);
+    w.run_button()->click();
+    ASSERT_FALSE(controller.results_file().empty());
+    EXPECT_TRUE(w.export_report(out));
+    EXPECT_NE(testing_support::read_file(out).find("id=\"chart-score\""), std::string::npos);
+    EXPECT_EQ(store::record_in_default_store(controller.results_file()), "");
+    ui::HistoryDialog history(store::default_store_path(), &w);
+    EXPECT_EQ(history.table()->rowCount(), 1);
+    if (const char* keep = std::getenv("LUMETRA_KEEP_REPORT")) {
+        w.grab().save(QString(keep) + "/suite_window.png");
+        history.show();
+        history.grab().save(QString(keep) + "/history.png");
+    }
+    qputenv("XDG_DATA_HOME", saved);
 }
 
 }  // namespace
