@@ -38,8 +38,8 @@ const char* const kMigrations[] = {
     "CREATE INDEX subscores_run ON subscores(run_id);",
     // Version 3: the sections of the results file the report draws from (tables and curves),
     // so a run's graphs need nothing but the store. Runs recorded before have none.
-    "CREATE TABLE documents(run_id INTEGER PRIMARY KEY REFERENCES runs(id) ON DELETE CASCADE,"
-    " document TEXT NOT NULL);",
+    ("CREATE TABLE documents(run_id INTEGER PRIMARY KEY REFERENCES runs(id) ON DELETE CASCADE,"
+     " document TEXT NOT NULL);"),
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
