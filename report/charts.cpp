@@ -288,7 +288,10 @@ std::string trend_chart_svg(const std::vector<TrendPoint>& points) {
             }
             p.setPen(Qt::black);
             p.drawText(QRect(x - step / 2, kTop + kPlotHeight + 4, step, fm.height()),
-                       Qt::AlignHCenter | Qt::AlignTop, QString::fromStdString(t.label));
+                       Qt::AlignHCenter | Qt::AlignTop,
+                       fm.elidedText(QString::fromUtf8(t.label.data(),
+                                                       static_cast<qsizetype>(t.label.size())),
+                                     Qt::ElideRight, step - 4));
             p.setPen(QPen(QColor(0, 0, 200), 2));
         }
     });

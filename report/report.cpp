@@ -29,7 +29,7 @@ const char* const kStyle =
     "h3{font-size:15px;margin:12px 0 4px}"
     "table{border-collapse:collapse;margin:4px 0 12px}"
     "td,th{border:1px solid #bbb;padding:2px 8px;text-align:left;vertical-align:top}"
-    "td.num{text-align:right;font-family:'DejaVu Sans Mono',monospace}"
+    "td.num{text-align:right;white-space:nowrap;font-family:'DejaVu Sans Mono',monospace}"
     "figure{display:inline-block;margin:0 16px 12px 0;vertical-align:top;"
     "break-inside:avoid}"
     "figcaption{font-weight:bold;margin-bottom:4px}"
@@ -199,7 +199,8 @@ void several_runs(std::string& out, const std::vector<store::RunData>& runs) {
         std::vector<TrendPoint> points;
         for (const store::RunData& r : runs) {
             const std::optional<double> v = subscore(r, g.key);
-            points.push_back({"#" + std::to_string(r.id), v.value_or(0), v.has_value()});
+            points.push_back(
+                {"#" + std::to_string(r.id) + " " + r.host, v.value_or(0), v.has_value()});
         }
         const std::string id = "trend-" + std::string(g.key);
         chart(out, id.c_str(), esc(std::string(g.label)), trend_chart_svg(points));
