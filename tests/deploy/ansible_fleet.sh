@@ -13,7 +13,8 @@ cleanup() {
     $preinstalled || apt-get purge -y -q lumetra2-cli > /dev/null 2>&1
     rm -rf "$tmp"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+trap 'exit 1' INT TERM
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 

@@ -10,18 +10,22 @@ tmp=$(mktemp -d)
 # munged wants every folder above its socket searchable by all.
 chmod 755 "$tmp"
 stop() {
+    [ -s "$tmp/slurmctld.pid" ] && scancel --quiet --user=root 2> /dev/null
     for p in slurmd slurmctld munged; do
         [ -s "$tmp/$p.pid" ] && kill "$(cat "$tmp/$p.pid")" 2>/dev/null
     done
     sleep 1
     rm -rf "$tmp"
 }
-trap stop EXIT INT TERM
+trap stop EXIT
+trap 'exit 1' INT TERM
 status=0
 fail() { echo "FAIL: $*"; status=1; }
-free_port() {
-    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
+# Two free ports, for slurmctld and slurmd.
+read -r ctld_port slurmd_port < <(python3 -c 'import socket
+s = [socket.socket() for _ in range(2)]
+for x in s: x.bind(("127.0.0.1", 0))
+print(*[x.getsockname()[1] for x in s])')
 
 cmake --install "$build" --prefix "$tmp/prefix" --component cli > /dev/null || exit 1
 dd if=/dev/urandom of="$tmp/munge.key" bs=1024 count=1 2> /dev/null
@@ -35,8 +39,8 @@ mkdir -p "$tmp/state" "$tmp/spool"
 cat > "$tmp/slurm.conf" <<CONF
 ClusterName=lumetra-test
 SlurmctldHost=$node(127.0.0.1)
-SlurmctldPort=$(free_port)
-SlurmdPort=$(free_port)
+SlurmctldPort=$ctld_port
+SlurmdPort=$slurmd_port
 AuthType=auth/munge
 AuthInfo=socket=$tmp/munge.socket
 CredType=cred/munge
