@@ -459,6 +459,7 @@ void OrbitraController::end_of_run() {
             {"potential_energy", last.potential},
             {"virial", virial},
             {"eigenvalues", eigenvalues},
+            {"virial_history", virial_history()},
         };
         // Not the deck that was asked for: a suite must not score it as the reference.
         if (deck_fallback_) figures["deck_fallback"] = true;

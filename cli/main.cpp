@@ -16,6 +16,9 @@
 #include "app/startup.h"
 #include "cli/console_stream.h"
 #include "cli/options.h"
+#ifdef LUMETRA_HAVE_REPORT
+#include "report/report.h"
+#endif
 #include "store/commands.h"
 #include "suite/cli_report.h"
 #include "suite/compare.h"
@@ -55,7 +58,7 @@ int main(int argc, char** argv) {
     }
     const char* const kNoStore =
         "no results store: neither XDG_DATA_HOME nor HOME is set (give one with --store PATH)";
-    if ((opt.import || opt.history) && store_path.empty() && !opt.no_store) {
+    if ((opt.import || opt.history || opt.report) && store_path.empty() && !opt.no_store) {
         std::fprintf(stderr, "lumetra2-cli: %s\n", kNoStore);
         return suite::kExitRunFailed;
     }
@@ -65,6 +68,22 @@ int main(int argc, char** argv) {
     if (opt.history)
         return cli::finish_stdout(
             store::print_history(store_path, opt.host, opt.last, stdout, stderr), stderr);
+    if (opt.report) {
+#ifdef LUMETRA_HAVE_REPORT
+        report::Request rq;
+        rq.store_path = store_path;
+        rq.out_path = opt.report_path;
+        rq.profile_path = opt.profile;
+        rq.ids.assign(opt.report_ids.begin(), opt.report_ids.end());
+        rq.all = opt.report_all;
+        rq.host = opt.host;
+        rq.last = opt.last;
+        return cli::finish_stdout(report::write_report(rq, stdout, stderr), stderr);
+#else
+        std::fprintf(stderr, "lumetra2-cli: --report: this program was built without Qt SVG\n");
+        return suite::kExitRunFailed;
+#endif
+    }
     if (opt.compare) {
         const suite::CompareFormat format = opt.format == "csv"    ? suite::CompareFormat::Csv
                                             : opt.format == "json" ? suite::CompareFormat::Json

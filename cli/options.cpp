@@ -102,6 +102,30 @@ Options parse_options(int argc, const char* const* argv) {
             if (o.import_files.empty()) fail("--import needs results files: --import FILE...");
         } else if (arg == "--history") {
             o.history = true;
+        } else if (arg == "--report") {
+            o.report = true;
+            if (i + 1 >= argc || !argv[i + 1] || std::string(argv[i + 1]).rfind("--", 0) == 0 ||
+                !*argv[i + 1]) {
+                fail("--report needs a file: --report OUT.html [RUN-ID...|all]");
+                continue;
+            }
+            o.report_path = argv[++i];
+            // Run ids (or "all") up to the next option.
+            while (i + 1 < argc && argv[i + 1] && std::string(argv[i + 1]).rfind("--", 0) != 0) {
+                const std::string id = argv[++i];
+                char* end = nullptr;
+                errno = 0;
+                const long long n = std::strtoll(id.c_str(), &end, 10);
+                if (id == "all")
+                    o.report_all = true;
+                else if (id.empty() || *end || errno || n < 1)
+                    fail("--report: '" + id + "' is not a run id (see --history) or 'all'");
+                else
+                    o.report_ids.push_back(n);
+            }
+        } else if (is_option(arg, "--profile")) {
+            if (!value_of(arg, "--profile", i, o.profile) || o.profile.empty())
+                fail("--profile needs a profile file: --profile NAME.rst");
         } else if (is_option(arg, "--host")) {
             if (!value_of(arg, "--host", i, o.host) || o.host.empty())
                 fail("--host needs a host name: --host NAME");
@@ -133,16 +157,23 @@ Options parse_options(int argc, const char* const* argv) {
             "--compare runs nothing; --repeat, --quiet, --summary-json and --output-dir "
             "cannot be given with it");
     if (format_given && !o.compare) fail("--format applies to --compare only");
-    if ((!o.host.empty() || o.last != 0) && !o.history)
-        fail("--host and --last apply to --history only");
+    if ((!o.host.empty() || o.last != 0) && !o.history && !o.report)
+        fail("--host and --last apply to --history and --report only");
+    if (!o.profile.empty() && !o.report) fail("--profile applies to --report only");
+    if (o.report && !o.report_ids.empty() && (o.report_all || !o.host.empty() || o.last != 0))
+        fail("--report: give run ids, or 'all' / --host / --last, not both");
     if (o.no_store && !o.store.empty()) fail("--store and --no-store cannot be given together");
-    if ((o.import || o.history) && o.no_store)
-        fail("--import and --history need the results store; --no-store cannot be given");
-    if (o.import + o.history + o.compare > 1)
-        fail("--import, --history and --compare cannot be given together");
-    else if ((o.import || o.history) &&
+    if ((o.import || o.history || o.report) && o.no_store)
+        fail(
+            "--import, --history and --report need the results store; --no-store cannot be "
+            "given");
+    if (o.import + o.history + o.compare + o.report > 1)
+        fail("--import, --history, --report and --compare cannot be given together");
+    else if ((o.import || o.history || o.report) &&
              (o.rest.size() > 1 || o.repeat != 1 || o.summary_json || !o.output_dir.empty()))
-        fail(std::string(o.import ? "--import" : "--history") +
+        fail(std::string(o.import    ? "--import"
+                         : o.history ? "--history"
+                                     : "--report") +
              " runs nothing; switches, --repeat, --summary-json and --output-dir cannot be "
              "given with it");
     return o;
@@ -154,6 +185,7 @@ std::string help_text() {
            "   or: lumetra2-cli --compare OLD.json NEW.json [--format FORMAT]\n"
            "   or: lumetra2-cli --import FILE...\n"
            "   or: lumetra2-cli --history [--host NAME] [--last N]\n"
+           "   or: lumetra2-cli --report OUT.html [RUN-ID...|all] [--profile NAME.rst]\n"
            "Runs the Lumetra 2.0 benchmarks without a window: the console text goes to\n"
            "standard output and the console log file, the figures to a results file.\n"
            "\n"
@@ -183,8 +215,11 @@ std::string help_text() {
            "  --import FILE...      add results files to the results store and exit\n"
            "  --history             list the recorded runs, newest first, and flag\n"
            "                        possible regressions, then exit\n"
-           "  --host NAME           --history: only the runs of host NAME\n"
-           "  --last N              --history: only the newest N runs\n"
+           "  --host NAME           --history, --report: only the runs of host NAME\n"
+           "  --last N              --history, --report: only the newest N runs\n"
+           "  --report OUT.html     write an HTML report of the runs RUN-ID... (see\n"
+           "                        --history; 'all': every run; none: the newest)\n"
+           "  --profile NAME.rst    --report: compare with this profile, not the reference\n"
            "  --list                list the benchmarks and their switches and exit\n"
            "  --help                display this help and exit\n"
            "  --version             output version information and exit\n"

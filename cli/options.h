@@ -1,7 +1,8 @@
 // The command-line program's own GNU-style options, taken out of argv before the suite's
 // switches are joined and parsed: --help, --version, --list, --quiet, --repeat N,
 // --output-dir DIR, --summary-json, --compare OLD NEW [--format F], --store PATH, --no-store,
-// --import FILE..., --history [--host NAME] [--last N]; "--" ends them.
+// --import FILE..., --history [--host NAME] [--last N], --report OUT.html [RUN-ID...|all]
+// [--host NAME] [--last N] [--profile NAME.rst]; "--" ends them.
 #pragma once
 
 #include <string>
@@ -27,6 +28,11 @@ struct Options {
     bool history = false;  // --history [--host NAME] [--last N]
     std::string host;
     int last = 0;
+    bool report = false;  // --report OUT.html [RUN-ID...|all]
+    std::string report_path;
+    std::vector<long long> report_ids;  // none: the newest run (or --host / --last / all)
+    bool report_all = false;
+    std::string profile;            // --profile NAME.rst: the comparison bars of the report
     std::vector<std::string> rest;  // argv[0] and the suite's switches, in order
     std::string error;              // non-empty: a bad option (exit status 2)
 };

@@ -8,6 +8,7 @@
 #include "app/files.h"
 #include "app/format.h"
 #include "app/lap_timer.h"
+#include "md/energy_graph.h"
 #include "md/mdenergy.h"
 
 namespace md {
@@ -328,6 +329,17 @@ void MdController::finish_run() {
     record().set_figure("kinetic_K", kinetic_display);
     record().set_figure("potential_K", potential_display);
     record().set_figure("total_K", total_display);
+    {
+        // The steps the energy graphs show at the end, so a report can draw them again.
+        const int32_t done = std::min<int32_t>(run_.history_count.load(),
+                                               static_cast<int32_t>(run_.ke_history.size()));
+        const int32_t first = std::max<int32_t>(0, done - kGraphSteps);
+        const auto window = [&](const std::vector<double>& h) {
+            return std::vector<double>(h.begin() + first, h.begin() + done);
+        };
+        record().set_figure("kinetic_history_K", window(run_.ke_history));
+        record().set_figure("potential_history_K", window(run_.pe_history));
+    }
     record().set_headline("time_s", elapsed_seconds);
     record().complete();
 

@@ -36,6 +36,10 @@ const char* const kMigrations[] = {
     "CREATE INDEX runs_started ON runs(started_utc, id);"
     "CREATE INDEX figures_run ON figures(run_id);"
     "CREATE INDEX subscores_run ON subscores(run_id);",
+    // Version 3: the sections of the results file the report draws from (tables and curves),
+    // so a run's graphs need nothing but the store. Runs recorded before have none.
+    "CREATE TABLE documents(run_id INTEGER PRIMARY KEY REFERENCES runs(id) ON DELETE CASCADE,"
+    " document TEXT NOT NULL);",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
@@ -142,6 +146,11 @@ std::int64_t Store::insert_run(const RunData& run) {
         sub.step();
         sub.reset();
     }
+    if (!run.document.empty()) {
+        Statement doc = db_.prepare("INSERT INTO documents(run_id, document) VALUES(?,?)");
+        doc.bind(1, id).bind(2, run.document);
+        doc.step();
+    }
     tx.commit();
     return id;
 }
@@ -182,6 +191,9 @@ std::optional<RunData> Store::run(std::int64_t id) {
     Statement sc = db_.prepare("SELECT name, value FROM subscores WHERE run_id=? ORDER BY rowid");
     sc.bind(1, id);
     while (sc.step()) r.subscores.push_back({sc.text_at(0), sc.optional_at(1)});
+    Statement d = db_.prepare("SELECT document FROM documents WHERE run_id=?");
+    d.bind(1, id);
+    if (d.step()) r.document = d.text_at(0);
     return r;
 }
 

@@ -18,7 +18,7 @@
 
 namespace store {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // $XDG_DATA_HOME/lumetra2/results.sqlite, ~/.local/share/lumetra2/results.sqlite when unset;
 // empty when neither XDG_DATA_HOME nor HOME is set.

@@ -121,9 +121,16 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
         run.figures.push_back(std::move(f));
         return true;
     };
+    // What the report draws; the rest of the file (and any padding) stays in the file.
+    nlohmann::json kept = nlohmann::json::object();
+    for (const char* key : {"format_version", "started_utc", "interrupted", "processor",
+                            "provenance", "caches", "subscores"})
+        if (doc.contains(key)) kept[key] = doc[key];
+    if (spreads) kept["repeat"] = {{"spread", *spreads}};
     for (const app::BenchmarkInfo& b : app::benchmarks()) {
         const std::string key(b.key);
         if (!doc.contains(key) || !doc[key].is_object()) continue;
+        kept[key] = doc[key];
         const nlohmann::json& section = doc[key];
         if (!section.contains("status") || section["status"] != "completed") continue;
         if (section.contains("headline") && section["headline"].is_object()) {
@@ -135,6 +142,7 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
         }
         if (key == "memory" && !add(key, "latency_ns", section, "latency_ns")) return std::nullopt;
     }
+    run.document = kept.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     return run;
 }
 

@@ -39,6 +39,8 @@ struct RunData {
     std::string results_path;
     std::vector<Figure> figures;
     std::vector<SubScore> subscores;
+    // The results file's sections the report draws (compact JSON), empty when not kept.
+    std::string document;
 };
 
 // SHA-256 of `bytes` in lower-case hex.

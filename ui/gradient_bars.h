@@ -1,6 +1,5 @@
-// The painter of the benchmark dialogs' gradient bars: one-pixel columns that brighten from
-// the bar's left end, and the value text over it, white where it lies on the bar and black
-// beyond. BarCanvas is a sunken drawing area that paints a list of such bars.
+// BarCanvas: a sunken drawing area of the benchmark dialogs that paints a list of gradient
+// bars (report/bar_painter.h).
 #pragma once
 
 #include <QPoint>
@@ -8,16 +7,11 @@
 #include <vector>
 
 #include "app/gradient_bar.h"
+#include "report/bar_painter.h"
 
 class QPainter;
 
 namespace ui {
-
-// Draws `bar` with its corner at origin + (bar.x, bar.y) in the painter's current font.
-void draw_gradient_bar(QPainter& painter, QPoint origin, const app::GradientBar& bar);
-
-// The "Courier New" 9 pt face of the bars' texts.
-QFont bar_font();
 
 class BarCanvas : public QWidget {
     Q_OBJECT

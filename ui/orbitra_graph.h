@@ -1,47 +1,14 @@
-// The Orbitra dialog's virial-factor graph: the plot box with its captions, the green curve of
-// the iterations shown so far and the Max / Min / Current texts. The geometry is
-// atom/virial_graph.h; this only paints, off-screen, then copies.
+// The Orbitra dialog's virial-factor graph as a widget: paints off-screen with
+// report/virial_graph_painter.h, then copies.
 #pragma once
 
-#include <QFont>
-#include <QImage>
-#include <QPoint>
-#include <QRect>
-#include <QSize>
-#include <QString>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
+#include "report/virial_graph_painter.h"
+
 namespace ui {
-
-struct VirialGraphLayout {
-    QPoint origin;        // where the geometry's (0, 0) lies in the image
-    QSize size;           // of everything, captions included
-    int letter_step = 9;  // between the letters of the vertical caption
-    int line = 14;        // text line height
-};
-// Where everything goes for the graph's font (captions need more room at a high DPI).
-VirialGraphLayout virial_graph_layout(const QFont& font);
-
-// Paints the graph of the first `shown` entries of `values` onto `image` (filled with
-// `background`).
-void paint_virial_graph(QImage& image, const VirialGraphLayout& layout, const QFont& font,
-                        const double* values, int shown, const QColor& background);
-
-// "Max:", "Min:" and "Current:" and the boxes they take in the image (none without data).
-struct VirialText {
-    QRect box;
-    QString text;
-};
-std::vector<VirialText> virial_texts(const VirialGraphLayout& layout, const QFont& font,
-                                     const double* values, int shown);
-
-// "Courier New" 9 point.
-QFont virial_graph_font();
-
-// The curve's pen colour.
-inline const QColor kVirialPen(0, 140, 0);
 
 class VirialGraph : public QWidget {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "report/score_panel_painter.h"
 #include "suite/profile.h"
 #include "suite/score_panel.h"
 #include "suite/suite_dialog.h"
@@ -48,7 +49,7 @@ class ScorePanel : public QWidget {
 
   private:
     void render();
-    void draw_bar(QPainter& p, int x0, int top, int bottom, float value, bool profile_bar);
+    ScorePanelGeometry geometry_of_labels() const;
 
     std::array<QLabel*, suite::kPanelRows> labels_{};
     suite::SubScores scores_;

@@ -57,7 +57,7 @@ TEST(StoreRoundTrip, EveryFigureReadBackExactly) {
         const auto fields = [](const store::RunData& r) {
             return std::tie(r.started_utc, r.host, r.processor, r.program_version,
                             r.source_revision, r.command_line, r.provenance, r.interrupted,
-                            r.content_hash);
+                            r.content_hash, r.document);
         };
         EXPECT_EQ(fields(*back), fields(*run));
         ASSERT_EQ(back->figures.size(), run->figures.size());
@@ -156,7 +156,8 @@ TEST(StoreSchema, FirstVersionBroughtForwardNewerOneLeftUntouched) {
         EXPECT_EQ(s.run(7)->processor, "Old CPU");
         auto run = store::run_from_results(results_doc(1, false), nullptr);
         run->content_hash = "h";
-        s.record(*run);
+        EXPECT_EQ(s.run(s.record(*run))->document, run->document);
+        EXPECT_EQ(s.run(7)->document, "");
         const auto rows = s.history();
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[1].subscores[0].value, 950.25);
