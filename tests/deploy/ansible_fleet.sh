@@ -6,6 +6,10 @@
 # Usage: ansible_fleet.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1 src=$2
+if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIPPED: needs root (it installs a package / starts the cluster daemons)"
+    exit 77
+fi
 tmp=$(mktemp -d)
 preinstalled=false
 dpkg-query -W -f='${Status}' lumetra2-cli 2>/dev/null | grep -q 'install ok installed' && preinstalled=true

@@ -6,15 +6,21 @@
 # Usage: slurm_fleet.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1 src=$2
+if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIPPED: needs root (it installs a package / starts the cluster daemons)"
+    exit 77
+fi
 tmp=$(mktemp -d)
 # munged wants every folder above its socket searchable by all.
 chmod 755 "$tmp"
 stop() {
     [ -s "$tmp/slurmctld.pid" ] && scancel --quiet --user=root 2> /dev/null
-    for p in slurmd slurmctld munged; do
-        [ -s "$tmp/$p.pid" ] && kill "$(cat "$tmp/$p.pid")" 2>/dev/null
-    done
-    sleep 1
+    local pids=() p
+    for p in slurmd slurmctld munged; do [ -s "$tmp/$p.pid" ] && pids+=("$(cat "$tmp/$p.pid")"); done
+    [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2> /dev/null
+    # A daemon that has not ended after 10 s is ended for good.
+    for _ in $(seq 20); do kill -0 "${pids[@]}" 2> /dev/null || break; sleep 0.5; done
+    [ ${#pids[@]} -gt 0 ] && kill -KILL "${pids[@]}" 2> /dev/null
     rm -rf "$tmp"
 }
 trap stop EXIT
