@@ -195,11 +195,13 @@ Provenance read_provenance(const std::filesystem::path& root) {
         p.kernel = std::string(u.sysname) + " " + u.release;
         p.kernel_version = u.version;
         p.architecture = u.machine;
+        if (u.nodename[0] != '\0') p.host_name = u.nodename;
     } else {
         const std::string type = read_value(root / "proc/sys/kernel/ostype");
         const std::string release = read_value(root / "proc/sys/kernel/osrelease");
         if (release != kUnknown) p.kernel = (type != kUnknown ? type + " " : "") + release;
         p.kernel_version = read_value(root / "proc/sys/kernel/version");
+        p.host_name = read_value(root / "proc/sys/kernel/hostname");
     }
     read_cpuinfo(root, p);
     read_topology(root, p);
@@ -239,7 +241,8 @@ nlohmann::json provenance_json(const Provenance& p) {
         if (v > 0) return v;
         return kUnknown;
     };
-    return {{"os", p.os},
+    return {{"host_name", p.host_name},
+            {"os", p.os},
             {"kernel", p.kernel},
             {"kernel_version", p.kernel_version},
             {"architecture", p.architecture},

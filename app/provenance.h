@@ -14,8 +14,9 @@ namespace app {
 inline constexpr const char* kUnknown = "unknown";
 
 struct Provenance {
-    std::string os = kUnknown;      // os-release PRETTY_NAME
-    std::string kernel = kUnknown;  // "Linux 6.1.0-18-amd64"
+    std::string host_name = kUnknown;  // the node name, which results from many hosts are told by
+    std::string os = kUnknown;         // os-release PRETTY_NAME
+    std::string kernel = kUnknown;     // "Linux 6.1.0-18-amd64"
     std::string kernel_version = kUnknown;
     std::string architecture = kUnknown;
     std::string cpu_vendor = kUnknown;

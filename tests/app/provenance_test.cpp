@@ -20,6 +20,7 @@ TEST(Provenance, FakedTreeIsParsed) {
         "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
     put(r, "proc/sys/kernel/ostype", "Linux\n");
     put(r, "proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
+    put(r, "proc/sys/kernel/hostname", "bench-07\n");
     std::string cpuinfo;
     // Two cores with two threads each: processors 0..3.
     const char* core[] = {"0", "0", "1", "1"};
@@ -45,6 +46,7 @@ TEST(Provenance, FakedTreeIsParsed) {
     const app::Provenance p = app::read_provenance(r);
     EXPECT_EQ(p.os, "Debian GNU/Linux 12 (bookworm)");
     EXPECT_EQ(p.kernel, "Linux 6.1.0-18-amd64");
+    EXPECT_EQ(p.host_name, "bench-07");
     EXPECT_EQ(p.cpu_vendor, "GenuineIntel");
     EXPECT_EQ(p.cpu_model_name, "Test CPU @ 2.00GHz");
     EXPECT_EQ(p.cpu_family, "6");
