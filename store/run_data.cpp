@@ -8,6 +8,7 @@
 #include "app/benchmarks.h"
 #include "app/format.h"
 #include "suite/results_file.h"
+#include "suite/scores.h"
 
 namespace store {
 
@@ -133,7 +134,10 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
                                          : std::string("headline");
             if (!add(key, name, h, "value")) return std::nullopt;
         }
-        if (key == "memory" && !add(key, "latency_ns", section, "latency_ns")) return std::nullopt;
+        for (const suite::ScoreInput& in : suite::inputs_of_step(key)) {
+            const std::string figure(in.figure);
+            if (!figure.empty() && !add(key, figure, section, figure.c_str())) return std::nullopt;
+        }
     }
     return run;
 }
