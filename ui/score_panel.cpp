@@ -64,8 +64,8 @@ void ScorePanel::set_state(const suite::SubScores& scores, const suite::Profile&
 }
 
 int ScorePanel::box_height() const {
-    const int first = label(suite::PanelRow::MolDyn)->geometry().top();
-    const int second = label(suite::PanelRow::Orbitra)->geometry().top();
+    const int first = label(suite::PanelRow{0})->geometry().top();
+    const int second = label(suite::PanelRow{1})->geometry().top();
     return second - first - suite::kBoxHeightShrink;
 }
 
@@ -75,8 +75,9 @@ QPoint ScorePanel::bar_origin(suite::PanelRow row) const {
 }
 
 QRect ScorePanel::comparison_box() const {
-    const QPoint blas = label(suite::PanelRow::Blas)->geometry().topLeft();
-    return {blas.x(), blas.y() + box_height() + suite::kComparisonBoxGap, suite::kPanelBoxWidth,
+    // Under the last row.
+    const QPoint last = label(suite::PanelRow{suite::kPanelRows - 1})->geometry().topLeft();
+    return {last.x(), last.y() + box_height() + suite::kComparisonBoxGap, suite::kPanelBoxWidth,
             suite::kComparisonBoxHeight};
 }
 
