@@ -112,7 +112,8 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
                  {},     {},
                  {},     {}};
         const nlohmann::json* s = nullptr;
-        for (const std::string& id : {step + "." + f.key, step + "." + name})
+        const std::string prefix = step + ".";
+        for (const std::string& id : {prefix + f.key, prefix + name})
             if (!s && spreads && spreads->contains(id)) s = &(*spreads)[id];
         if (s && !(figure_at(*s, "min", f.min, f.key + " spread", error) &&
                    figure_at(*s, "median", f.median, f.key + " spread", error) &&
