@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The style tools over the tree: clang-format over every source file (any difference fails), then
 # clang-tidy with the repo's .clang-tidy over the core (every folder that builds into the
-# Qt-free library), reading the compile commands of the given build directory.
+# Qt-free library), reading the compile commands of the given build directory (a clang build:
+# the GCC-only switches of the kernel files mean nothing to clang-tidy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build_dir=${1:-build/release}
+build_dir=${1:-build/clang}
 
 # Every source folder but the build trees; new folders are picked up as they appear.
 mapfile -d '' sources < <(find . -path ./build -prune -o -path './build-*' -prune -o \

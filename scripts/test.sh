@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Every test: the release build, its tests, the instruction-set tests on emulated processors
-# and the style tools; then the same tree built by clang (core and command line, warnings are
-# errors), then the address+undefined sanitizer build, then the threaded tests under the thread
-# sanitizer. GUI tests run on a virtual X display.
+# Every test: the release build, its tests and the instruction-set tests on emulated
+# processors; then the same tree built by clang (core and command line, warnings are errors),
+# its tests and the style tools; then the address+undefined sanitizer build, then the threaded
+# tests under the thread sanitizer. GUI tests run on a virtual X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,11 +23,10 @@ for cpu in Nehalem SandyBridge Haswell; do
     done
 done
 
-bash scripts/style.sh build/release
-
 cmake --preset clang
 cmake --build --preset clang
 ctest --preset clang
+bash scripts/style.sh build/clang
 
 cmake --preset asan
 cmake --build --preset asan
