@@ -58,4 +58,38 @@ void BenchmarkController::end_progress_box() {
     host().end_modal_box(0);
 }
 
+bool BenchmarkController::run_behind_progress_box(BoxedWorker& worker, std::function<void()> body,
+                                                  WorkerPlacement placement,
+                                                  const std::string& thread_error) {
+    worker.done_.reset();
+    // Without the completion timer nothing would ever end the progress box.
+    if (!start_timer_or_report(worker.timer_id_, 1)) {
+        give_up("Error: Could not create Timer in OnAnalyze().");
+        return false;
+    }
+    auto run = [&worker, body = std::move(body)] {
+        body();
+        worker.done_.set();
+    };
+    if (!start_worker(worker.thread_, std::move(run), placement)) {
+        host().kill_timer(worker.timer_id_);
+        give_up(thread_error);
+        return false;
+    }
+    run_progress_box();
+    return true;
+}
+
+bool BenchmarkController::boxed_worker_done(BoxedWorker& worker) {
+    if (!worker.done_.poll()) return false;
+    worker.thread_.join();
+    return true;
+}
+
+void BenchmarkController::end_boxed_run(BoxedWorker& worker) {
+    host().kill_timer(worker.timer_id_);
+    end_progress_box();
+    close_if_automatic();
+}
+
 }  // namespace app

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/dialog_host.h"
+#include "app/event.h"
 #include "app/run_registry.h"
 #include "app/thread.h"
 
@@ -21,6 +22,21 @@ ModalBoxText CAnalysisProgressDlg();
 struct WorkerPlacement {
     int processor = -1;  // allowed processor to bind it to; -1: anywhere
     Priority priority = Priority::Normal;
+};
+
+// A worker that runs behind the progress box (memory, STREAM): a 1 ms completion timer polls
+// for its end and the box stays up until then. Owners join it before the fields its body
+// writes go away.
+class BoxedWorker {
+  public:
+    explicit BoxedWorker(int timer_id) : timer_id_(timer_id) {}
+    void join() { thread_.join(); }
+
+  private:
+    friend class BenchmarkController;
+    int timer_id_;
+    Event done_{Event::Reset::Auto};
+    Thread thread_;
 };
 
 class BenchmarkController : public RunController {
@@ -66,6 +82,16 @@ class BenchmarkController : public RunController {
     // Shows the nested progress box until end_progress_box() (from a timer); returns then.
     void run_progress_box();
     void end_progress_box();
+
+    // Runs `body` on `worker` behind the progress box and returns when the box has ended. False
+    // when the completion timer or the thread could not be made; the run has then given up
+    // (with `thread_error` for a refused thread).
+    bool run_behind_progress_box(BoxedWorker& worker, std::function<void()> body,
+                                 WorkerPlacement placement, const std::string& thread_error);
+    // From the completion timer: true (the worker joined) once the body has returned.
+    bool boxed_worker_done(BoxedWorker& worker);
+    // Once the outcome is recorded: the timer and the box end, an automatic run closes.
+    void end_boxed_run(BoxedWorker& worker);
 
   private:
     bool first_paint_done_ = false;

@@ -15,21 +15,11 @@ namespace {
 constexpr std::string_view kDelimiters = ": \n";  // a tab is no delimiter
 constexpr std::string_view kSgemmKernelDelimiters = " \n";
 
-constexpr std::array<std::string_view, 13> kHelpLines = {
+// The parser's own switches; the benchmarks' lines come from their rows.
+constexpr std::string_view kOwnHelpLines[] = {
     " -automate         : Run through each benchmark without user interaction. Upon completion, "
     "Lumetra2 will automatically close.",
-    " -cipherbench      : Run through the cipher benchmark",
-    " -dgemm            : Run through the dgemm benchmark using the compiler core",
-    " -dgemm:compiler   : Run through the dgemm benchmark using the compiler core",
     " -help             : Display all command line options",
-    " -membench         : Run through the memory benchmark",
-    " -moldyn           : Run through the molecular dynamics benchmark",
-    " -moldyn:file.in   : Run through a custom simulation using file.in",
-    " -orbitra        : Run through the orbitra benchmark",
-    " -orbitra:file.in: Run through the orbitra benchmark using the custom file provided.",
-    " -runallbench      : Run through the entire benchmark. -automate is implied.",
-    " -sgemm            : Run through the sgemm benchmark using the compiler core",
-    " -sgemm:compiler   : Run through the sgemm benchmark using the compiler core",
 };
 
 // Tokens of the upper-cased line the way strtok hands them out: leading delimiters skipped,
@@ -208,7 +198,7 @@ struct Parser {
     void show_help() {
         log_line(" Command line options");
         log_line("");
-        for (std::string_view l : kHelpLines) log_line(l);
+        for (std::string_view l : help_lines()) log_line(l);
         log_line("");
         log_ready();
         out.help_shown = true;
@@ -232,7 +222,19 @@ struct Parser {
 }  // namespace
 
 std::span<const std::string_view> help_lines() {
-    return kHelpLines;
+    static const std::vector<std::string_view> lines = [] {
+        std::vector<std::string_view> out(std::begin(kOwnHelpLines), std::end(kOwnHelpLines));
+        auto add = [&out](const BenchmarkInfo& b) {
+            for (std::string_view l : b.help)
+                if (!l.empty()) out.push_back(l);
+        };
+        for (const BenchmarkInfo& b : benchmarks()) add(b);
+        add(run_all_row());
+        // Listed in the order of their text, so by switch.
+        std::sort(out.begin(), out.end());
+        return out;
+    }();
+    return lines;
 }
 
 std::string command_line_text(int argc, const char* const* argv) {

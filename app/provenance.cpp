@@ -33,7 +33,7 @@ bool read_text(const std::filesystem::path& p, std::string& out) {
     return !in.bad();
 }
 
-std::string trim(std::string s) {
+std::string trim(const std::string& s) {
     const char* ws = " \t\r\n";
     const auto b = s.find_first_not_of(ws);
     if (b == std::string::npos) return {};
@@ -153,7 +153,7 @@ void read_memory(const std::filesystem::path& root, Provenance& p) {
 }
 
 std::string thp_mode(const std::filesystem::path& root) {
-    const std::string v = read_value(root / "sys/kernel/mm/transparent_hugepage/enabled");
+    std::string v = read_value(root / "sys/kernel/mm/transparent_hugepage/enabled");
     const auto open = v.find('[');
     const auto close = v.find(']', open == std::string::npos ? 0 : open);
     if (open == std::string::npos || close == std::string::npos) return v;

@@ -181,6 +181,12 @@ Options parse_options(int argc, const char* const* argv) {
 
 std::string help_text() {
     // Every line fits 80 columns; the descriptions start in column 24.
+    std::string switches =
+        "  -automate             run unattended and end when done (implied here)\n";
+    switches += "  " + std::string(app::run_all_row().cli_help) + "\n";
+    for (const app::BenchmarkInfo& b : app::benchmarks())
+        if (!b.cli_help.empty()) switches += "  " + std::string(b.cli_help) + "\n";
+    switches += "  -help                 list the switches in the console text\n";
     return "Usage: lumetra2-cli [OPTION]... [SWITCH]...\n"
            "   or: lumetra2-cli --compare OLD.json NEW.json [--format FORMAT]\n"
            "   or: lumetra2-cli --import FILE...\n"
@@ -189,16 +195,8 @@ std::string help_text() {
            "Runs the Lumetra 2.0 benchmarks without a window: the console text goes to\n"
            "standard output and the console log file, the figures to a results file.\n"
            "\n"
-           "Switches of the suite (any case):\n"
-           "  -automate             run unattended and end when done (implied here)\n"
-           "  -runallbench          run every benchmark\n"
-           "  -membench             memory bandwidth and latency\n"
-           "  -moldyn[:FILE.in]     molecular dynamics (MD/Argon-Helium.in or MD/FILE.in)\n"
-           "  -orbitra[:FILE.in]    Orbitra (\"Input Files/Ag.in\" or \"Input Files/FILE.in\")\n"
-           "  -cipherbench          AES-128 throughput\n"
-           "  -sgemm[:compiler]     single precision matrix multiply (own blocked kernel)\n"
-           "  -dgemm[:compiler]     double precision matrix multiply (own blocked kernel)\n"
-           "  -help                 list the switches in the console text\n"
+           "Switches of the suite (any case):\n" +
+           switches +
            "\n"
            "Options:\n"
            "  --repeat N            run the queued selection N times (1 to 1000); print\n"

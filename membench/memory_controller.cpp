@@ -45,15 +45,8 @@ void MemBenchController::on_timer(int id) {
 
 void MemBenchController::start_analysis() {
     if (progress_box_active()) return;
-    done_.reset();
     record().begin();
     record().set_figure("caches", cache_to_json(caches_));
-    // Without the completion timer nothing would ever end the progress box.
-    if (!start_timer_or_report(kCompletionTimer, 1)) {
-        give_up("Error: Could not create Timer in OnAnalyze().");
-        return;
-    }
-
     MemoryRunInput input;
     input.l1_size = static_cast<float>(caches_.l1_data_size);
     input.l2_size = static_cast<float>(caches_.l2_size);
@@ -62,27 +55,19 @@ void MemBenchController::start_analysis() {
     input.isa = processor_copy_isa();
     input.sizes = sizes_;
     run_mhz_ = input.mhz;
-
-    const bool started = start_worker(worker_,
-                                      [this, input] {
-                                          app::pin_current_thread(0);
-                                          outcome_ = run_memory_benchmark(input, &record());
-                                          done_.set();
-                                      },
-                                      {0, app::Priority::AboveNormal});
-    if (!started) {
-        host().kill_timer(kCompletionTimer);
-        give_up("Error: Could not create the memory benchmark thread.");
+    auto body = [this, input] {
+        app::pin_current_thread(0);
+        outcome_ = run_memory_benchmark(input, &record());
+    };
+    if (!run_behind_progress_box(worker_, body, {0, app::Priority::AboveNormal},
+                                 "Error: Could not create the memory benchmark thread."))
         return;
-    }
-    run_progress_box();
     results_shown_ = true;
     host().request_repaint();
 }
 
 void MemBenchController::completion_poll() {
-    if (!done_.poll()) return;
-    worker_.join();
+    if (!boxed_worker_done(worker_)) return;
     if (outcome_.ok) {
         const MemoryResults& r = outcome_.results;
         memory_bandwidth_ = r.memory_best;
@@ -95,9 +80,7 @@ void MemBenchController::completion_poll() {
     } else {
         record().fail(outcome_.error);
     }
-    host().kill_timer(kCompletionTimer);
-    end_progress_box();
-    close_if_automatic();
+    end_boxed_run(worker_);
 }
 
 }  // namespace membench

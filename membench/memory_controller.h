@@ -64,9 +64,8 @@ class MemBenchController : public app::BenchmarkController {
     float memory_latency_ = 0;
     double run_mhz_ = 0;
 
-    app::Event done_{app::Event::Reset::Auto};
-    app::Thread worker_;
-    MemoryRunOutcome outcome_;  // written by the worker before it signals done_
+    app::BoxedWorker worker_{kCompletionTimer};
+    MemoryRunOutcome outcome_;  // written by the worker before it ends
 };
 
 }  // namespace membench

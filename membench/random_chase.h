@@ -15,7 +15,7 @@ namespace membench {
 // One element per cache line; `next` is the only field the chase reads.
 struct alignas(64) ChaseElement {
     ChaseElement* next;
-    char pad[64 - sizeof(ChaseElement*)];
+    char pad[64 - sizeof(void*)];
 };
 static_assert(sizeof(ChaseElement) == 64);
 

@@ -63,8 +63,8 @@ ScorePanelGeometry score_panel_geometry(const std::array<QPoint, suite::kPanelRo
     ScorePanelGeometry g;
     g.corners = corners;
     g.box_height = corners[1].y() - corners[0].y() - suite::kBoxHeightShrink;
-    const QPoint blas = corners[static_cast<std::size_t>(suite::PanelRow::Blas)];
-    g.comparison_box = QRect(blas.x(), blas.y() + g.box_height + suite::kComparisonBoxGap,
+    const QPoint last = corners[suite::kPanelRows - 1];  // under the last row
+    g.comparison_box = QRect(last.x(), last.y() + g.box_height + suite::kComparisonBoxGap,
                              suite::kPanelBoxWidth, suite::kComparisonBoxHeight);
     return g;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every test: the release build, then the same tree built by clang (core and command line,
-# warnings are errors), then the address+undefined sanitizer build, then the threaded tests
-# under the thread sanitizer. GUI tests run on a virtual X display.
+# Every test: the release build, its tests and the instruction-set tests on emulated
+# processors; then the same tree built by clang (core and command line, warnings are errors),
+# its tests and the style tools; then the address+undefined sanitizer build, then the threaded
+# tests under the thread sanitizer. GUI tests run on a virtual X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,9 +14,19 @@ run_ctest() {
 cmake --build --preset release
 run_ctest release
 
+# The kernel choices on processors without AVX (Nehalem), with AVX but not AVX2 (Sandy Bridge)
+# and with AVX2 and FMA (Haswell), whatever this machine has.
+for cpu in Nehalem SandyBridge Haswell; do
+    for t in build/release/tests/isa/isa_*_tests; do
+        echo "== $(basename "$t") on $cpu"
+        qemu-x86_64 -cpu "$cpu" "$t" --gtest_brief=1
+    done
+done
+
 cmake --preset clang
 cmake --build --preset clang
 ctest --preset clang
+bash scripts/style.sh build/clang
 
 cmake --preset asan
 cmake --build --preset asan

@@ -14,15 +14,6 @@ namespace store {
 
 namespace {
 
-const char* short_label(std::string_view key) {
-    if (key == "memory") return "Memory";
-    if (key == "stream") return "STREAM";
-    if (key == "md") return "MD";
-    if (key == "orbitra") return "Orbitra";
-    if (key == "cipher") return "Cipher";
-    return "BLAS";
-}
-
 std::string clipped(const std::string& text, std::size_t width) {
     std::string t = app::printable_text(text);
     if (t.size() > width) t = t.substr(0, width - 1) + "~";
@@ -68,7 +59,7 @@ std::string history_text(const std::vector<HistoryRow>& rows,
                          const std::vector<Regression>& flags) {
     std::string out = app::strprintf("%-16s  %-12s  %-20s", "Date (UTC)", "Host", "Processor");
     for (const app::ScoreGroup& g : app::score_groups())
-        out += app::strprintf(" %7s", short_label(g.key));
+        out += app::strprintf(" %7s", std::string(g.short_label).c_str());
     out += "  Interrupted\n";
     for (const HistoryRow& r : rows) {
         // "2026-12-07T04:31:07Z" shown as "2026-12-07 04:31".

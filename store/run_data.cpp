@@ -8,6 +8,7 @@
 #include "app/benchmarks.h"
 #include "app/format.h"
 #include "suite/results_file.h"
+#include "suite/scores.h"
 
 namespace store {
 
@@ -111,7 +112,8 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
                  {},     {},
                  {},     {}};
         const nlohmann::json* s = nullptr;
-        for (const std::string& id : {step + "." + f.key, step + "." + name})
+        const std::string prefix = step + ".";
+        for (const std::string& id : {prefix + f.key, prefix + name})
             if (!s && spreads && spreads->contains(id)) s = &(*spreads)[id];
         if (s && !(figure_at(*s, "min", f.min, f.key + " spread", error) &&
                    figure_at(*s, "median", f.median, f.key + " spread", error) &&
@@ -140,7 +142,10 @@ std::optional<RunData> run_from_results(const nlohmann::json& doc, std::string* 
                                          : std::string("headline");
             if (!add(key, name, h, "value")) return std::nullopt;
         }
-        if (key == "memory" && !add(key, "latency_ns", section, "latency_ns")) return std::nullopt;
+        for (const suite::ScoreInput& in : suite::inputs_of_step(key)) {
+            const std::string figure(in.figure);
+            if (!figure.empty() && !add(key, figure, section, figure.c_str())) return std::nullopt;
+        }
     }
     run.document = kept.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     return run;

@@ -27,36 +27,21 @@ void StreamController::on_timer(int id) {
 
 void StreamController::start_analysis() {
     if (progress_box_active()) return;
-    done_.reset();
     record().begin();
-    // Without the completion timer nothing would ever end the progress box.
-    if (!start_timer_or_report(kCompletionTimer, 1)) {
-        give_up("Error: Could not create Timer in OnAnalyze().");
-        return;
-    }
     StreamRunInput input;
     input.sse2 = timed_forms_allowed();
     input.sizes = sizes_;
     input.rates = rates_;
-    const bool started = start_worker(coordinator_,
-                                      [this, input] {
-                                          outcome_ = run_stream_benchmark(input, &record());
-                                          done_.set();
-                                      },
-                                      {0, app::Priority::Normal});
-    if (!started) {
-        host().kill_timer(kCompletionTimer);
-        give_up("Error: Could not create the STREAM thread.");
+    auto body = [this, input] { outcome_ = run_stream_benchmark(input, &record()); };
+    if (!run_behind_progress_box(coordinator_, body, {0, app::Priority::Normal},
+                                 "Error: Could not create the STREAM thread."))
         return;
-    }
-    run_progress_box();
     results_shown_ = true;
     host().request_repaint();
 }
 
 void StreamController::completion_poll() {
-    if (!done_.poll()) return;
-    coordinator_.join();
+    if (!boxed_worker_done(coordinator_)) return;
     threads_ = outcome_.threads;
     if (outcome_.ok) {
         rates_ = outcome_.rates;
@@ -69,9 +54,7 @@ void StreamController::completion_poll() {
     } else {
         record().fail(outcome_.error);
     }
-    host().kill_timer(kCompletionTimer);
-    end_progress_box();
-    close_if_automatic();
+    end_boxed_run(coordinator_);
 }
 
 }  // namespace stream

@@ -49,9 +49,8 @@ class StreamController : public app::BenchmarkController {
     int threads_ = 0;
     bool results_shown_ = false;
 
-    app::Event done_{app::Event::Reset::Auto};
-    app::Thread coordinator_;
-    StreamOutcome outcome_;  // written by the coordinator before it signals done_
+    app::BoxedWorker coordinator_{kCompletionTimer};
+    StreamOutcome outcome_;  // written by the coordinator before it ends
 };
 
 }  // namespace stream

@@ -11,6 +11,7 @@
 #include "app/format.h"
 #include "suite/cli_report.h"
 #include "suite/results_file.h"
+#include "suite/scores.h"
 
 namespace suite {
 namespace {
@@ -95,7 +96,10 @@ std::vector<Figure> figures_of(const nlohmann::json& doc) {
                                          : std::string("headline");
             add(key, name, number_at(h, "value"));
         }
-        if (key == "memory") add(key, "latency_ns", number_at(section, "latency_ns"));
+        for (const ScoreInput& in : inputs_of_step(key))
+            if (!in.figure.empty())
+                add(key, std::string(in.figure),
+                    number_at(section, std::string(in.figure).c_str()));
     }
     return out;
 }

@@ -19,31 +19,34 @@
 namespace suite {
 namespace {
 
-// The headline figures a step offers: its record's headline and, for memory, the latency.
-std::vector<std::pair<std::string, double>> step_figures(const StepOutcome& st) {
-    std::vector<std::pair<std::string, double>> out;
+// The figures a step offers: its record's headline and the other figures a sub-score reads.
+struct StepFigure {
+    std::string name;    // the results file's name (no "/" in a key)
+    std::string figure;  // the record's figure name; empty: the headline
+    double value;
+};
+
+std::vector<StepFigure> step_figures(const StepOutcome& st) {
+    std::vector<StepFigure> out;
     if (!st.ok) return out;
-    // The results file's names for them (no "/" in a key).
     auto named = [&](const std::string& name) {
         const HeadlineKind* k = find_headline_kind(st.key, name);
         return k ? std::string(k->name) : name.empty() ? std::string("headline") : name;
     };
-    out.emplace_back(named(st.record.headline_name()), st.record.headline());
-    if (st.key == "memory") {
-        const nlohmann::json lat = st.record.figure("latency_ns");
-        if (lat.is_number()) out.emplace_back(named("latency_ns"), lat.get<double>());
+    out.push_back({named(st.record.headline_name()), {}, st.record.headline()});
+    for (const ScoreInput& in : inputs_of_step(st.key)) {
+        if (in.figure.empty()) continue;
+        const nlohmann::json v = st.record.figure(std::string(in.figure));
+        if (v.is_number())
+            out.push_back({named(std::string(in.figure)), std::string(in.figure), v.get<double>()});
     }
     return out;
 }
 
 const FigureSpread* find_figure(const std::vector<FigureSpread>& figures, std::string_view step,
-                                std::string_view name = {}) {
-    for (const FigureSpread& f : figures) {
-        if (f.id.compare(0, step.size(), step) != 0 || f.id.size() <= step.size() ||
-            f.id[step.size()] != '.')
-            continue;
-        if (name.empty() || f.id.substr(step.size() + 1) == name) return &f;
-    }
+                                std::string_view figure) {
+    for (const FigureSpread& f : figures)
+        if (f.step == step && f.figure == figure) return &f;
     return nullptr;
 }
 
@@ -52,13 +55,14 @@ const FigureSpread* find_figure(const std::vector<FigureSpread>& figures, std::s
 void use_median_headlines(std::vector<StepOutcome>& steps,
                           const std::vector<FigureSpread>& figures) {
     for (StepOutcome& st : steps) {
-        const auto named = step_figures(st);
-        if (named.empty()) continue;
-        if (const FigureSpread* f = find_figure(figures, st.key, named[0].first))
-            st.record.set_headline(st.record.headline_name(), f->spread.median);
-        if (named.size() > 1)
-            if (const FigureSpread* f = find_figure(figures, st.key, named[1].first))
-                st.record.set_figure("latency_ns", f->spread.median);
+        for (const StepFigure& sf : step_figures(st)) {
+            const FigureSpread* f = find_figure(figures, st.key, sf.figure);
+            if (!f) continue;
+            if (sf.figure.empty())
+                st.record.set_headline(st.record.headline_name(), f->spread.median);
+            else
+                st.record.set_figure(sf.figure, f->spread.median);
+        }
     }
 }
 
@@ -100,15 +104,17 @@ std::vector<FigureSpread> figure_spreads(const std::vector<HandOverResult>& runs
     if (runs.empty()) return out;
     // The first run names the figures; every other run must have each of them.
     for (const StepOutcome& st : runs.front().steps) {
-        for (const auto& [name, value] : step_figures(st)) {
+        for (const StepFigure& sf : step_figures(st)) {
             FigureSpread f;
-            f.id = st.key + "." + name;
-            f.label = st.name + ": " + name;
+            f.id = st.key + "." + sf.name;
+            f.label = st.name + ": " + sf.name;
+            f.step = st.key;
+            f.figure = sf.figure;
             for (const HandOverResult& r : runs) {
                 for (const StepOutcome& other : r.steps) {
                     if (other.key != st.key) continue;
-                    for (const auto& [n2, v2] : step_figures(other))
-                        if (n2 == name) f.values.push_back(v2);
+                    for (const StepFigure& o : step_figures(other))
+                        if (o.figure == sf.figure) f.values.push_back(o.value);
                 }
             }
             if (f.values.size() != runs.size()) continue;
@@ -122,28 +128,14 @@ std::vector<FigureSpread> figure_spreads(const std::vector<HandOverResult>& runs
 SubScores median_subscores(const std::vector<HandOverResult>& runs,
                            const std::vector<FigureSpread>& figures) {
     SubScores s;
-    auto median = [&](std::string_view step, std::string_view name = {}) -> double {
-        const FigureSpread* f = find_figure(figures, step, name);
-        return f ? f->spread.median : 0.0;
-    };
     for (const app::ScoreGroup& g : app::score_groups()) {
-        if (!measured_in_every_run(runs, g.key)) continue;
-        float& out = s.of(g.key);
-        if (g.key == "memory") {
-            out = memory_subscore(float(median("memory", "bandwidth")),
-                                  float(median("memory", "latency")));
-        } else if (g.key == "stream") {
-            out = float(median("stream"));
-        } else if (g.key == "md") {
-            out = md_subscore(float(median("md")));
-        } else if (g.key == "orbitra") {
-            out = orbitra_subscore(float(median("orbitra")));
-        } else if (g.key == "cipher") {
-            out = cipher_subscore(median("cipher"));
-        } else if (g.key == "blas") {
-            out = blas_subscore(float(median("sgemm")), float(median("dgemm")));
-        }
-        if (!(out > 0.0f) || !std::isfinite(out)) out = kNotMeasured;
+        const ScoreRule* rule = find_score_rule(g.key);
+        if (!rule || !measured_in_every_run(runs, g.key)) continue;
+        std::vector<double> medians;
+        for (const ScoreInput& in : rule->used_inputs())
+            if (const FigureSpread* f = find_figure(figures, in.step, in.figure))
+                medians.push_back(f->spread.median);
+        s.of(g.key) = apply_score_rule(*rule, medians);
     }
     return s;
 }

@@ -27,19 +27,21 @@ Spread spread_of(std::vector<double> values);
 struct FigureSpread {
     std::string id;
     std::string label;
+    std::string step;
+    std::string figure;          // the record's figure name; empty: the headline
     std::vector<double> values;  // one per run that produced it, in run order
     Spread spread;
 };
 
-// The headline figures of every step (and the memory latency), in step order, over the runs.
-// A figure is kept only when every run produced it.
+// The headline figures of every step (and the other figures a sub-score reads), in step order, over
+// the runs. A figure is kept only when every run produced it.
 std::vector<FigureSpread> figure_spreads(const std::vector<HandOverResult>& runs);
 
 // The sub-scores from the median figures; a sub-score every run measured, else not measured.
 SubScores median_subscores(const std::vector<HandOverResult>& runs,
                            const std::vector<FigureSpread>& figures);
 
-// Sets each completed step's headline (and the memory latency) to its median over the runs,
+// Sets each completed step's headline (and its other scored figures) to its median over the runs,
 // so the summary's figures agree with its sub-scores.
 void use_median_headlines(std::vector<StepOutcome>& steps,
                           const std::vector<FigureSpread>& figures);

@@ -1,5 +1,7 @@
 #include "suite/results_file.h"
 
+#include "suite/scores.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -163,9 +165,10 @@ nlohmann::json headlines_json(const std::vector<StepOutcome>& steps) {
         if (!st.ok) continue;
         if (!st.record.headline_name().empty())
             add(st.key, st.record.headline_name(), st.record.headline());
-        if (st.key == "memory") {
-            const nlohmann::json lat = st.record.figure("latency_ns");
-            if (lat.is_number()) add(st.key, "latency_ns", lat.get<double>());
+        for (const ScoreInput& in : inputs_of_step(st.key)) {
+            if (in.figure.empty()) continue;
+            const nlohmann::json v = st.record.figure(std::string(in.figure));
+            if (v.is_number()) add(st.key, std::string(in.figure), v.get<double>());
         }
     }
     return out;

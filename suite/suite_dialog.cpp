@@ -26,15 +26,6 @@ bool usable_float(double value) {
     return usable_figure(value) && usable_figure(float(value));
 }
 
-// A run that completed may still hand back a figure the formulas cannot use.
-bool accept_figure(StepOutcome& st, double value) {
-    if (st.ok && !usable_float(value)) {
-        st.ok = false;
-        st.error = "the run gave no usable figure";
-    }
-    return st.ok;
-}
-
 }  // namespace
 
 SuiteController::SuiteController(const app::RunRegistry& registry)
@@ -202,6 +193,7 @@ void SuiteController::run_suite() {
 void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
     if (!b.suite_running.empty()) log_line(std::string(b.suite_running).c_str());
     app::RunRequest req;
+    bool reference_deck = true;
     switch (b.code) {
         case app::kCodeMolDyn: {
             const auto ref = app::find_file_nocase("MD", "Argon-Helium.in");
@@ -221,8 +213,7 @@ void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
             req.deck = auto_in_progress_ ? inputs_.md_deck : ref_base;
             req.deck_typed = auto_in_progress_ && inputs_.md_deck_typed;
             if (auto_in_progress_) req.deck_file = inputs_.md_deck_file;
-            // Only the reference deck's time compares with the reference machine.
-            reference_deck_found_ = ref_base == "Argon-Helium";
+            reference_deck = ref_base == "Argon-Helium";
             break;
         }
         case app::kCodeOrbitra: {
@@ -247,83 +238,61 @@ void SuiteController::run_benchmark(const app::BenchmarkInfo& b) {
             break;
     }
     StepOutcome& st = run_step(b, req);
+    // Only the reference deck's time compares with the reference machine.
     if (st.ran)
-        figure_ok_[static_cast<std::size_t>(&b - app::benchmarks().data())] = read_figures(b, st);
+        figure_ok_[static_cast<std::size_t>(&b - app::benchmarks().data())] =
+            read_figures(st) && reference_deck;
     if (!b.suite_finished.empty()) log_line(std::string(b.suite_finished).c_str());
 }
 
-bool SuiteController::read_figures(const app::BenchmarkInfo& b, StepOutcome& st) {
-    const double headline = st.record.headline();
-    switch (b.code) {
-        case app::kCodeMemory: {
-            figures_.memory_bandwidth = static_cast<float>(headline);
-            const nlohmann::json lat = st.record.figure("latency_ns");
-            figures_.memory_latency = lat.is_number() ? lat.get<float>() : 0.0f;
-            if (st.ok && !usable_float(figures_.memory_latency)) {
-                st.ok = false;
-                st.error = "the run gave no usable latency figure";
-            }
-            return accept_figure(st, figures_.memory_bandwidth);
+namespace {
+
+// A figure a sub-score reads from a step's record (0 when the record has none).
+double step_figure(const StepOutcome& st, const ScoreInput& in) {
+    if (in.figure.empty()) return st.record.headline();
+    const nlohmann::json v = st.record.figure(std::string(in.figure));
+    return v.is_number() ? v.get<double>() : 0.0;
+}
+
+}  // namespace
+
+bool SuiteController::read_figures(StepOutcome& st) {
+    // A completed run may still hand back a figure the formulas cannot use.
+    for (const ScoreInput& in : inputs_of_step(st.key)) {
+        if (st.ok && !usable_float(step_figure(st, in))) {
+            st.ok = false;
+            st.error = "the run gave no usable " + std::string(in.noun) + "figure";
         }
-        case app::kCodeStream:
-            figures_.stream_score = static_cast<float>(headline);
-            return accept_figure(st, figures_.stream_score);
-        case app::kCodeMolDyn:
-            figures_.md_time = static_cast<float>(headline);
-            return accept_figure(st, figures_.md_time);
-        case app::kCodeOrbitra: {
-            figures_.orbitra_time = static_cast<float>(headline);
-            // A run on the first deck of the list, in place of a missing default deck, is
-            // not the reference calculation.
-            const nlohmann::json fallback = st.record.figure("deck_fallback");
-            return accept_figure(st, figures_.orbitra_time) &&
-                   !(fallback.is_boolean() && fallback.get<bool>());
-        }
-        case app::kCodeCipher:
-            figures_.cipher_rate = headline;
-            return accept_figure(st, figures_.cipher_rate);
-        case app::kCodeSgemm:
-            figures_.sgemm_rate = static_cast<float>(headline);
-            return accept_figure(st, figures_.sgemm_rate);
-        case app::kCodeDgemm:
-            figures_.dgemm_rate = static_cast<float>(headline);
-            return accept_figure(st, figures_.dgemm_rate);
-        default:
-            return accept_figure(st, headline);
     }
+    // A run on the first deck of the list, in place of a missing default deck, is not the
+    // reference calculation.
+    const nlohmann::json fallback = st.record.figure("deck_fallback");
+    return st.ok && !(fallback.is_boolean() && fallback.get<bool>());
 }
 
 void SuiteController::score_group(std::string_view key) {
-    auto ok = [this](int code) {
-        const app::BenchmarkInfo* b = app::find_benchmark(code);
-        return figure_ok_[static_cast<std::size_t>(b - app::benchmarks().data())];
-    };
-    SubScores& s = panel_.scores;
-    if (key == "memory") {
-        if (ok(app::kCodeMemory))
-            s.of(key) = memory_subscore(figures_.memory_bandwidth, figures_.memory_latency);
-    } else if (key == "stream") {
-        if (ok(app::kCodeStream)) s.of(key) = figures_.stream_score;
-    } else if (key == "md") {
-        if (ok(app::kCodeMolDyn) && reference_deck_found_)
-            s.of(key) = md_subscore(figures_.md_time);
-    } else if (key == "orbitra") {
-        if (ok(app::kCodeOrbitra)) s.of(key) = orbitra_subscore(figures_.orbitra_time);
-    } else if (key == "cipher") {
-        if (ok(app::kCodeCipher)) s.of(key) = cipher_subscore(figures_.cipher_rate);
-    } else if (key == "blas") {
-        const Selections& sel = panel_.selections;
-        if (!sel.runs_code(app::kCodeSgemm) || !sel.runs_code(app::kCodeDgemm)) {
-            app::ConsoleLog(kLineBreak);
-            app::ConsoleLog(
-                "BLAS Lumetra score is a combination of both an SGEMM and DGEMM run. In order to "
-                "calculate a score,");
-            app::ConsoleLog(kLineBreak);
-            log_line("run both -sgemm and -dgemm from the command line.");
-        } else if (ok(app::kCodeSgemm) && ok(app::kCodeDgemm)) {
-            s.of(key) = blas_subscore(figures_.sgemm_rate, figures_.dgemm_rate);
+    const ScoreRule* rule = find_score_rule(key);
+    if (!rule) return;
+    std::vector<double> values;
+    for (const ScoreInput& in : rule->used_inputs()) {
+        const app::BenchmarkInfo* b = app::find_benchmark_by_key(in.step);
+        if (!b || !panel_.selections.runs_code(b->code)) {
+            const auto& note = rule->incomplete_note;
+            for (std::size_t i = 0; i < note.size() && !note[i].empty(); ++i) {
+                app::ConsoleLog(kLineBreak);
+                const bool last = i + 1 == note.size() || note[i + 1].empty();
+                app::ConsoleLog(last ? app::with_cursor(note[i]) : std::string(note[i]));
+            }
+            return;
         }
     }
+    for (const ScoreInput& in : rule->used_inputs()) {
+        const app::BenchmarkInfo* b = app::find_benchmark_by_key(in.step);
+        if (!figure_ok_[static_cast<std::size_t>(b - app::benchmarks().data())]) return;
+        for (const StepOutcome& st : steps_)
+            if (st.key == in.step) values.push_back(step_figure(st, in));
+    }
+    panel_.scores.of(key) = apply_score_rule(*rule, values);
 }
 
 void SuiteController::write_results(std::chrono::system_clock::time_point started) {

@@ -39,18 +39,6 @@ struct SubScores {
     float of(std::string_view key) const { return value[app::index_of_score(key)]; }
 };
 
-// The figures read back from the runs (0 until a run provides one).
-struct SuiteFigures {
-    float orbitra_time = 0;
-    float md_time = 0;
-    float sgemm_rate = 0;
-    float dgemm_rate = 0;
-    float memory_bandwidth = 0;
-    float memory_latency = 0;
-    double cipher_rate = 0;
-    float stream_score = 0;
-};
-
 // One step of a suite run: which run, what it left and whether it produced its figure.
 struct StepOutcome {
     std::string key;   // results-file section: memory, stream, md, orbitra, cipher, sgemm, dgemm
@@ -124,7 +112,6 @@ class SuiteController : public app::BenchmarkController {
     // --- state ---
     const PanelState& panel() const { return panel_; }
     const SubScores& scores() const { return panel_.scores; }
-    const SuiteFigures& figures() const { return figures_; }
     const std::vector<StepOutcome>& steps() const { return steps_; }
     bool automatic_run_in_progress() const { return auto_in_progress_; }
     int runs_finished() const { return runs_finished_; }
@@ -152,8 +139,9 @@ class SuiteController : public app::BenchmarkController {
     StepOutcome& run_step(const app::BenchmarkInfo& b, app::RunRequest request);
     StepOutcome& skip_step(const app::BenchmarkInfo& b, std::string error);
     void run_benchmark(const app::BenchmarkInfo& b);
-    // Reads a finished step's figures; false when the step gave none the formulas can use.
-    bool read_figures(const app::BenchmarkInfo& b, StepOutcome& st);
+    // Checks the figures the sub-scores read from a finished step; false when it gave none
+    // they can use.
+    bool read_figures(StepOutcome& st);
     // A sub-score whose benchmarks have all had their turn.
     void score_group(std::string_view key);
     void write_results(std::chrono::system_clock::time_point started);
@@ -161,13 +149,11 @@ class SuiteController : public app::BenchmarkController {
     const app::RunRegistry& registry_;
     SuiteInputs inputs_;
     PanelState panel_;
-    SuiteFigures figures_;
     std::vector<StepOutcome> steps_;
     bool auto_in_progress_ = false;
     bool auto_start_failed_ = false;
     bool interrupted_ = false;
     std::array<bool, app::kBenchmarkCount> figure_ok_{};  // this run's usable figures
-    bool reference_deck_found_ = false;  // the MD reference deck is "Argon-Helium" itself
     bool end_when_run_over_ = false;
     int runs_finished_ = 0;
     ActiveRun* active_ = nullptr;

@@ -5,16 +5,9 @@
 
 #include "app/console.h"
 #include "app/startup.h"
-#include "ui/cipher_window.h"
 #include "ui/dialog_window.h"
 #include "ui/gui_message_sink.h"
 #include "ui/main_frame.h"
-#include "ui/matrix_window.h"
-#include "ui/md_dialog.h"
-#include "ui/membench_window.h"
-#include "ui/orbitra_dialog.h"
-#include "ui/stream_window.h"
-#include "ui/suite_window.h"
 
 namespace ui {
 namespace {
@@ -33,13 +26,7 @@ void init_application() {
         g_sink->install();
     }
     install_gui_modal_runner();
-    register_suite_window();
-    register_membench_window();
-    register_stream_window();
-    register_matrix_window();
-    register_cipher_window();
-    register_md_window();
-    register_orbitra_window();
+    register_all_windows();
 }
 
 void shutdown_application() {

@@ -14,8 +14,10 @@ class GuiMessageSink;
 
 // Once the QApplication exists: the settings key names, the "C" numeric locale (so every
 // printf-style figure reads as in the command-line program whatever the user's locale), the
-// GUI's message sink and modal runner, and the suite's window.
+// GUI's message sink and modal runner, and every benchmark's window.
 void init_application();
+// Registers the window of every controller (generated from the list in ui/CMakeLists.txt).
+void register_all_windows();
 // Restores the core's default sink and runner (before the QApplication goes away).
 void shutdown_application();
 GuiMessageSink* gui_message_sink();

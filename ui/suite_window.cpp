@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/message_sink.h"
 #include "app/processor_info.h"
@@ -57,9 +58,17 @@ std::vector<float> clock_rates() {
 CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
     : DialogWindow(controller, parent), suite_(controller) {
     setObjectName(QStringLiteral("150"));
-    setFixedSize(760, 536);
+    // One check box per sub-score on the left and one panel row per sub-score on the right;
+    // the groups under the check boxes move down with them.
+    constexpr int rows = suite::kPanelRows;
+    constexpr int below = 8 + (34 + 26 * rows) + 6;
+    constexpr int panel_height = ScorePanel::kLabelTop + (rows + 1) * ScorePanel::kLabelStep;
+    // Under both: the row of the results store's buttons.
+    constexpr int buttons_top = std::max(below + 286, panel_height + 38) + 8;
+    setFixedSize(760, buttons_top + 38);
 
-    QGroupBox* selections = make_group("Benchmark Selections", this, QRect(10, 8, 240, 190));
+    QGroupBox* selections =
+        make_group("Benchmark Selections", this, QRect(10, 8, 240, 34 + 26 * rows));
     int y = 24;
     // In the order of the score panel's rows.
     for (int row = 0; row < suite::kPanelRows; ++row) {
@@ -77,7 +86,7 @@ CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
         boxes_[id] = box;
     }
 
-    QGroupBox* control = make_group("Benchmark Control", this, QRect(10, 204, 240, 124));
+    QGroupBox* control = make_group("Benchmark Control", this, QRect(10, below, 240, 124));
     run_ = new QPushButton(QStringLiteral("Run Benchmarks"), control);
     run_->setObjectName(QString::number(suite::kIdRunBenchmarks));
     run_->setGeometry(14, 24, 212, 28);
@@ -95,24 +104,24 @@ CSuiteDlg::CSuiteDlg(suite::SuiteController& controller, QWidget* parent)
     connect(save_, &QPushButton::clicked, this, &CSuiteDlg::ask_and_save_profile);
     connect(cancel_, &QPushButton::clicked, this, &CSuiteDlg::reject);
 
-    QGroupBox* compare = make_group("Compare", this, QRect(10, 334, 240, 64));
+    QGroupBox* compare = make_group("Compare", this, QRect(10, below + 130, 240, 64));
     profiles_ = new QComboBox(compare);
     profiles_->setObjectName(QString::number(suite::kIdProfileList));
     profiles_->setGeometry(14, 26, 212, 26);
     connect(profiles_, &QComboBox::activated, this, &CSuiteDlg::profile_chosen);
 
-    QGroupBox* overall = make_group("Overall Score", this, QRect(10, 404, 240, 86));
+    QGroupBox* overall = make_group("Overall Score", this, QRect(10, below + 200, 240, 86));
     overall->setObjectName(QStringLiteral("1115"));
 
-    QGroupBox* score = make_group("Benchmark Score", this, QRect(260, 8, 490, 482));
+    QGroupBox* score = make_group("Benchmark Score", this, QRect(260, 8, 490, panel_height + 30));
     panel_ = new ScorePanel(score);
-    panel_->setGeometry(8, 22, 476, 452);
+    panel_->setGeometry(8, 22, 476, panel_height);
 
     // The results store: every run kept, and a report of the one shown.
     history_ = new QPushButton(QStringLiteral("History..."), this);
-    history_->setGeometry(10, 498, 160, 28);
+    history_->setGeometry(10, buttons_top, 160, 28);
     export_ = new QPushButton(QStringLiteral("Export Report..."), this);
-    export_->setGeometry(180, 498, 160, 28);
+    export_->setGeometry(180, buttons_top, 160, 28);
     for (QPushButton* b : {history_, export_}) b->setAutoDefault(false);
     connect(history_, &QPushButton::clicked, this, &CSuiteDlg::show_history);
     connect(export_, &QPushButton::clicked, this, [this] {

@@ -50,7 +50,27 @@ TEST(CommandLine, QueueFlagsAndExactLog) {
     };
     const std::string bad_sgemm =
         kErr + "Could not execute SGEMM benchmark, SSE2S is not a valid option.\x1c_\r\n";
+    std::string help = kFound;
+    for (const char* l :
+         {" Command line options", "",
+          " -automate         : Run through each benchmark without user interaction. Upon "
+          "completion, Lumetra2 will automatically close.",
+          " -cipherbench      : Run through the cipher benchmark",
+          " -dgemm            : Run through the dgemm benchmark using the compiler core",
+          " -dgemm:compiler   : Run through the dgemm benchmark using the compiler core",
+          " -help             : Display all command line options",
+          " -membench         : Run through the memory benchmark",
+          " -moldyn           : Run through the molecular dynamics benchmark",
+          " -moldyn:file.in   : Run through a custom simulation using file.in",
+          " -orbitra        : Run through the orbitra benchmark",
+          " -orbitra:file.in: Run through the orbitra benchmark using the custom file provided.",
+          " -runallbench      : Run through the entire benchmark. -automate is implied.",
+          " -sgemm            : Run through the sgemm benchmark using the compiler core",
+          " -sgemm:compiler   : Run through the sgemm benchmark using the compiler core", ""})
+        help += std::string(l) + "\r\n";
     const Row rows[] = {
+        // The option list, and nothing queued.
+        {"-help -moldyn", help + kReady, {}, 0, false, false},
         // A fixed order whatever the order on the line.
         {"-sgemm -orbitra -moldyn -membench -dgemm -cipherbench",
          kFound,

@@ -5,6 +5,7 @@
 
 #include "app/isa.h"
 #include "blas/gemm_blocked.h"
+#include "blas/gemm_tiles.h"
 #include "cipher/aes.h"
 #include "md/md_test_support.h"
 #include "membench/bandwidth.h"
@@ -25,6 +26,19 @@ TEST(ForcedPlain, EveryTablePicksItsPlainRow) {
     EXPECT_FALSE(copy.sse);
     EXPECT_FALSE(copy.sse2);
     EXPECT_EQ(cipher::ecb_kernel_for(app::chosen_isa()).required, kPlain);
+}
+
+// Without a limit every table picks the row this processor's features give it (run under
+// emulated processors with and without AVX and AVX2 by the test command).
+TEST(ForcedPlain, UnlimitedPicksFollowTheProcessor) {
+    app::ScopedIsaLimit all(app::kIsaAll);
+    const app::IsaFeatures cpu = app::processor_isa();
+    EXPECT_EQ(md::active_pair_kernel(), md::pair_kernel_for(cpu));
+    EXPECT_EQ(blas::preferred_tile_isa(), blas::tile_isa_for(cpu));
+    EXPECT_EQ(&app::pick_kernel(stream::kPrefetchForms, app::chosen_isa()),
+              &app::pick_kernel(stream::kPrefetchForms, cpu));
+    EXPECT_EQ(&cipher::ecb_kernel_for(app::chosen_isa()), &cipher::ecb_kernel_for(cpu));
+    EXPECT_TRUE(app::isa_allows(cpu, cipher::ecb_kernel_for(cpu).required));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "app/benchmarks.h"
 #include "store/commands.h"
 #include "store/results_store.h"
 #include "support/console_capture.h"
@@ -68,8 +69,8 @@ TEST(StoreRoundTrip, EveryFigureReadBackExactly) {
             };
             EXPECT_EQ(figure(back->figures[i]), figure(run->figures[i])) << i;
         }
-        ASSERT_EQ(back->subscores.size(), 6u);
-        for (std::size_t i = 0; i < 6; ++i)
+        ASSERT_EQ(back->subscores.size(), app::kScoreGroupCount);
+        for (std::size_t i = 0; i < app::kScoreGroupCount; ++i)
             EXPECT_EQ(std::tie(back->subscores[i].name, back->subscores[i].value),
                       std::tie(run->subscores[i].name, run->subscores[i].value));
     }

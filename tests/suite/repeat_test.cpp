@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/benchmark_codes.h"
+#include "app/benchmarks.h"
 #include "app/command_line.h"
 #include "app/headless_host.h"
 #include "app/run_registry.h"
@@ -52,61 +53,58 @@ class RepeatSuite : public ::testing::Test {
     }
 };
 
-TEST_F(RepeatSuite, SubScoresComeFromTheMediansAndUnsteadyFiguresAreFlagged) {
+// Every sub-score from one run and from the medians of three, against hand-worked values. Each
+// figure is off its reference by its own factor, so swapped inputs would score otherwise.
+TEST_F(RepeatSuite, EverySubScoreSingleAndFromTheMedians) {
+    suite_test::make_reference_decks();
+    const struct {
+        const char* step;
+        double headline, latency;
+    } figures_at[] = {
+        {"memory", 4905.475, 69.84},  // 1.25 x 3924.38 MiB/s and 87.3 / 1.25 ns: 1250
+        {"stream", 1234.5, 0},        // STREAM's headline is its score
+        {"md", 101.0, 0},             // (75.75 - 101) / 101 = -0.25: 750
+        {"orbitra", 264.5008, 0},     // 330.626 = 1.25 x 264.5008: 1250
+        {"cipher", 140.6375, 0},      // 1.25 x 112.51: 1250
+        {"sgemm", 6901.5375, 0},      // 1.25 x 5521.23 (1250) and
+        {"dgemm", 2201.424, 0},       // 0.8 x 2751.78 (800): 1025
+    };
+    const std::map<std::string, float> want = {{"memory", 1250.0f}, {"stream", 1234.5f},
+                                               {"md", 750.0f},      {"orbitra", 1250.0f},
+                                               {"cipher", 1250.0f}, {"blas", 1025.0f}};
     suite_test::FakeRuns runs;
-    const app::CommandLine cl = command_line("-membench -cipherbench -sgemm -dgemm");
     std::vector<suite::HandOverResult> results;
-    // Every median is the reference machine's figure, so every sub-score is 1000: bandwidth
-    // and latency for memory, 112.51 MB/s for the cipher, and the single- and double-precision
-    // MFLOPS for BLAS (their references differ, so swapped medians would not score 1000).
-    const double bw[] = {3000.0, 3924.38, 4000.0}, lat[] = {90.0, 80.0, 87.3};
-    const double rate[] = {200.0, 112.51, 100.0};
-    const double sgemm[] = {9000.0, 5521.23, 100.0}, dgemm[] = {2751.78, 1000.0, 3000.0};
-    for (int i = 0; i < 3; ++i) {
-        runs.scripts[app::kCodeMemory] = {
-            app::RunStatus::Completed, bw[i], {{"latency_ns", lat[i]}}};
-        runs.scripts[app::kCodeCipher] = {app::RunStatus::Completed, rate[i], {}};
-        runs.scripts[app::kCodeSgemm] = {app::RunStatus::Completed, sgemm[i], {}};
-        runs.scripts[app::kCodeDgemm] = {app::RunStatus::Completed, dgemm[i], {}};
+    for (double k : {1.5, 1.0, 0.5}) {  // the middle run's figures are the medians
+        for (const auto& f : figures_at) {
+            suite_test::Script& s = runs.scripts[app::find_benchmark_by_key(f.step)->code];
+            s = {app::RunStatus::Completed, f.headline * k};
+            if (f.latency > 0) s.figures = {{"latency_ns", f.latency * k}};
+        }
         suite::HandOverOptions options;
         options.end_when_run_over = true;
         options.write_results = false;
-        results.push_back(suite::run_configuration(cl, runs.registry, runner, options));
+        results.push_back(
+            suite::run_configuration(command_line("-runallbench"), runs.registry, runner, options));
         ASSERT_TRUE(results.back().all_ok);
     }
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a repeated run wrote its own file";
-
-    // The memory headline is named "headline" by the scripted runs; the sub-score reads the
-    // memory run's own name, so give the spreads the real names.
-    auto figures = suite::figure_spreads(results);
-    ASSERT_EQ(figures.size(), 5u);
-    for (suite::FigureSpread& f : figures) {
-        if (f.id == "cipher.headline") {
-            EXPECT_DOUBLE_EQ(f.spread.median, 112.51);
-            EXPECT_EQ(f.values, (std::vector<double>{200.0, 112.51, 100.0}));
-        }
-        if (f.id == "memory.headline") f.id = "memory.bandwidth";
+    const auto figures = suite::figure_spreads(results);
+    const suite::SubScores medians = suite::median_subscores(results, figures);
+    for (const app::ScoreGroup& g : app::score_groups()) {
+        const std::string key(g.key);
+        ASSERT_EQ(want.count(key), 1u) << key;
+        EXPECT_NEAR(results[1].scores.of(key), want.at(key), 0.01f) << key;
+        EXPECT_NEAR(medians.of(key), want.at(key), 0.01f) << key;
     }
-    const suite::SubScores s = suite::median_subscores(results, figures);
-    for (const char* key : {"memory", "cipher", "blas"})
-        EXPECT_NEAR(s.of(key), 1000.0f, 0.01f) << key;
-    // The summary's headlines are the medians too, not the last run's figures.
+    // The summary's figures are the medians too, not the last run's.
     std::vector<suite::StepOutcome> steps = results.back().steps;
     suite::use_median_headlines(steps, figures);
-    const std::map<std::string, double> medians = {
-        {"cipher", 112.51}, {"sgemm", 5521.23}, {"dgemm", 2751.78}};
-    int checked = 0;
-    for (const suite::StepOutcome& st : steps) {
-        const auto m = medians.find(st.key);
-        if (m == medians.end()) continue;
-        EXPECT_DOUBLE_EQ(st.record.headline(), m->second) << st.key;
-        ++checked;
+    ASSERT_EQ(steps.size(), results[1].steps.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(steps[i].record.headline(), results[1].steps[i].record.headline()) << i;
+        EXPECT_EQ(steps[i].record.figure("latency_ns"),
+                  results[1].steps[i].record.figure("latency_ns"));
     }
-    EXPECT_EQ(checked, 3);
-    EXPECT_EQ(s.of("md"), suite::kNotMeasured);
-
     const std::string report = suite::spread_report(figures, 3, 1.5, -1.0);
-    EXPECT_NE(report.find("Spread over 3 runs"), std::string::npos);
     EXPECT_NE(report.find("UNSTEADY"), std::string::npos) << report;
     EXPECT_NE(report.find("1-minute load average 1.50 at start, unknown at end"), std::string::npos)
         << report;

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/benchmarks.h"
 #include "app/console.h"
 #include "app/dialog_host.h"
 #include "app/interrupt.h"
@@ -98,25 +99,19 @@ class ScriptedRun : public app::RunController {
     bool running_ = false;
 };
 
-// A registry of scripted runs for codes 1 to 7; `scripts` may be changed before each run.
+// A registry of scripted runs for every benchmark of the table; `scripts` may be changed
+// before each run.
 struct FakeRuns {
     std::map<int, Script> scripts;
     std::vector<Call> calls;
     app::RunRegistry registry;
 
     FakeRuns() {
-        const char* names[] = {"",
-                               "Memory Benchmark",
-                               "Molecular Dynamics",
-                               "Orbitra",
-                               "Cipher",
-                               "DGEMM",
-                               "SGEMM",
-                               "STREAM"};
-        for (int code = 1; code <= 7; ++code)
-            registry.add({code, names[code], [this, code](const app::RunRequest& r) {
-                              return std::make_unique<ScriptedRun>(code, r, scripts[code], &calls);
-                          }});
+        for (const app::BenchmarkInfo& b : app::benchmarks())
+            registry.add(
+                {b.code, std::string(b.name), [this, code = b.code](const app::RunRequest& r) {
+                     return std::make_unique<ScriptedRun>(code, r, scripts[code], &calls);
+                 }});
     }
 
     std::vector<int> codes_called() const {
