@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "app/event.h"
 #include "atom/aligned.h"
@@ -18,6 +19,12 @@ struct alignas(kCacheLine) InteractionWorkspace {
     AlignedVector cg;
     AlignedVector A, B, forward_integrand, backward_integrand, P, Q;
     AlignedVector Y1, Y2, integrand, integral, accum;
+    // r^L and 1 / r^(L+1) of the grid, formed once per run.
+    GridPowers powers;
+    // The Hartree evaluation's Y_L(u_k, u_k), one per orbital and even order, each formed the
+    // first time a pair needs it (every pair of orbital k asks for the same functions).
+    AlignedVector self_y;
+    std::vector<unsigned char> self_ready;
 
     void resize(int points);
     MultipoleScratch multipole() {
