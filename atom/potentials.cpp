@@ -29,8 +29,7 @@ void multipole(InteractionWorkspace& ws, const radgrid& r, const radgrid& dr, co
 void InteractionWorkspace::resize(int points) {
     const auto n = static_cast<std::size_t>(points);
     cg.assign(kCgEntries, 0.0);
-    for (AlignedVector* v : {&A, &B, &forward_integrand, &backward_integrand, &P, &Q, &Y1, &Y2,
-                             &integrand, &integral, &accum})
+    for (AlignedVector* v : {&A, &B, &forward_integrand, &backward_integrand, &P, &Q, &Y1, &accum})
         v->assign(n, 0.0);
 }
 

@@ -14,11 +14,12 @@
 namespace atom {
 
 // What one evaluation needs besides its inputs: its own coefficient table and radial scratch,
-// allocated once per atom so the evaluations never allocate. Each thread has its own.
+// allocated once per atom (the powers and the Hartree functions by the first evaluation) so
+// later evaluations never allocate. Each thread has its own.
 struct alignas(kCacheLine) InteractionWorkspace {
     AlignedVector cg;
     AlignedVector A, B, forward_integrand, backward_integrand, P, Q;
-    AlignedVector Y1, Y2, integrand, integral, accum;
+    AlignedVector Y1, accum;
     // r^L and 1 / r^(L+1) of the grid, formed once per run.
     GridPowers powers;
     // The Hartree evaluation's Y_L(u_k, u_k), one per orbital and even order, each formed the
