@@ -15,13 +15,21 @@ void zero(potential& set) {
     for (radgrid& g : set.v) std::fill(g.values.begin(), g.values.end(), 0.0);
 }
 
+// Y_L(a, b) into `out`, with the grid's powers when the order has them.
+void multipole(InteractionWorkspace& ws, const radgrid& r, const radgrid& dr, const double* a,
+               const double* b, int L, double* out, const MultipoleScratch& scratch) {
+    if (L < GridPowers::kMaxOrder)
+        multipole_function(dr, ws.powers.A(L), ws.powers.B(L), a, b, out, scratch);
+    else
+        multipole_function(r, dr, a, b, L, out, scratch);
+}
+
 }  // namespace
 
 void InteractionWorkspace::resize(int points) {
     const auto n = static_cast<std::size_t>(points);
     cg.assign(kCgEntries, 0.0);
-    for (AlignedVector* v : {&A, &B, &forward_integrand, &backward_integrand, &P, &Q, &Y1, &Y2,
-                             &integrand, &integral, &accum})
+    for (AlignedVector* v : {&A, &B, &forward_integrand, &backward_integrand, &P, &Q, &Y1, &accum})
         v->assign(n, 0.0);
 }
 
@@ -41,9 +49,23 @@ bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
     progress.low.store(0, std::memory_order_relaxed);
     progress.high.store(K, std::memory_order_relaxed);
     const MultipoleScratch scratch = ws.multipole();
-    double* Y1 = ws.Y1.data();
-    double* Y2 = ws.Y2.data();
-    double* integrand = ws.integrand.data();
+    ws.powers.prepare(r);
+    int lmax = 0;
+    for (int k = 0; k < K; ++k) lmax = std::max(lmax, wf.l[k]);
+    const auto slots = static_cast<std::size_t>(K) * static_cast<std::size_t>(lmax + 1);
+    if (ws.self_y.size() != slots * static_cast<std::size_t>(N))
+        ws.self_y.assign(slots * static_cast<std::size_t>(N), 0.0);
+    ws.self_ready.assign(slots, 0);
+    auto self_multipole = [&](int k, int L) -> const double* {
+        const std::size_t slot = static_cast<std::size_t>(k) * (lmax + 1) + L / 2;
+        double* y = ws.self_y.data() + slot * static_cast<std::size_t>(N);
+        if (!ws.self_ready[slot]) {
+            const double* u = wf.u[k].data();
+            multipole(ws, r, dr, u, u, L, y, scratch);
+            ws.self_ready[slot] = 1;
+        }
+        return y;
+    };
     for (int k1 = 0; k1 < K; ++k1) {
         progress.position.store(k1, std::memory_order_relaxed);
         const int l1 = wf.l[k1], m1 = wf.m[k1];
@@ -67,8 +89,8 @@ bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
                                cg[cg_index(l1, l1, L, 0, 0)] * cg[cg_index(l1, l1, L, m1, -m1)] *
                                cg[cg_index(l2, l2, L, 0, 0)] * cg[cg_index(l2, l2, L, m2, -m2)];
                 if (k1 == k2) gamma /= 2.0;
-                multipole_function(r, dr, u1, u1, L, Y1, scratch);
-                multipole_function(r, dr, u2, u2, L, Y2, scratch);
+                const double* Y1 = self_multipole(k1, L);
+                const double* Y2 = self_multipole(k2, L);
                 const double c2 = occ2 * gamma;
                 const double c1 = occ1 * gamma;
                 for (int i = 0; i < N; ++i) {
@@ -76,10 +98,8 @@ bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
                     H2[i] += c1 * Y1[i];
                 }
                 const double e = 0.5 * occ1 * occ2 * gamma;
-                for (int i = 0; i < N; ++i) integrand[i] = e * Y2[i] * u1[i] * u1[i];
-                E += whole_grid_integral(dr, integrand, ws.integral.data());
-                for (int i = 0; i < N; ++i) integrand[i] = e * Y1[i] * u2[i] * u2[i];
-                E += whole_grid_integral(dr, integrand, ws.integral.data());
+                E += whole_grid_integral_of(dr, e, Y2, u1, u1);
+                E += whole_grid_integral_of(dr, e, Y1, u2, u2);
             }
         }
     }
@@ -92,7 +112,6 @@ bool hartree_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf
 bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& wf, potential& wx,
                          double* energy, InteractionWorkspace& ws, EvaluationProgress& progress) {
     const int K = wf.K;
-    const int N = r.points;
     double E = 0.0;
     double* cg = ws.cg.data();
     fill_clebsch_gordan(cg, K, wf.l.data());
@@ -101,8 +120,8 @@ bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& w
     progress.low.store(0, std::memory_order_relaxed);
     progress.high.store(K, std::memory_order_relaxed);
     const MultipoleScratch scratch = ws.multipole();
+    ws.powers.prepare(r);
     double* Y = ws.Y1.data();
-    double* integrand = ws.integrand.data();
     for (int k1 = 0; k1 < K; ++k1) {
         progress.position.store(k1, std::memory_order_relaxed);
         const int l1 = wf.l[k1], m1 = wf.m[k1];
@@ -124,15 +143,14 @@ bool exchange_evaluation(const radgrid& r, const radgrid& dr, const wavefunct& w
                                static_cast<double>((2 * L + 1) * (2 * L + 1)) * (c0 * c0) *
                                (cm * cm);
                 if (k1 == k2) gamma /= 2.0;
-                multipole_function(r, dr, u1, u2, L, Y, scratch);
+                multipole(ws, r, dr, u1, u2, L, Y, scratch);
                 if (!MakeRadLocPot(wx.v[k1], Y, u1, u2, occ2 * gamma) ||
                     !MakeRadLocPot(wx.v[k2], Y, u2, u1, occ1 * gamma)) {
                     progress.exchange_in_progress.store(0, std::memory_order_relaxed);
                     return false;
                 }
                 const double e = occ1 * occ2 * gamma;
-                for (int i = 0; i < N; ++i) integrand[i] = e * Y[i] * u1[i] * u2[i];
-                E -= whole_grid_integral(dr, integrand, ws.integral.data());
+                E -= whole_grid_integral_of(dr, e, Y, u1, u2);
             }
         }
     }

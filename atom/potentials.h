@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <vector>
 
 #include "app/event.h"
 #include "atom/aligned.h"
@@ -13,11 +14,18 @@
 namespace atom {
 
 // What one evaluation needs besides its inputs: its own coefficient table and radial scratch,
-// allocated once per atom so the evaluations never allocate. Each thread has its own.
+// allocated once per atom (the powers and the Hartree functions by the first evaluation) so
+// later evaluations never allocate. Each thread has its own.
 struct alignas(kCacheLine) InteractionWorkspace {
     AlignedVector cg;
     AlignedVector A, B, forward_integrand, backward_integrand, P, Q;
-    AlignedVector Y1, Y2, integrand, integral, accum;
+    AlignedVector Y1, accum;
+    // r^L and 1 / r^(L+1) of the grid, formed once per run.
+    GridPowers powers;
+    // The Hartree evaluation's Y_L(u_k, u_k), one per orbital and even order, each formed the
+    // first time a pair needs it (every pair of orbital k asks for the same functions).
+    AlignedVector self_y;
+    std::vector<unsigned char> self_ready;
 
     void resize(int points);
     MultipoleScratch multipole() {

@@ -20,6 +20,28 @@ void set_bisection_cap_for_testing(int steps) {
 void SolverWorkspace::resize(int points) {
     const auto n = static_cast<std::size_t>(points);
     for (AlignedVector* v : {&y, &psi, &g, &f, &rho, &integral}) v->assign(n, 0.0);
+    grid_ = nullptr;
+}
+
+void SolverWorkspace::prepare(const radgrid& r) {
+    const int N = r.points;
+    const double* x = r.data();
+    if (grid_ == x && header_.points == N && header_.rinit == r.rinit &&
+        header_.rfinal == r.rfinal && header_.dlog == r.dlog && N > 0 &&
+        header_.values[0] == x[0] && header_.values[1] == x[N / 2] && header_.values[2] == x[N - 1])
+        return;
+    root_r.resize(static_cast<std::size_t>(N));
+    two_r2.resize(static_cast<std::size_t>(N));
+    for (int i = 0; i < N; ++i) {
+        root_r[i] = std::sqrt(x[i]);
+        two_r2[i] = 2.0 * x[i] * x[i];
+    }
+    grid_ = x;
+    header_.points = N;
+    header_.rinit = r.rinit;
+    header_.rfinal = r.rfinal;
+    header_.dlog = r.dlog;
+    header_.values.assign({N > 0 ? x[0] : 0.0, N > 0 ? x[N / 2] : 0.0, N > 0 ? x[N - 1] : 0.0});
 }
 
 RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, const radgrid& V,
@@ -33,18 +55,26 @@ RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, c
     double* f = ws.f.data();
     std::fill(ws.y.begin(), ws.y.end(), 0.0);
     std::fill(ws.psi.begin(), ws.psi.end(), 0.0);
+    ws.prepare(r);
+    const double* root = ws.root_r.data();
+    const double* two_x2 = ws.two_r2.data();
 
     const double h = r.dlog;
     const double h2 = h * h;
+    const double h12 = h2 / 12.0;
     const double lambda = (l + 0.5) * (l + 0.5);
-    for (int i = 0; i < N; ++i) {
-        g[i] = 2.0 * x[i] * x[i] * (E - v[i]) - lambda;
-        f[i] = 1.0 + h2 / 12.0 * g[i];
-    }
+    // g_i = 2 r_i^2 (E - V_i) - lambda and f_i = 1 + h^2/12 g_i, formed as the sweep reaches
+    // point i (a sweep that ends early never needs the rest).
+    auto factors = [&](int i) {
+        g[i] = two_x2[i] * (E - v[i]) - lambda;
+        f[i] = 1.0 + h12 * g[i];
+    };
+    factors(0);
+    factors(1);
     y[0] = f[0] / f[0];
     y[1] = std::pow(x[1] / x[0], l + 0.5) - (x[1] - x[0]) * Z / (l + 1);
-    psi[0] = std::sqrt(x[0]) * y[0];
-    psi[1] = std::sqrt(x[1]) * y[1];
+    psi[0] = root[0] * y[0];
+    psi[1] = root[1] * y[1];
 
     RadialOutcome out;
     int t = 0;
@@ -63,7 +93,7 @@ RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, c
 
     // One step: psi, the rescale against overflow, the node test. False when too many nodes.
     auto finish_step = [&](int i) {
-        psi[i] = std::sqrt(x[i]) * y[i];
+        psi[i] = root[i] * y[i];
         if (y[i] * y[i] > 1e20) {
             const double yi = y[i];
             for (int k = 0; k <= i; ++k) psi[k] /= yi;
@@ -84,10 +114,12 @@ RadialOutcome radial_solve(double Z, int n, int l, double E, const radgrid& r, c
     // A turning point in the last two points: the outward steps stop at the grid's end.
     const int outward_end = std::min(t + 2, N - 1);
     for (int i = 2; i <= outward_end; ++i) {
+        factors(i);
         y[i] = ((2.0 - c10 * g[i - 1]) * y[i - 1] - f[i - 2] * y[i - 2]) / f[i];
         if (!finish_step(i)) return out;
     }
     for (int i = t + 3; i < N; ++i) {
+        factors(i);
         const double S = (2.0 - c10 * g[i - 1]) * y[i - 1] - f[i - 2] * y[i - 2];
         if (S / y[i - 1] > 1.0) {
             out.outcome = 1;

@@ -13,7 +13,16 @@ namespace atom {
 // factors g and f, plus the normalisation's integrand and integral. Allocated once per atom.
 struct alignas(kCacheLine) SolverWorkspace {
     AlignedVector y, psi, g, f, rho, integral;
+    // sqrt(r_i) and 2 r_i r_i of the grid the solver last ran on, formed once per grid (the
+    // same operations the sweep would do at every trial energy).
+    AlignedVector root_r, two_r2;
     void resize(int points);
+    // Forms root_r and two_r2 unless they belong to `r` already.
+    void prepare(const radgrid& r);
+
+  private:
+    const double* grid_ = nullptr;
+    radgrid header_;
 };
 
 struct RadialOutcome {

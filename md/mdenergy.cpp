@@ -36,12 +36,12 @@ void init_atomvelocities(mdsimstate& s) {
     note_output_error(s, write_velocity_block(s.atom_count, kinetic_energy(s) * s.energy_unit));
 }
 
-void compute_forces(mdsimstate& s) {
+double compute_forces(mdsimstate& s) {
     for (int32_t i = 0; i < s.atom_count; ++i) {
         s.previous_forces[i] = s.forces[i];
         s.forces[i] = Vec4{};
     }
-    active_pair_loops().forces(s);
+    return active_pair_loops().forces(s) / s.atom_count;
 }
 
 double potential_energy(const mdsimstate& s) {
@@ -59,7 +59,9 @@ Energies md_timestep(mdsimstate& s) {
         x.y = wrap_coordinate((dt * v.y + x.y) + f.y * 0.5 * m * dt * dt);
         x.z = wrap_coordinate((dt * v.z + x.z) + f.z * 0.5 * m * dt * dt);
     }
-    compute_forces(s);
+    // The velocity update leaves the positions alone: the potential of the force sweep is the
+    // potential after the step.
+    const double pe = compute_forces(s);
     for (int32_t i = 0; i < s.atom_count; ++i) {
         Vec4& v = s.velocities[i];
         const Vec4& f = s.forces[i];
@@ -70,7 +72,6 @@ Energies md_timestep(mdsimstate& s) {
         v.z = (f.z + fp.z) * h + v.z;
     }
     const double ke = kinetic_energy(s);
-    const double pe = potential_energy(s);
     return {ke * s.energy_unit, pe * s.energy_unit, (pe + ke) * s.energy_unit};
 }
 

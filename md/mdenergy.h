@@ -28,8 +28,9 @@ double kinetic_energy(const mdsimstate& s);
 // Draws Maxwell-Boltzmann velocities (six draws per atom) and appends block 3 of MD.out.
 void init_atomvelocities(mdsimstate& s);
 
-// Saves the forces as previous forces and recomputes them (the active pair kernel).
-void compute_forces(mdsimstate& s);
+// Saves the forces as previous forces and recomputes them (the active pair kernel). Returns
+// the potential energy per atom of the same positions, equal to potential_energy().
+double compute_forces(mdsimstate& s);
 // Potential energy per atom in reduced units (the active pair kernel).
 double potential_energy(const mdsimstate& s);
 

@@ -34,8 +34,9 @@ int32_t atoms_per_cell_for(int lattice_type) {
 }
 
 size_t kernel_scratch_size(int32_t atom_count) {
-    // Six columns (x, y, z, fx, fy, fz), each padded to whole vectors plus alignment slack.
-    return 6 * (static_cast<size_t>(atom_count) + 8) + 8;
+    // Sixteen columns (x, y, z, fx, fy, fz and the S and E pair-table columns of the five
+    // species), each padded to whole vectors, plus alignment slack.
+    return 16 * (static_cast<size_t>(atom_count) + 8) + 8;
 }
 
 int32_t atom_count_for(int32_t cells_per_side, int32_t atoms_per_cell) {

@@ -71,6 +71,8 @@ void clear_pair_kernel() {
 //   q = 1/sqrt(r2), q2 = q*q, s6 = q2*q2*q2,
 //   f = (2*S*S*s6*s6 - s6*S) * (24*E*q2), force i += f*d, force j -= f*d,
 //   potential term = (s6*s6*S*S - s6*S) * 4 * E * (1 - trunc(r / 0.8660254)).
+// A step needs the forces and the potential of the same positions, so the force loop also sums
+// the potential terms (in the potential loop's pair order) and one sweep serves both.
 // Two atoms at the same place would give inf - inf; such a pair contributes nothing.
 //
 // The loops are written once and built twice: for the x86-64 base and for AVX.
@@ -78,10 +80,11 @@ void clear_pair_kernel() {
 
 namespace {
 
-LUMETRA_LOOP_INLINE void forces_loop(mdsimstate& s) {
+LUMETRA_LOOP_INLINE double forces_loop(mdsimstate& s) {
     const int32_t n = s.atom_count;
     Vec4* force = s.forces.data();
     const Vec4* pos = s.positions.data();
+    double sum = 0.0;
     for (int32_t i = 0; i < n; ++i) {
         const double* srow = s.S[s.species[i]];
         const double* erow = s.E[s.species[i]];
@@ -97,15 +100,18 @@ LUMETRA_LOOP_INLINE void forces_loop(mdsimstate& s) {
             const double S = srow[s.species[j]];
             const double E = erow[s.species[j]];
             double f = (2.0 * S * S * s6 * s6 - s6 * S) * (24.0 * E * q2);
-            if (r2 == 0.0) f = 0.0;
+            double term = (s6 * s6 * S * S - s6 * S) * 4.0 * E * (1.0 - std::trunc(r / 0.8660254));
+            if (r2 == 0.0) f = term = 0.0;
             force[i].x += f * dx;
             force[i].y += f * dy;
             force[i].z += f * dz;
             force[j].x -= f * dx;
             force[j].y -= f * dy;
             force[j].z -= f * dz;
+            sum += term;
         }
     }
+    return sum;
 }
 
 LUMETRA_LOOP_INLINE double potential_loop(const mdsimstate& s) {
@@ -136,15 +142,15 @@ LUMETRA_LOOP_INLINE double potential_loop(const mdsimstate& s) {
 
 }  // namespace
 
-void pair_forces_plain(mdsimstate& s) {
-    forces_loop(s);
+double pair_forces_plain(mdsimstate& s) {
+    return forces_loop(s);
 }
 double pair_potential_plain(const mdsimstate& s) {
     return potential_loop(s);
 }
 
-__attribute__((target("avx"))) void pair_forces_plain_avx(mdsimstate& s) {
-    forces_loop(s);
+__attribute__((target("avx"))) double pair_forces_plain_avx(mdsimstate& s) {
+    return forces_loop(s);
 }
 __attribute__((target("avx"))) double pair_potential_plain_avx(const mdsimstate& s) {
     return potential_loop(s);

@@ -13,10 +13,11 @@ namespace md {
 enum class PairKernel { Plain, Avx, Avx2 };
 inline constexpr PairKernel kPairKernels[] = {PairKernel::Plain, PairKernel::Avx, PairKernel::Avx2};
 
-// Both loops of one form.
+// Both loops of one form. The force loop returns the sum of the potential terms of the same
+// pairs, bit-identical to what the potential loop returns for these positions.
 struct PairLoops {
     PairKernel kernel;
-    void (*forces)(mdsimstate& s);
+    double (*forces)(mdsimstate& s);
     double (*potential)(const mdsimstate& s);
 };
 
@@ -37,11 +38,12 @@ void set_pair_kernel(PairKernel k);
 void clear_pair_kernel();
 
 // Adds each pair's contribution; forces start from zero (previous forces are the caller's).
-void pair_forces_plain(mdsimstate& s);
+// Returns the potential sum, as the potential loops do.
+double pair_forces_plain(mdsimstate& s);
 double pair_potential_plain(const mdsimstate& s);
-void pair_forces_plain_avx(mdsimstate& s);
+double pair_forces_plain_avx(mdsimstate& s);
 double pair_potential_plain_avx(const mdsimstate& s);
-void pair_forces_avx2(mdsimstate& s);
+double pair_forces_avx2(mdsimstate& s);
 double pair_potential_avx2(const mdsimstate& s);
 
 }  // namespace md

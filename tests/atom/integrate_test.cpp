@@ -125,4 +125,33 @@ TEST(MultipoleFunction, MatchesTheAnalyticPotentialsOfHydrogenicDensities) {
     }
 }
 
+// The shortened forms against the full ones, bit for bit: the whole-grid integral (every grid
+// length modulo 4, so each of the four chains ends the grid once) and the multipole function
+// with the grid's powers formed once.
+TEST(ShortenedForms, EqualTheFullSweepsBitForBit) {
+    for (int n : {5, 6, 7, 8, 9, 250, 1001}) {
+        atom::radgrid r, dr;
+        log_grid(n, 0.001 / 47, 400 / std::sqrt(47.0), r, dr);
+        std::vector<double> a(n), b(n), y(n), full(n), Y(n), Yp(n);
+        for (int i = 0; i < n; ++i) {
+            a[i] = r.values[i] * std::exp(-r.values[i]) * std::sin(0.3 * i + 1.0);
+            b[i] = r.values[i] * r.values[i] * std::exp(-0.5 * r.values[i]);
+            y[i] = 1.7 * a[i] * b[i] * a[i];
+        }
+        atom::cumulative_integral(dr, y.data(), full.data(), 1);
+        EXPECT_EQ(atom::whole_grid_integral(dr, y.data(), nullptr), full[n - 1]) << "n = " << n;
+        EXPECT_EQ(atom::whole_grid_integral_of(dr, 1.7, a.data(), b.data(), a.data()), full[n - 1])
+            << "n = " << n;
+        Scratch s(n);
+        atom::GridPowers powers;
+        powers.prepare(r);
+        for (int L : {0, 1, 4}) {
+            atom::multipole_function(r, dr, a.data(), b.data(), L, Y.data(), s.view());
+            atom::multipole_function(dr, powers.A(L), powers.B(L), a.data(), b.data(), Yp.data(),
+                                     s.view());
+            for (int i = 0; i < n; ++i) ASSERT_EQ(Y[i], Yp[i]) << "n = " << n << " L = " << L;
+        }
+    }
+}
+
 }  // namespace
