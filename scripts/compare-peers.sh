@@ -53,6 +53,8 @@ release() { if [[ -n $lock ]]; then flock -u 9; fi; }
 
 # --- Build --------------------------------------------------------------------------------
 targets=(lumetra2-cli copy_peer chase_peer stream_peer stream_peer_nt project_figures)
+if wants gemm; then targets+=(gemm_peer); fi
+if wants cipher; then targets+=(aes_peer); fi
 (
     cd "$root"
     [[ -f $build/build.ninja ]] || cmake --preset "$preset" >/dev/null
@@ -73,7 +75,7 @@ cache_bytes() {  # the largest data or unified cache of a level on cpu0, in byte
         [[ $(cat "$d/level" 2>/dev/null) == "$1" && $(cat "$d/type") != Instruction ]] || continue
         size=$(cat "$d/size")
         case $size in *K) size=$((${size%K} * 1024)) ;; *M) size=$((${size%M} * 1048576)) ;; esac
-        ((size > best)) && best=$size
+        if ((size > best)); then best=$size; fi
     done
     echo "$best"
 }
@@ -91,13 +93,20 @@ sample() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$(load1)" >>"$samples"; }
 nt_tunable=glibc.cpu.x86_non_temporal_threshold=4194304
 mib16=16777216 mib128=134217728
 
-# The command-line program's memory run: its 16 MiB copy and random-access latency rows.
-cli_memory() {
+# One run of the command-line program with the given switches; prints its results file.
+cli_results() {
     local out=$work/cli
     rm -rf "$out" && mkdir -p "$out/data"
-    (cd "$out" && XDG_DATA_HOME=$out/data "$cli" --quiet --no-store --output-dir "$out" -membench \
-        >/dev/null 2>&1) || return 1
-    python3 - "$out"/Results-*.json <<'EOF'
+    (cd "$out" && XDG_DATA_HOME=$out/data "$cli" --quiet --no-store --output-dir "$out" "$@" \
+        >/dev/null 2>&1) || { echo "compare-peers.sh: lumetra2-cli $* failed" >&2; return 1; }
+    ls "$out"/Results-*.json
+}
+
+# The command-line program's memory run: its 16 MiB copy and random-access latency rows.
+cli_memory() {
+    local file
+    file=$(cli_results -membench) || return 1
+    python3 - "$file" <<'EOF'
 import json, sys
 m = json.load(open(sys.argv[1]))["memory"]
 print("copy16", m["bandwidth_mbs"])
@@ -122,7 +131,7 @@ round_memory() {
             done
         done
     }
-    project() { p=$(cli_memory) || { echo "compare-peers.sh: the memory run failed" >&2; exit 1; }; }
+    project() { p=$(cli_memory) || exit 1; }
     if [[ $first == project ]]; then project; peer; else peer; project; fi
     if wants copy16; then
         local lv copy
@@ -191,26 +200,68 @@ round_stream() {
     done
 }
 
-# GEMM and the cipher: the peer programs of bench/blas and bench/cipher when they are there.
-round_optional() {
-    local group=$1 first=$2 script=$root/bench/$3/compare-peer.sh
-    [[ -x $script ]] || return 0
-    # Prints "figure<TAB>level<TAB>better<TAB>project<TAB>peer" rows.
-    while IFS=$'\t' read -r name lv better pv qv; do
-        describe "$name" "$lv" "$better"
-        sample "$name" "$pv" "$qv"
-    done < <(CLI=$cli BUILD=$build FIRST=$first "$script")
+# GEMM: the command-line program's peak figures against one-thread OpenBLAS at the same order.
+round_gemm() {
+    local first=$1 p file prec
+    declare -A q
+    project() {
+        file=$(cli_results -sgemm -dgemm) || exit 1
+        p=$(python3 -c 'import json, sys
+r = json.load(open(sys.argv[1]))
+for k in ("sgemm", "dgemm"):
+    print(k, r[k]["peak_size"], r[k]["peak_mflops"])' "$file")
+    }
+    peer() {
+        for prec in sgemm dgemm; do
+            q[$prec]=$(OPENBLAS_NUM_THREADS=1 "$peers/gemm_peer" "${prec:0:1}" "${gemm_size[$prec]}" 3)
+        done
+    }
+    # The peak orders come from the first project run; the peer needs them before it runs.
+    if [[ $first == project || -z ${gemm_size[sgemm]:-} ]]; then
+        project
+        while read -r prec size _; do gemm_size[$prec]=$size; done <<<"$p"
+        peer
+    else
+        peer
+        project
+    fi
+    while read -r prec size mflops; do
+        local name="${prec^^} peak (order $size), MFLOPS vs OpenBLAS 1 thread"
+        describe "$name" compute higher
+        sample "$name" "$mflops" "${q[$prec]}"
+    done <<<"$p"
+}
+declare -A gemm_size
+
+# The cipher: the whole benchmark pass against OpenSSL's EVP AES-128 ECB without AES-NI
+# (its constant-time vector-permute AES) and without SSSE3 as well (its table AES).
+round_cipher() {
+    local first=$1 p v t file
+    project() {
+        file=$(cli_results -cipherbench) || exit 1
+        p=$(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1]))["cipher"]["rate_mbs"])' "$file")
+    }
+    peer() {
+        v=$(OPENSSL_ia32cap='~0x200000200000000' "$peers/aes_peer")
+        t=$(OPENSSL_ia32cap='~0x200020200000000' "$peers/aes_peer")
+    }
+    if [[ $first == project ]]; then project; peer; else peer; project; fi
+    describe "AES-128 whole pass vs OpenSSL, AES-NI masked" compute higher
+    describe "AES-128 whole pass vs OpenSSL, AES-NI+SSSE3 masked" compute higher
+    sample "AES-128 whole pass vs OpenSSL, AES-NI masked" "$p" "$v"
+    sample "AES-128 whole pass vs OpenSSL, AES-NI+SSSE3 masked" "$p" "$t"
 }
 
 for ((r = 1; r <= rounds; ++r)); do
     first=project
-    ((r % 2 == 0)) && first=peer
+    if ((r % 2 == 0)); then first=peer; fi
     echo "compare-peers.sh: round $r of $rounds ($first first), load $(load1)" >&2
     if wants copy16 || wants latency; then hold; round_memory $first; release; fi
     if wants copy128; then hold; round_copy128 $first; release; fi
     if wants stream; then hold; round_stream $first; release; fi
-    if wants gemm; then hold; round_optional gemm $first blas; release; fi
-    if wants cipher; then hold; round_optional cipher $first cipher; release; fi
+    if wants gemm; then hold; round_gemm $first; release; fi
+    if wants cipher; then hold; round_cipher $first; release; fi
 done
 if busy && [[ $noisy == 0 ]]; then refuse; fi
 
