@@ -285,7 +285,7 @@ for line in open(sys.argv[1]):
         rows.setdefault(name, []).append((float(p), float(q), float(load)))
     except ValueError:
         pass
-fmt = "{:<54} {:<14} {:>10} {:>10}  {:<20} {}"
+fmt = "{:<66} {:<12} {:>10} {:>10}  {:<20} {}"
 print(fmt.format("figure", "level", "project", "peer", "ratio min/med/max", "load"))
 for name, s in rows.items():
     ratios = sorted(p / q for p, q, _ in s if q > 0)
