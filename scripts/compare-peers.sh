@@ -8,9 +8,9 @@
 #
 # GROUPS is a comma-separated choice of copy16, copy128, stream, latency, gemm, cipher (all by
 # default). It refuses to report while the 1-minute load average exceeds the core count,
-# unless told --noisy. With LUMETRA_MEASURE_LOCK naming a file, each measuring step takes an
-# exclusive flock on it (and the build a shared one), so measurements do not overlap with
-# other work that honours the same lock.
+# unless told --noisy. With LUMETRA_MEASURE_LOCK naming a file, each round takes an exclusive
+# flock on it (and the build a shared one), so measurements do not overlap with other work
+# that honours the same lock.
 set -euo pipefail
 
 rounds=5
@@ -46,7 +46,7 @@ refuse() {
 }
 if busy && [[ $noisy == 0 ]]; then refuse; fi
 
-# The exclusive hold is per measuring step (project and its peers back to back), never longer.
+# The exclusive hold is per round: the other work that honours the lock gets its turn between.
 if [[ -n $lock ]]; then exec 9>>"$lock"; fi
 hold() { if [[ -n $lock ]]; then flock -x 9; fi; }
 release() { if [[ -n $lock ]]; then flock -u 9; fi; }
@@ -257,11 +257,13 @@ for ((r = 1; r <= rounds; ++r)); do
     first=project
     if ((r % 2 == 0)); then first=peer; fi
     echo "compare-peers.sh: round $r of $rounds ($first first), load $(load1)" >&2
-    if wants copy16 || wants latency; then hold; round_memory $first; release; fi
-    if wants copy128; then hold; round_copy128 $first; release; fi
-    if wants stream; then hold; round_stream $first; release; fi
-    if wants gemm; then hold; round_gemm $first; release; fi
-    if wants cipher; then hold; round_cipher $first; release; fi
+    hold
+    if wants copy16 || wants latency; then round_memory $first; fi
+    if wants copy128; then round_copy128 $first; fi
+    if wants stream; then round_stream $first; fi
+    if wants gemm; then round_gemm $first; fi
+    if wants cipher; then round_cipher $first; fi
+    release
 done
 if busy && [[ $noisy == 0 ]]; then refuse; fi
 
