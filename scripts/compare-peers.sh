@@ -271,7 +271,9 @@ if busy && [[ $noisy == 0 ]]; then refuse; fi
 echo "Peers: glibc memcpy as built, and with glibc.cpu.x86_non_temporal_threshold=4 MiB (its"
 echo "default switches to non-temporal stores far above these sizes); STREAM against plain"
 echo "stores (write-allocate) and against streaming stores; random latency against a chase of"
-echo "its own, at the project's page size. Ratio = project / peer; lower is better for ns."
+echo "its own, at the project's page size and at the other. Ratio = project / peer; lower is"
+echo "better for ns. Level: the smallest cache the footprint fits in (source plus destination for"
+echo "a copy, all arrays for STREAM); on a virtual machine the L3 is shared with other guests."
 echo "Medians of $rounds interleaved rounds; $cores cores, caches L1 $((l1 >> 10)) KiB," \
     "L2 $((l2 >> 10)) KiB, L3 $((l3 >> 20)) MiB."
 python3 - "$samples" "$levels" <<'EOF'
