@@ -113,13 +113,22 @@ std::string cache_text(const std::string& detected) {
 std::string random_latency_text(const nlohmann::json& rows) {
     if (!rows.is_array() || rows.empty()) return {};
     std::string out = "Random access latency";
+    long long page_bytes = 0;  // the largest region's: the last row that tells
     for (const nlohmann::json& r : rows) {
         if (!r.is_object() || !r.contains("bytes") || !r["bytes"].is_number_integer()) continue;
         const long long bytes = r["bytes"].get<long long>();
         if (bytes < 0) continue;
         const double ns = r.value("ns", 0.0), cycles = r.value("cycles", 0.0);
         out += app::strprintf("\n%8lld KB %9.2f ns %8.1f cycles", bytes / 1024, ns, cycles);
+        // The two later fields are read only when they have their own types.
+        const auto unsteady = r.find("unsteady"), spread = r.find("spread_percent");
+        if (unsteady != r.end() && unsteady->is_boolean() && unsteady->get<bool>() &&
+            spread != r.end() && spread->is_number())
+            out += app::strprintf("  unsteady: repeats spread %.0f%%", spread->get<double>());
+        const auto page = r.find("page_bytes");
+        if (page != r.end() && page->is_number_integer()) page_bytes = page->get<long long>();
     }
+    if (page_bytes > 0) out += app::strprintf("\nPage size %lld KB", page_bytes / 1024);
     return out;
 }
 

@@ -81,7 +81,8 @@ std::vector<MemoryBar> method_bars(const MemoryResults& r, int selection,
 std::string cache_text(const std::string& detected);
 
 // The dialog's small table of the random chase (a run record's "random_latency" figure): a
-// heading and one "%8lld KB %9.2f ns %8.1f cycles" row per region; empty without rows.
+// heading and one "%8lld KB %9.2f ns %8.1f cycles" row per region (an unsteady row followed
+// by its spread), then the page size that backed the chase when known; empty without rows.
 std::string random_latency_text(const nlohmann::json& rows);
 
 }  // namespace membench

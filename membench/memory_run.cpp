@@ -209,6 +209,15 @@ MemoryRunOutcome run_memory_benchmark(const MemoryRunInput& input, app::RunRecor
     for (const RandomLatencyRow& row : res.random_latency)
         log_line(app::strprintf("Random access latency %7zu KB: %8.2f ns / %7.1f cycles",
                                 row.bytes / 1024, row.ns, row.cycles));
+    // Which page size backed the chase, and which figures swung between their repeats.
+    if (!res.random_latency.empty() && res.random_latency.back().page_bytes > 0)
+        log_line(app::strprintf("Random access latency page size: %zu KB",
+                                res.random_latency.back().page_bytes / 1024));
+    for (const RandomLatencyRow& row : res.random_latency)
+        if (unsteady(row))
+            log_line(app::strprintf(
+                "Random access latency %7zu KB: repeats spread %.1f%% (above %.0f%%: unsteady)",
+                row.bytes / 1024, row.spread_percent, kUnsteadySpreadPercent));
     if (interrupted(out)) return out;
 
     publish(res);

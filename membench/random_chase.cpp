@@ -2,13 +2,16 @@
 
 #include "app/interrupt.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace membench {
@@ -44,7 +47,56 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
+// Transparent huge pages are PMD-sized: 2 MiB on x86-64.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+std::string read_smaps() {
+    std::ifstream in("/proc/self/smaps");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return text;
+}
+
 }  // namespace
+
+bool unsteady(const RandomLatencyRow& row) {
+    return row.spread_percent > kUnsteadySpreadPercent;
+}
+
+double spread_percent(const std::vector<double>& ns) {
+    if (ns.size() < 2) return 0.0;
+    const auto [lo, hi] = std::minmax_element(ns.begin(), ns.end());
+    return *lo > 0.0 ? (*hi - *lo) / *lo * 100.0 : 0.0;
+}
+
+std::size_t page_size_in_smaps(const std::string& smaps, std::uintptr_t begin, std::size_t length) {
+    std::istringstream in(smaps);
+    std::string line;
+    bool inside = false, found = false;
+    std::size_t kernel_page = 0, rss = 0, huge = 0;
+    while (std::getline(in, line)) {
+        unsigned long long lo = 0, hi = 0;
+        char dash = 0;
+        std::istringstream head(line);
+        // A mapping's first line: "lo-hi perms ...", both in hexadecimal.
+        if (head >> std::hex >> lo >> dash >> hi && dash == '-' &&
+            line.find(':') > line.find(' ')) {
+            inside = lo < begin + length && begin < hi;
+            found = found || inside;
+            continue;
+        }
+        if (!inside) continue;
+        std::istringstream field(line);
+        std::string key;
+        std::size_t kb = 0;
+        if (!(field >> key >> kb)) continue;
+        if (key == "KernelPageSize:" && kb * 1024 > kernel_page) kernel_page = kb * 1024;
+        if (key == "Rss:") rss += kb;
+        if (key == "AnonHugePages:") huge += kb;
+    }
+    if (!found) return 0;
+    if (huge > 0 && 2 * huge >= rss) return kHugePage;
+    return kernel_page;
+}
 
 void build_random_cycle(ChaseElement* elements, std::size_t count, std::uint64_t seed) {
     if (count == 0) return;
@@ -115,33 +167,38 @@ std::vector<RandomLatencyRow> measure_random_latency(const std::vector<std::size
     std::vector<RandomLatencyRow> out;
     if (sizes.empty()) return out;
     const std::size_t largest = *std::max_element(sizes.begin(), sizes.end());
-    std::unique_ptr<void, FreeDeleter> buffer(std::aligned_alloc(64, largest / 64 * 64 + 64));
+    // Whole huge pages, aligned to one, so the system can back the region with them.
+    const std::size_t bytes = (largest + kHugePage - 1) / kHugePage * kHugePage;
+    std::unique_ptr<void, FreeDeleter> buffer(std::aligned_alloc(kHugePage, bytes));
     if (!buffer) return out;
+    ::madvise(buffer.get(), bytes, MADV_HUGEPAGE);  // a system that refuses keeps small pages
     auto* elements = static_cast<ChaseElement*>(buffer.get());
-    for (std::size_t bytes : sizes) {
+    for (std::size_t size : sizes) {
         if (app::interrupt_requested()) break;  // between sizes: a chase cannot stop
-        const std::size_t count = bytes / sizeof(ChaseElement);
+        const std::size_t count = size / sizeof(ChaseElement);
         if (count < 2) continue;
-        build_random_cycle(elements, count, 0x4C554D45ull + bytes);
+        build_random_cycle(elements, count, 0x4C554D45ull + size);
         // Enough loads that the clock's resolution does not matter, whole cycles so every
         // element is visited equally often.
         const std::size_t cycles = std::max<std::size_t>(1, (std::size_t(1) << 21) / count);
         const std::size_t loads = cycles * count;
         ChaseElement* p = chase(elements, count);  // warm: pages touched, caches filled
-        double best = 0;
+        std::vector<double> passes;
         for (int pass = 0; pass < 3; ++pass) {
             const auto t0 = std::chrono::steady_clock::now();
             p = chase(p, loads);
             const auto t1 = std::chrono::steady_clock::now();
-            const double ns = std::chrono::duration<double, std::nano>(t1 - t0).count() / loads;
-            if (pass == 0 || ns < best) best = ns;
+            passes.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count() / loads);
         }
         // The end of the chase escapes so the compiler keeps every load.
         if (p == nullptr) std::abort();
         RandomLatencyRow row;
-        row.bytes = bytes;
-        row.ns = best;
-        row.cycles = best * mhz / 1000.0;
+        row.bytes = size;
+        row.ns = *std::min_element(passes.begin(), passes.end());
+        row.cycles = row.ns * mhz / 1000.0;
+        row.spread_percent = spread_percent(passes);
+        row.page_bytes =
+            page_size_in_smaps(read_smaps(), reinterpret_cast<std::uintptr_t>(elements), size);
         out.push_back(row);
     }
     return out;
@@ -150,7 +207,12 @@ std::vector<RandomLatencyRow> measure_random_latency(const std::vector<std::size
 nlohmann::json random_latency_json(const std::vector<RandomLatencyRow>& rows) {
     nlohmann::json out = nlohmann::json::array();
     for (const RandomLatencyRow& r : rows)
-        out.push_back({{"bytes", r.bytes}, {"ns", r.ns}, {"cycles", r.cycles}});
+        out.push_back({{"bytes", r.bytes},
+                       {"ns", r.ns},
+                       {"cycles", r.cycles},
+                       {"spread_percent", r.spread_percent},
+                       {"unsteady", unsteady(r)},
+                       {"page_bytes", r.page_bytes}});
     return out;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -39,10 +40,28 @@ struct RandomLatencyRow {
     std::size_t bytes = 0;
     double ns = 0;      // per load
     double cycles = 0;  // at the core clock
+    // How far the slowest timed pass lay above the fastest, in percent of the fastest: a
+    // last-level cache shared with other programs or guests shows as a wide spread.
+    double spread_percent = 0;
+    std::size_t page_bytes = 0;  // the page size that backed the region (0: unknown)
 };
 
-// Measures every size (the best of a few timed passes after one warm pass). A size whose
-// buffer cannot be had is left out. `mhz` converts to cycles.
+// Spreads above this many percent mark a figure as unsteady.
+inline constexpr double kUnsteadySpreadPercent = 10.0;
+bool unsteady(const RandomLatencyRow& row);
+
+// (slowest - fastest) / fastest of a pass's repeats, in percent (0 for fewer than two).
+double spread_percent(const std::vector<double>& ns);
+
+// The page size backing most of [begin, begin + length) in a /proc/self/smaps text: the
+// transparent huge page size when huge pages hold at least half of the resident bytes of the
+// mappings the range touches, otherwise their KernelPageSize; 0 when no mapping touches it.
+std::size_t page_size_in_smaps(const std::string& smaps, std::uintptr_t begin, std::size_t length);
+
+// Measures every size (the best of a few timed passes after one warm pass). The region is
+// asked for in transparent huge pages where the system allows them, so the chase measures the
+// memory level rather than address translation missing the TLB; the row tells which page size
+// was in force. A size whose buffer cannot be had is left out. `mhz` converts to cycles.
 std::vector<RandomLatencyRow> measure_random_latency(const std::vector<std::size_t>& sizes,
                                                      double mhz);
 

@@ -1,9 +1,12 @@
 // The random chase: one cycle through every element, sizes from 16 KiB to four times the
-// last-level cache, and figures that convert between nanoseconds and cycles at the clock.
+// last-level cache, figures that convert between nanoseconds and cycles at the clock, the page
+// size read back from the system and the spread that marks a figure unsteady.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "membench/memory_graph.h"
 #include "membench/random_chase.h"
 
 namespace {
@@ -54,6 +57,46 @@ TEST(RandomChase, RowsConvertNanosecondsToCyclesAtTheClock) {
     const nlohmann::json j = membench::random_latency_json(rows);
     EXPECT_EQ(j[1]["bytes"], 65536);
     EXPECT_DOUBLE_EQ(j[0]["cycles"].get<double>(), rows[0].cycles);
+    EXPECT_GE(rows[0].page_bytes, 4096u) << "the chase's own buffer is in /proc/self/smaps";
+}
+
+TEST(RandomChase, PageSizeOfARangeFromSmaps) {
+    // 4 MiB half in huge pages, then 1 MiB of small pages (a path with a colon in it).
+    const std::string smaps =
+        "7f0000000000-7f0000400000 rw-p 00000000 00:00 0 \nKernelPageSize:        4 kB\n"
+        "Rss:                4096 kB\nAnonHugePages:      2048 kB\n"
+        "7f0000400000-7f0000500000 rw-p 00000000 00:00 0     /tmp/a:b\n"
+        "KernelPageSize:        4 kB\nRss:                 512 kB\nAnonHugePages:         0 kB\n";
+    const struct {
+        std::uintptr_t begin;
+        std::size_t length, page;
+    } rows[] = {
+        {0x7f0000000000, 4096, 2u << 20},  // half the resident bytes in huge pages
+        {0x7f0000400000, 65536, 4096},     // the second mapping only
+        {0x7f00003ff000, 8192, 4096},      // across both: 2 of 4.5 MiB in huge pages
+        {0x7f0000500000, 4096, 0},         // past the last mapping
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(membench::page_size_in_smaps(smaps, r.begin, r.length), r.page)
+            << std::hex << "range at " << r.begin << " + " << r.length;
+}
+
+TEST(RandomChase, SpreadOfTheRepeatsMarksUnsteadyFigures) {
+    const struct {
+        std::vector<double> ns;
+        double percent;
+    } rows[] = {{{5.0}, 0.0}, {{10.0, 10.5, 11.0}, 10.0}, {{11.5, 10.0, 10.2}, 15.0}};
+    for (const auto& r : rows) {
+        membench::RandomLatencyRow row;
+        row.spread_percent = membench::spread_percent(r.ns);
+        EXPECT_NEAR(row.spread_percent, r.percent, 1e-9) << "first pass " << r.ns[0];
+        EXPECT_EQ(membench::unsteady(row), r.percent > 10.0) << "first pass " << r.ns[0];
+    }
+    // The dialog's table names the unsteady row and the page size.
+    const std::string text = membench::random_latency_text(membench::random_latency_json(
+        {{8u << 20, 30.0, 60.0, 250.0, 2u << 20}, {64u << 20, 90.0, 180.0, 4.0, 2u << 20}}));
+    EXPECT_NE(text.find("60.0 cycles  unsteady: repeats spread 250%\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("180.0 cycles\nPage size 2048 KB"), std::string::npos) << text;
 }
 
 }  // namespace
