@@ -118,6 +118,10 @@ int main(int argc, char** argv) {
     app::DetectCpuFeatures(app::hardware_cpuid(), app::processor_info());
     // The comparison is with one thread of OpenBLAS.
     openblas_set_num_threads(1);
+    // OpenBLAS picks its kernels from the processor model; a virtual machine's model can make it
+    // take a far older core (0.3.21 takes "Prescott" on a Sapphire Rapids guest). Set
+    // OPENBLAS_CORETYPE (SkylakeX, Haswell, Zen) to give it the kernels the processor can run.
+    benchmark::AddCustomContext("openblas_core", openblas_get_corename());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
