@@ -19,6 +19,8 @@ IsaFeatures isa_of_report(const ProcessorInfo& info) {
         f |= kIsaAvx;
         if (info.avx2) f |= kIsaAvx2;
         if (info.fma) f |= kIsaFma;
+        if (info.avx512f) f |= kIsaAvx512f;
+        if (info.avx512f && info.avx512vbmi) f |= kIsaAvx512Vbmi;
     }
     return f;
 }

@@ -21,6 +21,10 @@ inline constexpr IsaFeatures kIsaAvx = 1u << 3;
 inline constexpr IsaFeatures kIsaAvx2 = 1u << 4;
 inline constexpr IsaFeatures kIsaFma = 1u << 5;
 inline constexpr IsaFeatures kIsaAesni = 1u << 6;
+// AVX-512 Foundation with the operating system saving its registers.
+inline constexpr IsaFeatures kIsaAvx512f = 1u << 7;
+// AVX-512 BW and VBMI beside the Foundation: byte permutes over whole registers.
+inline constexpr IsaFeatures kIsaAvx512Vbmi = 1u << 8;
 // Plain C++ built for the x86-64 base: runs everywhere, needs nothing.
 inline constexpr IsaFeatures kIsaPlain = 0;
 inline constexpr IsaFeatures kIsaAll = ~IsaFeatures{0};

@@ -51,7 +51,7 @@ void DetectCpuFeatures(CpuidSource& cpuid, ProcessorInfo& info) {
     info.sse = info.sse2 = info.sse3 = 0;
     info.amd_3dnow = info.amd_3dnow_ext = info.amd64 = 0;
     info.avx = info.avx2 = info.fma = info.aesni = 0;
-    info.avx512f = info.family = info.model = 0;
+    info.avx512f = info.avx512vbmi = info.family = info.model = 0;
 
     const CpuidRegs l0 = cpuid.query(0);
     std::memcpy(info.vendor, &l0.ebx, 4);
@@ -81,6 +81,7 @@ void DetectCpuFeatures(CpuidSource& cpuid, ProcessorInfo& info) {
         info.avx2 = bit(l7.ebx, 5);
         // AVX-512 also needs the opmask and both halves of the ZMM state (XCR0 bits 5-7).
         info.avx512f = bit(l7.ebx, 16) && (cpuid.xgetbv(0) & 0xe6u) == 0xe6u ? 1u : 0u;
+        info.avx512vbmi = info.avx512f && bit(l7.ebx, 30) && bit(l7.ecx, 1) ? 1u : 0u;
     }
 
     const CpuidRegs e0 = cpuid.query(0x80000000u);

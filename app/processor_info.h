@@ -17,6 +17,8 @@ struct ProcessorInfo {
     uint32_t avx = 0, avx2 = 0, fma = 0, aesni = 0;
     // AVX-512 Foundation with its register state saved by the operating system.
     uint32_t avx512f = 0;
+    // Beside it, the byte instructions of AVX-512 BW and VBMI (byte permutes across registers).
+    uint32_t avx512vbmi = 0;
     // Display family and model of leaf 1 (extended fields folded in): the microarchitecture.
     uint32_t family = 0, model = 0;
     uint32_t processor_count = 1;

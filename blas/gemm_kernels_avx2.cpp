@@ -19,17 +19,6 @@ namespace {
 constexpr int kSnb = 64;  // single precision tile
 constexpr int kDnb = 30;  // double precision tile
 
-// Transposes an NB x NB tile in place: element (i, k) moves from i * NB + k to k * NB + i.
-template <class T, int NB>
-void make_k_major(T* tile) {
-    for (int i = 0; i < NB; ++i)
-        for (int k = i + 1; k < NB; ++k) {
-            const T t = tile[i * NB + k];
-            tile[i * NB + k] = tile[k * NB + i];
-            tile[k * NB + i] = t;
-        }
-}
-
 // ---- double precision: 8 rows x NR columns per register block ----
 
 LUMETRA_AVX2_INLINE __m256d combine_d(BetaVariant v, __m256d beta, __m256d old, __m256d acc) {

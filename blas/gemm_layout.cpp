@@ -1,5 +1,8 @@
 #include "blas/gemm_layout.h"
 
+#include <emmintrin.h>
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,14 +18,50 @@ std::size_t packed_elements(int rows, int cols, int nb) {
 
 namespace {
 
-// A square matrix needs no scratch: swap across the diagonal, tile pair by tile pair.
+// Transposes the 2 x 2 (double) or 4 x 4 (float) blocks at p and q, each with leading dimension
+// ld, and swaps them (p == q transposes one block in place). SSE2, so on every x86-64.
+inline void swap_blocks(double* p, double* q, std::size_t ld) {
+    const __m128d x0 = _mm_loadu_pd(p), x1 = _mm_loadu_pd(p + ld);
+    const __m128d y0 = _mm_loadu_pd(q), y1 = _mm_loadu_pd(q + ld);
+    _mm_storeu_pd(p, _mm_unpacklo_pd(y0, y1));
+    _mm_storeu_pd(p + ld, _mm_unpackhi_pd(y0, y1));
+    _mm_storeu_pd(q, _mm_unpacklo_pd(x0, x1));
+    _mm_storeu_pd(q + ld, _mm_unpackhi_pd(x0, x1));
+}
+
+inline void swap_blocks(float* p, float* q, std::size_t ld) {
+    __m128 x0 = _mm_loadu_ps(p), x1 = _mm_loadu_ps(p + ld);
+    __m128 x2 = _mm_loadu_ps(p + 2 * ld), x3 = _mm_loadu_ps(p + 3 * ld);
+    __m128 y0 = _mm_loadu_ps(q), y1 = _mm_loadu_ps(q + ld);
+    __m128 y2 = _mm_loadu_ps(q + 2 * ld), y3 = _mm_loadu_ps(q + 3 * ld);
+    _MM_TRANSPOSE4_PS(x0, x1, x2, x3);
+    _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
+    _mm_storeu_ps(p, y0);
+    _mm_storeu_ps(p + ld, y1);
+    _mm_storeu_ps(p + 2 * ld, y2);
+    _mm_storeu_ps(p + 3 * ld, y3);
+    _mm_storeu_ps(q, x0);
+    _mm_storeu_ps(q + ld, x1);
+    _mm_storeu_ps(q + 2 * ld, x2);
+    _mm_storeu_ps(q + 3 * ld, x3);
+}
+
+// A square matrix needs no scratch: swap across the diagonal, tile pair by tile pair. Tile
+// pairs whose sides are whole blocks go block by block, the others element by element.
 template <class T>
 void transpose_square(T* m, int n, int nb) {
+    constexpr int kBlock = 16 / sizeof(T);
     const std::size_t ld = static_cast<std::size_t>(n);
     for (int r0 = 0; r0 < n; r0 += nb) {
         const int r1 = std::min(n, r0 + nb);
         for (int c0 = r0; c0 < n; c0 += nb) {
             const int c1 = std::min(n, c0 + nb);
+            if ((r1 - r0) % kBlock == 0 && (c1 - c0) % kBlock == 0) {
+                for (int r = r0; r < r1; r += kBlock)
+                    for (int c = (c0 == r0 ? r : c0); c < c1; c += kBlock)
+                        swap_blocks(m + r * ld + c, m + c * ld + r, ld);
+                continue;
+            }
             for (int r = r0; r < r1; ++r)
                 for (int c = (c0 == r0 ? r + 1 : c0); c < c1; ++c)
                     std::swap(m[r * ld + c], m[c * ld + r]);

@@ -119,6 +119,9 @@ namespace {
 
 // Fastest first; the plain row runs everywhere.
 constexpr app::IsaKernel<TileFamily> kTileFamilies[] = {
+    {"AVX-512",
+     app::kIsaAvx | app::kIsaAvx2 | app::kIsaFma | app::kIsaAvx512f,
+     {TileIsa::Avx512, sgemm_tile_kernels_avx512, dgemm_tile_kernels_avx512}},
     {"AVX2+FMA",
      app::kIsaAvx | app::kIsaAvx2 | app::kIsaFma,
      {TileIsa::Avx2Fma, sgemm_tile_kernels_avx2, dgemm_tile_kernels_avx2}},
@@ -130,7 +133,15 @@ constexpr app::IsaKernel<TileFamily> kTileFamilies[] = {
 }  // namespace
 
 const app::IsaKernel<TileFamily>& tile_isa_row(TileIsa isa) {
-    return isa == TileIsa::Avx2Fma ? kTileFamilies[0] : kTileFamilies[1];
+    switch (isa) {
+        case TileIsa::Avx512:
+            return kTileFamilies[0];
+        case TileIsa::Avx2Fma:
+            return kTileFamilies[1];
+        case TileIsa::Plain:
+            break;
+    }
+    return kTileFamilies[2];
 }
 
 TileIsa tile_isa_for(app::IsaFeatures available) {

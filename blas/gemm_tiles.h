@@ -31,7 +31,7 @@ struct TileKernels {
     void (*full_tile)(BetaVariant v, T beta, const T* a, const T* b, T* c, int ldc) = nullptr;
 };
 
-enum class TileIsa { Plain, Avx2Fma };
+enum class TileIsa { Plain, Avx2Fma, Avx512 };
 
 // One family: both precisions' tables.
 struct TileFamily {
@@ -51,6 +51,20 @@ const TileKernels<double>& dgemm_tile_kernels(TileIsa isa);
 // only entered when the decision allows both.
 const TileKernels<float>& sgemm_tile_kernels_avx2();
 const TileKernels<double>& dgemm_tile_kernels_avx2();
+// The same for AVX-512 (Foundation), entered only when the decision allows it.
+const TileKernels<float>& sgemm_tile_kernels_avx512();
+const TileKernels<double>& dgemm_tile_kernels_avx512();
+
+// Turns an NB x NB tile k-major in place: element (i, k) moves from i * NB + k to k * NB + i.
+template <class T, int NB>
+void make_k_major(T* tile) {
+    for (int i = 0; i < NB; ++i)
+        for (int k = i + 1; k < NB; ++k) {
+            const T t = tile[i * NB + k];
+            tile[i * NB + k] = tile[k * NB + i];
+            tile[k * NB + i] = t;
+        }
+}
 
 // The plain edge and K-remainder loops, shared by every instruction set: rows x cols of C
 // (column-major, leading dimension ldc) from packed tiles a (rows of nb k values) and b

@@ -34,7 +34,8 @@ void detect_once() {
 std::vector<TileIsa> isas() {
     detect_once();
     std::vector<TileIsa> out{TileIsa::Plain};
-    if (blas::tile_isa_supported(TileIsa::Avx2Fma)) out.push_back(TileIsa::Avx2Fma);
+    for (TileIsa isa : {TileIsa::Avx2Fma, TileIsa::Avx512})
+        if (blas::tile_isa_supported(isa)) out.push_back(isa);
     return out;
 }
 
@@ -146,6 +147,34 @@ TEST(GemmAgainstOracle, VectorKernelsAgreeWithPlainToRounding) {
     blas::gemm_blocked<double>(TileIsa::Avx2Fma, true, 30, 0.0, 1.0, s, s, s, a.data(), b.data(),
                                vec.data());
     for (int i = 0; i < s * s; ++i) ASSERT_NEAR(plain[i], vec[i], 1e-12) << i;
+}
+
+// Both vector families accumulate every C element with one fused multiply-add per k in k order,
+// so they must agree bit for bit, with partial tiles on every side and each beta.
+template <class T>
+void vector_families_agree() {
+    constexpr int nb = sizeof(T) == 4 ? blas::kSgemmTile : blas::kDgemmTile;
+    const int shapes[][3] = {{nb, nb, nb}, {2 * nb + 1, 3 * nb - 1, nb + 7}, {nb - 1, 2 * nb, 5}};
+    for (const auto& s : shapes)
+        for (T beta : {T(0), T(1), T(-0.5)}) {
+            const int m = s[0], k = s[1], n = s[2];
+            const auto a = random_matrix<T>(m, k, 11);
+            const auto b = random_matrix<T>(k, n, 12);
+            auto c2 = random_matrix<T>(m, n, 13);
+            auto c5 = c2;
+            blas::gemm_blocked<T>(TileIsa::Avx2Fma, true, nb, beta, T(1.5), m, k, n, a.data(),
+                                  b.data(), c2.data());
+            blas::gemm_blocked<T>(TileIsa::Avx512, true, nb, beta, T(1.5), m, k, n, a.data(),
+                                  b.data(), c5.data());
+            ASSERT_EQ(c2, c5) << "m=" << m << " k=" << k << " n=" << n << " beta=" << beta;
+        }
+}
+
+TEST(GemmAgainstOracle, Avx512KernelsGiveTheAvx2Bits) {
+    detect_once();
+    if (!blas::tile_isa_supported(TileIsa::Avx512)) GTEST_SKIP() << "no AVX-512";
+    vector_families_agree<float>();
+    vector_families_agree<double>();
 }
 
 TEST(GemmSizes, ExactSmallProduct) {
