@@ -1,7 +1,7 @@
 # Installation and the Debian packages. `cmake --install` puts the programs, the shipped decks
 # and profiles, the manual pages, the bash completion, the desktop entry and its icon in the
 # usual places; `cpack -G DEB` builds two packages from the same rules:
-#   lumetra2-cli  the program without a window, the data folder and its documentation (no Qt);
+#   lumetra2-cli  the program without a window, the data folder and its documentation;
 #   lumetra2      the program with its window, its manual page and desktop entry.
 # The data folder is about 100 KiB, too small for a package of its own.
 include(GNUInstallDirs)
