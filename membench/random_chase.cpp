@@ -52,8 +52,7 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 std::string read_smaps() {
     std::ifstream in("/proc/self/smaps");
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return text;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
