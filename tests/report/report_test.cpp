@@ -6,7 +6,7 @@
 #include <QImage>
 #include <cmath>
 #include <cstdio>
-#include <regex>
+#include <sstream>
 
 #include "app/format.h"
 #include "report/html.h"
@@ -177,12 +177,14 @@ std::map<std::string, QRect> chart_boxes(const std::filesystem::path& html) {
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     const std::string text = read_file(dom);
     std::map<std::string, QRect> boxes;
-    const std::regex item("([a-z-]+):(\\d+),(\\d+),(\\d+),(\\d+)");
     const std::size_t a = text.find("<title>"), b = text.find("</title>");
-    const std::string title = a == std::string::npos ? "" : text.substr(a + 7, b - a - 7);
-    for (std::sregex_iterator it(title.begin(), title.end(), item), end; it != end; ++it)
-        boxes[(*it)[1]] = QRect(std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4]),
-                                std::stoi((*it)[5]));
+    std::istringstream title(a == std::string::npos ? "" : text.substr(a + 7, b - a - 7));
+    for (std::string entry; std::getline(title, entry, ';');) {
+        char id[64] = {};
+        int x = 0, y = 0, w = 0, h = 0;
+        if (std::sscanf(entry.c_str(), "%63[a-z-]:%d,%d,%d,%d", id, &x, &y, &w, &h) == 5)
+            boxes[id] = QRect(x, y, w, h);
+    }
     return boxes;
 }
 
