@@ -77,6 +77,31 @@ __attribute__((target("avx2"))) inline __m256d image(__m256d d) {
         d, _mm256_round_pd(_mm256_mul_pd(two, d), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
 }
 
+// The far-corner factor 1 - trunc(r / 0.8660254) on the potential term: exactly 1 whenever r is
+// below the constant (r / c < 1 then, and it rounds below 1 for c in [0.5, 1)), and x * 1 == x;
+// only rows with a pair at or past it need the division.
+__attribute__((target("avx2"), always_inline)) inline __m256d far_corner(__m256d term, __m256d r,
+                                                                         __m256d one,
+                                                                         __m256d corner) {
+    const __m256d far = _mm256_cmp_pd(r, corner, _CMP_NLT_UQ);
+    if (!_mm256_movemask_pd(far)) return term;
+    const __m256d t =
+        _mm256_round_pd(_mm256_div_pd(r, corner), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    return _mm256_mul_pd(term, _mm256_sub_pd(one, t));
+}
+
+// The running potential plus the four lanes of `term`, one after another in pair order (the
+// plain loop's order of additions, so the sum is bit-identical to it).
+__attribute__((target("avx2"), always_inline)) inline __m128d add_lanes_in_order(__m128d vsum,
+                                                                                 __m256d term) {
+    const __m128d lo = _mm256_castpd256_pd128(term);
+    const __m128d hi = _mm256_extractf128_pd(term, 1);
+    vsum = _mm_add_sd(vsum, lo);
+    vsum = _mm_add_sd(vsum, _mm_unpackhi_pd(lo, lo));
+    vsum = _mm_add_sd(vsum, hi);
+    return _mm_add_sd(vsum, _mm_unpackhi_pd(hi, hi));
+}
+
 // The scalar pair of the plain loop, for the last pairs of a row.
 inline double pair_force(const mdsimstate& s, const double* srow, const double* erow, int32_t j,
                          double dx, double dy, double dz) {
@@ -158,15 +183,7 @@ __attribute__((target("avx2"))) double pair_forces_avx2(mdsimstate& s) {
             // (s6*s6*S*S - s6*S) * 4 * E, left to right.
             const __m256d p = _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(s6, s6), S), S);
             __m256d term = _mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(p, s6S), four), E);
-            // The far-corner factor 1 - trunc(r / 0.8660254) is exactly 1 whenever r is below
-            // the constant (r / c < 1 then, and it rounds below 1 for c in [0.5, 1)), and
-            // x * 1 == x; only rows with a pair at or past it need the division.
-            const __m256d far = _mm256_cmp_pd(r, corner, _CMP_NLT_UQ);
-            if (_mm256_movemask_pd(far)) {
-                const __m256d t = _mm256_round_pd(_mm256_div_pd(r, corner),
-                                                  _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-                term = _mm256_mul_pd(term, _mm256_sub_pd(one, t));
-            }
+            term = far_corner(term, r, one, corner);
             term = _mm256_and_pd(term, live);
             const __m256d fdx = _mm256_mul_pd(f, dx);
             const __m256d fdy = _mm256_mul_pd(f, dy);
@@ -186,12 +203,7 @@ __attribute__((target("avx2"))) double pair_forces_avx2(mdsimstate& s) {
             acc = _mm256_add_pd(acc, _mm256_permute2f128_pd(t0, t2, 0x31));
             acc = _mm256_add_pd(acc, _mm256_permute2f128_pd(t1, t3, 0x31));
 
-            const __m128d lo = _mm256_castpd256_pd128(term);
-            const __m128d hi = _mm256_extractf128_pd(term, 1);
-            vsum = _mm_add_sd(vsum, lo);
-            vsum = _mm_add_sd(vsum, _mm_unpackhi_pd(lo, lo));
-            vsum = _mm_add_sd(vsum, hi);
-            vsum = _mm_add_sd(vsum, _mm_unpackhi_pd(hi, hi));
+            vsum = add_lanes_in_order(vsum, term);
         }
         sum = _mm_cvtsd_f64(vsum);
         alignas(32) double out[4];
@@ -260,22 +272,9 @@ __attribute__((target("avx2"))) double pair_potential_avx2(const mdsimstate& s) 
             const __m256d a = _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(s6, s6), S), S);
             __m256d term =
                 _mm256_mul_pd(_mm256_mul_pd(_mm256_sub_pd(a, _mm256_mul_pd(s6, S)), four), E);
-            // The far-corner factor 1 - trunc(r / 0.8660254) is exactly 1 whenever r is below
-            // the constant (r / c < 1 then, and it rounds below 1 for c in [0.5, 1)), and
-            // x * 1 == x; only rows with a pair at or past it need the division.
-            const __m256d far = _mm256_cmp_pd(r, corner, _CMP_NLT_UQ);
-            if (_mm256_movemask_pd(far)) {
-                const __m256d t = _mm256_round_pd(_mm256_div_pd(r, corner),
-                                                  _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-                term = _mm256_mul_pd(term, _mm256_sub_pd(one, t));
-            }
+            term = far_corner(term, r, one, corner);
             term = _mm256_and_pd(term, _mm256_cmp_pd(r2, zero, _CMP_NEQ_UQ));
-            const __m128d lo = _mm256_castpd256_pd128(term);
-            const __m128d hi = _mm256_extractf128_pd(term, 1);
-            vsum = _mm_add_sd(vsum, lo);
-            vsum = _mm_add_sd(vsum, _mm_unpackhi_pd(lo, lo));
-            vsum = _mm_add_sd(vsum, hi);
-            vsum = _mm_add_sd(vsum, _mm_unpackhi_pd(hi, hi));
+            vsum = add_lanes_in_order(vsum, term);
         }
         sum = _mm_cvtsd_f64(vsum);
         for (; j < n; ++j) {
