@@ -39,34 +39,9 @@ double image(double d) {
     return d - std::trunc(2.0 * d);
 }
 
-void forces() {
-    for (int i = 0; i < n_atoms; ++i) {
-        prev[i] = frc[i];
-        frc[i] = V4{};
-    }
-    for (int i = 0; i < n_atoms; ++i) {
-        for (int j = i + 1; j < n_atoms; ++j) {
-            const double dx = image(pos[i].x - pos[j].x);
-            const double dy = image(pos[i].y - pos[j].y);
-            const double dz = image(pos[i].z - pos[j].z);
-            const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
-            const double q = 1.0 / r;
-            const double q2 = q * q;
-            const double s6 = q2 * q2 * q2;
-            const double s = S[spec[i]][spec[j]];
-            const double e = E[spec[i]][spec[j]];
-            const double f = (2.0 * s * s * s6 * s6 - s6 * s) * (24.0 * e * q2);
-            frc[i].x += f * dx;
-            frc[i].y += f * dy;
-            frc[i].z += f * dz;
-            frc[j].x -= f * dx;
-            frc[j].y -= f * dy;
-            frc[j].z -= f * dz;
-        }
-    }
-}
-
-double potential() {
+// One sweep over the pairs: their forces (kForces) or the sum of their potential terms.
+template <bool kForces>
+double sweep() {
     double sum = 0.0;
     for (int i = 0; i < n_atoms; ++i) {
         for (int j = i + 1; j < n_atoms; ++j) {
@@ -79,10 +54,32 @@ double potential() {
             const double s6 = q2 * q2 * q2;
             const double s = S[spec[i]][spec[j]];
             const double e = E[spec[i]][spec[j]];
-            sum += (s6 * s6 * s * s - s6 * s) * 4.0 * e * (1.0 - std::trunc(r / 0.8660254));
+            if constexpr (kForces) {
+                const double f = (2.0 * s * s * s6 * s6 - s6 * s) * (24.0 * e * q2);
+                frc[i].x += f * dx;
+                frc[i].y += f * dy;
+                frc[i].z += f * dz;
+                frc[j].x -= f * dx;
+                frc[j].y -= f * dy;
+                frc[j].z -= f * dz;
+            } else {
+                sum += (s6 * s6 * s * s - s6 * s) * 4.0 * e * (1.0 - std::trunc(r / 0.8660254));
+            }
         }
     }
-    return sum / n_atoms;
+    return sum;
+}
+
+void forces() {
+    for (int i = 0; i < n_atoms; ++i) {
+        prev[i] = frc[i];
+        frc[i] = V4{};
+    }
+    sweep<true>();
+}
+
+double potential() {
+    return sweep<false>() / n_atoms;
 }
 
 double kinetic() {

@@ -40,32 +40,36 @@ typedef __m128i vec_t;
 #define VSTREAM(p, v) _mm_stream_si128((__m128i*)(p), v)
 #endif
 
-/* Four vectors per step; n is a multiple of 4 vectors (sizes here are whole KiB). */
-static void copy_nt(void* dst, const void* src, size_t n) {
+/* Four vectors per step; n is a multiple of 4 vectors (sizes here are whole KiB). Streaming
+ * stores (nt) or ordinary ones; inlined into each method with the choice fixed. */
+static inline __attribute__((always_inline)) void copy_vectors(void* dst, const void* src, size_t n,
+                                                               int streaming) {
     const vec_t* s = (const vec_t*)src;
     vec_t* d = (vec_t*)dst;
     for (size_t i = 0; i < n / sizeof(vec_t); i += 4) {
         vec_t x0 = VLOAD(s + i), x1 = VLOAD(s + i + 1), x2 = VLOAD(s + i + 2),
               x3 = VLOAD(s + i + 3);
-        VSTREAM(d + i, x0);
-        VSTREAM(d + i + 1, x1);
-        VSTREAM(d + i + 2, x2);
-        VSTREAM(d + i + 3, x3);
+        if (streaming) {
+            VSTREAM(d + i, x0);
+            VSTREAM(d + i + 1, x1);
+            VSTREAM(d + i + 2, x2);
+            VSTREAM(d + i + 3, x3);
+        } else {
+            VSTORE(d + i, x0);
+            VSTORE(d + i + 1, x1);
+            VSTORE(d + i + 2, x2);
+            VSTORE(d + i + 3, x3);
+        }
     }
-    _mm_sfence();
+    if (streaming) _mm_sfence();
+}
+
+static void copy_nt(void* dst, const void* src, size_t n) {
+    copy_vectors(dst, src, n, 1);
 }
 
 static void copy_vec(void* dst, const void* src, size_t n) {
-    const vec_t* s = (const vec_t*)src;
-    vec_t* d = (vec_t*)dst;
-    for (size_t i = 0; i < n / sizeof(vec_t); i += 4) {
-        vec_t x0 = VLOAD(s + i), x1 = VLOAD(s + i + 1), x2 = VLOAD(s + i + 2),
-              x3 = VLOAD(s + i + 3);
-        VSTORE(d + i, x0);
-        VSTORE(d + i + 1, x1);
-        VSTORE(d + i + 2, x2);
-        VSTORE(d + i + 3, x3);
-    }
+    copy_vectors(dst, src, n, 0);
 }
 
 static const struct {
