@@ -26,6 +26,11 @@ double median_of(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// What a row's sub-score was measured on; nothing when unknown.
+std::optional<std::string> inputs_of(const HistoryRow& r, std::size_t g) {
+    return g < r.inputs.size() ? r.inputs[g] : std::nullopt;
+}
+
 }  // namespace
 
 std::vector<Regression> find_regressions(const std::vector<HistoryRow>& rows) {
@@ -36,9 +41,12 @@ std::vector<Regression> find_regressions(const std::vector<HistoryRow>& rows) {
         const HistoryRow& newest = *runs.front();
         for (std::size_t g = 0; g < newest.subscores.size(); ++g) {
             if (!newest.subscores[g].value) continue;
+            // Only runs on the same inputs (unknown ones only with unknown ones) compare.
+            const std::optional<std::string> inputs = inputs_of(newest, g);
             std::vector<double> earlier;
             for (std::size_t i = 1; i < runs.size(); ++i)
-                if (g < runs[i]->subscores.size() && runs[i]->subscores[g].value)
+                if (g < runs[i]->subscores.size() && runs[i]->subscores[g].value &&
+                    inputs_of(*runs[i], g) == inputs)
                     earlier.push_back(*runs[i]->subscores[g].value);
             if (earlier.empty()) continue;
             const double median = median_of(earlier);

@@ -22,7 +22,8 @@ struct Regression {
     double value = 0, earlier_median = 0, drop_percent = 0;
 };
 
-// For each host's newest run in `rows` (newest first), the sub-scores that dropped.
+// For each host's newest run in `rows` (newest first), the sub-scores that dropped against
+// that host's earlier runs on the same inputs (the same decks, or both unknown).
 std::vector<Regression> find_regressions(const std::vector<HistoryRow>& rows);
 
 // The table: date, host, processor, the six sub-scores, the interrupted flag; then one

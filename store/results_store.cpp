@@ -207,6 +207,16 @@ std::vector<HistoryRow> Store::history(const std::string& host, int last) {
                     (last > 0 ? " LIMIT " + std::to_string(last) : ""));
     if (!host.empty()) s.bind(1, host);
     const auto groups = app::score_groups();
+    // The steps that read a deck; the sub-scores they feed have unknown inputs until the run's
+    // document names its decks.
+    std::vector<const app::BenchmarkInfo*> decks;
+    std::vector<std::optional<std::string>> undocumented(groups.size(), std::string());
+    for (const app::BenchmarkInfo& b : app::benchmarks()) {
+        if (b.argument != app::SwitchArgument::Deck) continue;
+        decks.push_back(&b);
+        if (const std::size_t g = app::index_of_score(b.score_key); g < groups.size())
+            undocumented[g].reset();
+    }
     while (s.step()) {
         HistoryRow r;
         r.id = s.int_at(0);
@@ -216,6 +226,7 @@ std::vector<HistoryRow> Store::history(const std::string& host, int last) {
         r.interrupted = s.int_at(4) != 0;
         for (const app::ScoreGroup& g : groups) r.subscores.push_back({std::string(g.key), {}});
         r.spread.resize(groups.size());
+        r.inputs = undocumented;
         index[r.id] = rows.size();
         rows.push_back(std::move(r));
     }
@@ -244,6 +255,30 @@ std::vector<HistoryRow> Store::history(const std::string& host, int last) {
             const double rel = (f.double_at(4) - f.double_at(2)) / f.double_at(3);
             auto& slot = rows[it->second].spread[g];
             if (!slot || rel > *slot) slot = rel;
+        }
+    }
+    // A deck's identity: its name with the sizes its section records, from the kept document.
+    std::string columns;
+    for (const app::BenchmarkInfo* b : decks) {
+        const std::string at = "'$." + std::string(b->key);
+        columns +=
+            ", json_extract(document, " + at + ".deck', " + at + ".atoms', " + at + ".steps')";
+    }
+    Statement d = db_.prepare("SELECT run_id" + columns + " FROM documents" + in +
+                              " AND json_valid(document)");
+    while (d.step()) {
+        const auto it = index.find(d.int_at(0));
+        if (it == index.end()) continue;
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            std::optional<std::string> read = "";
+            for (std::size_t k = 0; k < decks.size(); ++k) {
+                if (decks[k]->score_key != groups[g].key) continue;
+                const std::string deck = d.text_at(static_cast<int>(k) + 1);
+                const nlohmann::json id = nlohmann::json::parse(deck, nullptr, false);
+                if (!id.is_array() || id.empty() || !id[0].is_string()) read.reset();
+                if (read) *read += std::string(decks[k]->key) + " " + deck + "\n";
+            }
+            rows[it->second].inputs[g] = read;
         }
     }
     return rows;

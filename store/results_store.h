@@ -32,6 +32,10 @@ struct HistoryRow {
     std::vector<SubScore> subscores;  // in score-group order
     // Per sub-score, when repeated: the widest (max - min) / median of the figures feeding it.
     std::vector<std::optional<double>> spread;
+    // Per sub-score, what its figures were measured on: the decks its steps read (name and the
+    // sizes the results file records), empty for steps that read none; nothing when unknown (a
+    // run kept without its document).
+    std::vector<std::optional<std::string>> inputs;
 };
 
 class Store {

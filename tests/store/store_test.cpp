@@ -1,5 +1,5 @@
 // The results store: runs read back exactly, old stores brought forward, newer ones left alone,
-// bad results files told apart, two writers at once, the regression flag.
+// bad results files told apart, two writers at once, the regression flag on like runs only.
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "app/benchmarks.h"
+#include "app/format.h"
 #include "store/commands.h"
 #include "store/results_store.h"
 #include "support/console_capture.h"
@@ -204,38 +205,81 @@ TEST(StoreConcurrency, TwoProcessesRecordingAtOnceLoseNoRow) {
     EXPECT_EQ(s.database().query_int("SELECT count(*) FROM figures"), 300);
 }
 
-store::HistoryRow history_row(std::int64_t id, const char* host, double cipher,
-                              std::optional<double> spread = {}) {
-    store::HistoryRow r;
-    r.id = id;
-    r.host = host;
-    r.subscores = {{"cipher", cipher}};
-    r.spread = {spread};
-    return r;
-}
+// One run for the history: its md and cipher sub-scores both `score`; the MD deck as
+// "name/atoms" (empty: kept without its document, so its inputs are unknown); `spread` makes
+// the MD time a repeated figure.
+struct HistoryRun {
+    const char* host;
+    std::string deck;
+    double score;
+    double spread = 0;
+};
 
-TEST(StoreHistory, RegressionFlaggedOnlyBeyondFivePercentOrTheSpread) {
+TEST(StoreHistory, DropFlaggedAgainstTheHostsEarlierRunsOnTheSameInputs) {
+    // Newest run first. Cipher reads no deck, so its runs compare whatever the MD deck was.
     const struct {
         const char* name;
-        double newest;
-        std::optional<double> spread;
-        bool flagged;
-    } rows[] = {{"10% drop", 900, {}, true},
-                {"4% drop", 960, {}, false},
-                {"10% drop within a 15% spread", 900, 0.15, false},
-                {"10% drop beyond a 2% spread", 900, 0.02, true}};
+        std::vector<HistoryRun> runs;
+        const char* flags;  // sub-score and drop (percent) of each flag
+    } rows[] = {
+        {"10% drop; another host never counts",
+         {{"a", "Ar/32", 900}, {"b", "Ar/32", 2000}, {"a", "Ar/32", 1000}},
+         "md 10 cipher 10 "},
+        {"4% drop", {{"a", "Ar/32", 960}, {"a", "Ar/32", 1000}}, ""},
+        {"10% drop within a 15% spread",
+         {{"a", "Ar/32", 900, 0.15}, {"a", "Ar/32", 1000}},
+         "cipher 10 "},
+        {"10% drop beyond a 2% spread",
+         {{"a", "Ar/32", 900, 0.02}, {"a", "Ar/32", 1000}},
+         "md 10 cipher 10 "},
+        {"a larger deck of the same name",
+         {{"a", "Ar/500", 500}, {"a", "Ar/32", 1000}, {"a", "Ar/32", 1000}},
+         "cipher 50 "},
+        {"another deck", {{"a", "Kr/32", 500}, {"a", "Ar/32", 1000}}, "cipher 50 "},
+        {"a drop on one deck among others",
+         {{"a", "Ar/500", 450}, {"a", "Ar/32", 1000}, {"a", "Ar/500", 500}},
+         "md 10 cipher 40 "},
+        {"unknown inputs against unknown ones only",
+         {{"a", "", 900}, {"a", "Ar/32", 2000}, {"a", "", 1000}},
+         "md 10 cipher 40 "},
+        {"known inputs never against unknown ones",
+         {{"a", "Ar/32", 500}, {"a", "", 1000}},
+         "cipher 50 "},
+    };
+    TempDir dir;
+    int n = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        // Newest first; another host's runs never count as earlier ones.
-        const std::vector<store::HistoryRow> h = {history_row(9, "a", row.newest, row.spread),
-                                                  history_row(8, "b", 2000),
-                                                  history_row(7, "a", 1000)};
-        const auto flags = store::find_regressions(h);
-        ASSERT_EQ(flags.size(), row.flagged ? 1u : 0u);
-        if (!row.flagged) continue;
-        EXPECT_EQ(flags[0].subscore, "cipher");
-        EXPECT_DOUBLE_EQ(flags[0].drop_percent, 10.0);
-        EXPECT_NE(store::history_text(h, flags).find("possible regression"), std::string::npos);
+        store::Store s(dir.path() / (std::to_string(++n) + ".sqlite"));
+        for (std::size_t k = 0; k < row.runs.size(); ++k) {
+            const HistoryRun& r = row.runs[k];
+            const std::size_t slash = r.deck.find('/');
+            json doc = {{"started_utc", "2026-12-0" + std::to_string(9 - k) + "T10:00:00Z"},
+                        {"provenance", {{"host_name", r.host}}},
+                        {"subscores", {{"md", r.score}, {"cipher", r.score}}}};
+            doc["md"] = {{"status", "completed"},
+                         {"headline", {{"name", "time"}, {"value", 1.0}, {"unit", "s"}}}};
+            if (slash != std::string::npos)
+                doc["md"].update({{"deck", r.deck.substr(0, slash)},
+                                  {"atoms", std::stoi(r.deck.substr(slash + 1))},
+                                  {"steps", 20}});
+            if (r.spread)
+                doc["repeat"]["spread"]["md.time"] = {
+                    {"min", 1.0}, {"median", 1.0}, {"max", 1.0 + r.spread}};
+            auto run = store::run_from_results(doc, nullptr);
+            ASSERT_TRUE(run);
+            if (r.deck.empty()) run->document.clear();
+            run->content_hash = std::to_string(k);
+            s.record(*run);
+        }
+        const auto history = s.history();
+        const auto flags = store::find_regressions(history);
+        std::string got;
+        for (const store::Regression& f : flags)
+            got += app::strprintf("%s %.0f ", f.subscore.c_str(), f.drop_percent);
+        EXPECT_EQ(got, row.flags);
+        EXPECT_EQ(count_of(store::history_text(history, flags), "possible regression"),
+                  static_cast<int>(flags.size()));
     }
 }
 
