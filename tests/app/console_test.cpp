@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fstream>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/recording_sink.h"

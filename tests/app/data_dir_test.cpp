@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iterator>
 
 #include "app/data_dir.h"
 #include "support/temp_dir.h"

@@ -6,12 +6,10 @@
 
 #include <time.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "app/counter.h"

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <thread>
 
 using app::RunRecord;
 using app::RunStatus;

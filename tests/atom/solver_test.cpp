@@ -2,11 +2,7 @@
 // the bare nuclear potential, clean ends for the undecided outcome, and the step limit.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <limits>
-#include <thread>
 #include <vector>
 
 #include "atom/atomstate.h"

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <functional>
 

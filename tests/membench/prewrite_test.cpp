@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <vector>

@@ -7,7 +7,6 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 #include <vector>
 

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "app/benchmark_codes.h"
 #include "app/console.h"
 #include "app/headless_host.h"

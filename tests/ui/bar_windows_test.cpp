@@ -3,14 +3,11 @@
 // and the memory window's texts when cache detection found nothing.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
 #include "app/console.h"

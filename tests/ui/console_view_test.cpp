@@ -2,7 +2,6 @@
 // 0..100 mapping.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QScrollBar>
 
 #include "app/console.h"

@@ -2,8 +2,6 @@
 // automatic start from the first show, a nested progress box, and a timer that cannot start.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/dialog_host.h"

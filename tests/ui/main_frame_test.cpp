@@ -2,11 +2,7 @@
 // around a dialog.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QToolBar>
 #include <thread>
-#include <utility>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"

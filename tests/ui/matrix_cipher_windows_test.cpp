@@ -2,30 +2,13 @@
 // their pixels.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QThread>
-#include <QTimer>
-#include <atomic>
 
-#include "app/console.h"
-#include "blas/isa_peak.h"
 #include "blas/matrix_graph.h"
-#include "gui_test_support.h"
-#include "ui/cipher_window.h"
-#include "ui/gradient_bars.h"
-#include "ui/matrix_window.h"
+#include "report/matrix_graph_painter.h"
 
 namespace {
-
-using ui_test::wait_until;
 
 bool dark(QRgb c) {
     return qRed(c) < 80 && qGreen(c) < 80 && qBlue(c) < 80;

@@ -3,7 +3,6 @@
 // OpenGL the test is skipped.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <cmath>
 
 #include "atom/orbitra_run.h"

@@ -2,16 +2,11 @@
 // profiles, "Save as Profile..." and the score panel's bars.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
-#include <fstream>
-#include <iterator>
 
 #include "app/benchmark_codes.h"
 #include "app/console.h"
