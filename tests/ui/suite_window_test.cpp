@@ -95,21 +95,24 @@ bool bar_colour(QRgb c, bool red) {
                : (qBlue(c) >= 51 && qGreen(c) == 0 && qRed(c) == 0);
 }
 
-TEST_F(SuiteWindowTest, SavingWaitsForAFigureAndNeverReplacesAProfileWithoutAsking) {
-    write_file(dir.path() / "Profiles" / "Reference.rst", "kept\n");
+// "Save as Profile..." waits for a figure, writes into the Profiles folder only (anywhere else
+// is refused with a message) and never replaces a profile without asking.
+TEST_F(SuiteWindowTest, ProfilesAreSavedInTheProfilesFolderOnlyAndNeverReplacedUnasked) {
+    const auto profiles = dir.path() / "Profiles";
+    write_file(profiles / "Reference.rst", "kept\n");
+    std::filesystem::create_directories(dir.path() / "Elsewhere");
     ui::CSuiteDlg w(controller, nullptr);
     controller.attach(&w);
     controller.on_paint();
-    // Before a run: nothing to save.
-    EXPECT_FALSE(w.save_button()->isEnabled());
-    EXPECT_FALSE(w.save_profile(dir.path() / "Profiles" / "Early.rst", "early"));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Profiles" / "Early.rst"));
+    EXPECT_FALSE(w.save_button()->isEnabled());  // before a run: nothing to save
+    EXPECT_FALSE(w.save_profile(profiles / "Early.rst", "early"));
+    EXPECT_FALSE(std::filesystem::exists(profiles / "Early.rst"));
     w.run_button()->click();
     EXPECT_TRUE(w.save_button()->isEnabled());
 
-    // The questions asked, answered as each row says; the usual presenter is back at the end.
+    // The boxes shown, questions answered as each row says; the usual presenter is back after.
     bool answer = false;
-    std::vector<QString> asked;
+    std::vector<QString> asked, told;
     auto* sink = ui::gui_message_sink();
     struct Restore {
         ui::GuiMessageSink* sink;
@@ -117,89 +120,82 @@ TEST_F(SuiteWindowTest, SavingWaitsForAFigureAndNeverReplacesAProfileWithoutAski
         ~Restore() { sink->presenter = saved; }
     } restore{sink};
     sink->presenter = [&](const QString& text, const QString&, bool question) {
-        if (question) asked.push_back(text);
+        (question ? asked : told).push_back(text);
         return question ? answer : true;
     };
     const struct {
-        const char* typed;
+        std::filesystem::path typed;
         bool answer, asks, saved;
     } rows[] = {
-        {"Reference", false, true, false},      // ".rst" added: it exists, so it asks
-        {"Reference.rst", false, true, false},  // typed in full: the same question
-        {"Reference", true, true, true},        // replaced once the user says yes
-        {"Fresh", false, false, true},          // a new name: no question
+        {profiles / "Reference", false, true, false},      // ".rst" added: it exists, so it asks
+        {profiles / "Reference.rst", false, true, false},  // typed in full: the same question
+        {"Profiles/Reference", true, true, true},          // replaced once the user says yes
+        {"Profiles/Fresh.rst", false, false, true},        // a new name: no question
+        {profiles / "Mine", false, false, true},
+        {dir.path() / "Elsewhere" / "Lost.rst", false, false, false},
+        {profiles / ".." / "Escaped.rst", false, false, false},
+        {"Top.rst", false, false, false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed);
-        write_file(dir.path() / "Profiles" / "Reference.rst", "kept\n");
-        asked.clear();
+        SCOPED_TRACE(row.typed.string());
+        write_file(profiles / "Reference.rst", "kept\n");
+        asked.clear(), told.clear();
         answer = row.answer;
-        EXPECT_EQ(w.save_profile_as(dir.path() / "Profiles" / row.typed, "mine"), row.saved);
+        EXPECT_EQ(w.save_profile_as(row.typed, "mine"), row.saved);
         EXPECT_EQ(asked, row.asks
                              ? std::vector<QString>{QStringLiteral(
                                    "Reference.rst already exists.\nDo you want to replace it?")}
                              : std::vector<QString>{});
-        const std::string ref =
-            suite::read_profile_file(dir.path() / "Profiles" / "Reference.rst").description;
-        EXPECT_EQ(ref == "mine", row.saved && row.asks);
+        EXPECT_EQ(told.size(), row.saved || row.asks ? 0u : 1u);  // a refusal says why
+        EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)),
+                  row.saved || row.asks);
+        EXPECT_EQ(suite::read_profile_file(profiles / "Reference.rst").description == "mine",
+                  row.saved && row.asks);
     }
-    EXPECT_EQ(suite::read_profile_file(dir.path() / "Profiles" / "Fresh.rst").description, "mine");
 }
 
-TEST(ScorePanel, BarsStayInsideTheirBoxAndACutBarEndsInAChevron) {
+// The panel at its pixels: a cut bar ends in a chevron inside its box, a full-scale one has
+// none, no figure draws nothing, absent profile values draw no red bar; a long description is
+// cut with "…" inside its box and shown whole as a tooltip.
+TEST(ScorePanel, BarsAndTextsStayInsideTheirBoxes) {
     ui::ScorePanel panel(nullptr);
     panel.resize(panel.minimumSize());
     suite::SubScores s;
     s.of("md") = 4500.0f;      // above full scale: cut, with the marker
     s.of("stream") = 3000.0f;  // exactly full scale: a full bar, no marker
     s.of("orbitra") = -1.0f;
-    panel.set_state(s, suite::Profile{});
+    const std::string desc = "Quad " + std::string(85, 'W');
+    panel.set_state(s, suite::parse_profile("a\nb\nc\nd\n" + desc +
+                                            "\n1\n2000\n-1 1200 -1 1300 -1.00 nan 0\n"));
     const QImage img = panel.snapshot();
     const QPoint md = panel.bar_origin(suite::PanelRow::MolDyn);
-    const QPoint corner = panel.label(suite::PanelRow::MolDyn)->geometry().topLeft();
-    const int box_right = corner.x() + suite::kPanelBoxWidth - 1;
-    // 448 columns from x0 = box left + 5: the last one 5 columns short of the box's right edge.
-    EXPECT_EQ(md.x() + 447, box_right - 5);
+    const int box_right =
+        panel.label(suite::PanelRow::MolDyn)->geometry().left() + suite::kPanelBoxWidth - 1;
     const int row = md.y() + 1;  // above the chevron's arms
     EXPECT_EQ(QColor(img.pixel(md.x() + 447, row)), QColor(0, 0, 255));
     for (int x = md.x() + 448; x <= box_right; ++x)
         EXPECT_FALSE(bar_colour(img.pixel(x, row), false)) << x;
-    // The chevron: white along its arms to the tip, 3 columns inside the last column.
-    const int mid = md.y() + (suite::kScoreBarBottom - suite::kScoreBarTop) / 2;
-    for (const suite::Segment& seg :
-         suite::clip_marker(md.x(), md.y(), md.y() + suite::kScoreBarBottom - suite::kScoreBarTop))
-        EXPECT_EQ(QColor(img.pixel(seg.x1, seg.y1)), QColor(Qt::white));
-    EXPECT_EQ(QColor(img.pixel(md.x() + 444, mid)), QColor(Qt::white));
-    EXPECT_EQ(QColor(img.pixel(md.x() + 446, mid)), QColor(0, 0, 255));
-    // A full-scale bar has no marker.
+    // The chevron's tip, white 3 columns inside the last column; a full-scale bar has none.
+    const int mid = (suite::kScoreBarBottom - suite::kScoreBarTop) / 2;
+    EXPECT_EQ(QColor(img.pixel(md.x() + 444, md.y() + mid)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(md.x() + 446, md.y() + mid)), QColor(0, 0, 255));
     const QPoint st = panel.bar_origin(suite::PanelRow::Stream);
-    EXPECT_EQ(QColor(img.pixel(st.x() + 444, st.y() + mid - md.y())), QColor(0, 0, 255));
-    // No figure, no bar: the box's background shows.
-    const QPoint orb = panel.bar_origin(suite::PanelRow::Orbitra);
+    EXPECT_EQ(QColor(img.pixel(st.x() + 444, st.y() + mid)), QColor(0, 0, 255));
+    const QPoint orb = panel.bar_origin(suite::PanelRow::Orbitra);  // no figure: background
     EXPECT_EQ(img.pixel(orb.x() + 100, orb.y() + 1), img.pixel(orb.x() + 100, orb.y() - 8));
-}
 
-TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis) {
-    ui::ScorePanel panel(nullptr);
-    panel.resize(panel.minimumSize());
-    const std::string desc = "Quad " + std::string(120, 'W') + " machine";
-    const suite::Profile profile = suite::parse_profile("a\nb\nc\nd\n" + desc.substr(0, 90) +
-                                                        "\n1\n2000\n-1 1200 -1 1300 -1.00 nan 0\n");
-    panel.set_state(suite::SubScores{}, profile);
-    const QImage img = panel.snapshot();
-    const int bar_row = suite::kProfileBarTop - suite::kScoreBarTop + 2;
+    const int profile_row = suite::kProfileBarTop - suite::kScoreBarTop + 2;
     using R = suite::PanelRow;
-    const struct {
-        R row;
-        bool bar;
-    } rows[] = {{R::Memory, false},  {R::Stream, true}, {R::MolDyn, true},
-                {R::Orbitra, false}, {R::Blas, false},  {R::Cipher, false}};
-    for (const auto& r : rows) {
-        const QPoint o = panel.bar_origin(r.row);
-        EXPECT_EQ(bar_colour(img.pixel(o.x(), o.y() + bar_row), true), r.bar)
-            << static_cast<int>(r.row);
+    for (const auto& [r, bar] : {std::pair{R::Memory, false},
+                                 {R::Stream, true},
+                                 {R::MolDyn, true},
+                                 {R::Orbitra, false},
+                                 {R::Blas, false},
+                                 {R::Cipher, false}}) {
+        const QPoint o = panel.bar_origin(r);
+        EXPECT_EQ(bar_colour(img.pixel(o.x(), o.y() + profile_row), true), bar)
+            << static_cast<int>(r);
     }
-    // The description is cut with "…" and nothing is drawn past the box's inner edge.
     const std::string line = panel.comparison_lines()[0];
     EXPECT_EQ(line.rfind("Comparison Platform: Quad WWW", 0), 0u);
     EXPECT_EQ(line.substr(line.size() - 3), "\u2026");
@@ -207,40 +203,8 @@ TEST(ScorePanel, AbsentProfileValuesDrawNoBarAndALongDescriptionEndsInAnEllipsis
     for (int y = cmp.top() + 2; y < cmp.top() + 17; ++y)
         for (int x = cmp.right() - 3; x <= cmp.right() - 2; ++x)
             EXPECT_GE(qGray(img.pixel(x, y)), 128) << x << "," << y;
+    EXPECT_TRUE(panel.toolTip().contains(QString::fromStdString(desc)));
 }
-
-// "Save as Profile" writes into the Profiles folder only; anywhere else is refused with a
-// message and nothing is written.
-TEST_F(SuiteWindowTest, ProfilesAreSavedInTheProfilesFolderOnly) {
-    ui::CSuiteDlg w(controller, nullptr);
-    controller.attach(&w);
-    controller.on_paint();
-    w.run_button()->click();
-    ASSERT_TRUE(w.save_button()->isEnabled());
-    std::filesystem::create_directories(dir.path() / "Profiles");
-    std::filesystem::create_directories(dir.path() / "Elsewhere");
-    const struct {
-        std::filesystem::path typed;
-        bool saved;
-    } rows[] = {
-        {dir.path() / "Profiles" / "Mine", true},
-        {"Profiles/Relative.rst", true},
-        {dir.path() / "Elsewhere" / "Lost.rst", false},
-        {dir.path() / "Profiles" / ".." / "Escaped.rst", false},
-        {"Top.rst", false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed.string());
-        ui_test::shown_boxes().clear();
-        EXPECT_EQ(w.save_profile_as(row.typed, "mine"), row.saved);
-        EXPECT_EQ(std::filesystem::exists(suite::profile_save_path(row.typed)), row.saved);
-        EXPECT_EQ(ui_test::shown_boxes().size(), row.saved ? 0u : 1u);
-    }
-}
-
-}  // namespace
-
-namespace {
 
 // "Export Report..." writes the report of the run shown; "History..." lists the store's runs.
 TEST_F(SuiteWindowTest, ExportsTheShownRunsReportAndListsTheStoresRuns) {

@@ -1,6 +1,6 @@
 // What a careful user trips over in the windows, each case once: the replay button without
 // OpenGL, windows that fit a small screen, the memory window's latency table, the graphs'
-// texts, long profile descriptions and the tool bar's tooltips.
+// texts and the tool bar's tooltips.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,7 +24,6 @@
 #include "ui/md_graphs.h"
 #include "ui/membench_window.h"
 #include "ui/orbitra_dialog.h"
-#include "ui/score_panel.h"
 #include "ui/stream_window.h"
 #include "ui/suite_window.h"
 
@@ -167,16 +166,6 @@ TEST(GraphTexts, CurvesPassUnderTheExtremes) {
     EXPECT_GE(boxes.size(), 2u);
     EXPECT_GT(differing_pixels(a, b, a.rect()), 0);
     for (const QRect& box : boxes) EXPECT_EQ(differing_pixels(a, b, box), 0);
-}
-
-// A description too long for the comparison box is cut there and shown whole as a tooltip.
-TEST(ScorePanel, LongDescriptionIsReadableAsATooltip) {
-    ui::ScorePanel panel(nullptr);
-    suite::Profile profile;
-    profile.opened = true;
-    profile.description = std::string(90, 'x') + " end";
-    panel.set_state({}, profile);
-    EXPECT_TRUE(panel.toolTip().contains(QString::fromStdString(profile.description)));
 }
 
 TEST(MainWindow, ToolBarTooltipsNameTheirBenchmark) {
