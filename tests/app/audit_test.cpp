@@ -1,6 +1,6 @@
 // Start-up faults that lost another run's files: a console log emptied by the next program
-// started in the same second, and a folder lock that let a second program in when its lock
-// file could not be opened for writing.
+// started in the same second, and a folder lock that let a second program in (while the first
+// runs, whatever stands at the lock file's place; the next one is let in once it ends).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -65,13 +65,24 @@ TEST(FolderLock, ASecondProgramIsRefusedWhateverTheLockFileIs) {
         }
         if (make == "loop") std::filesystem::create_symlink(app::kLockFileName, lock);
         std::string message;
-        app::DirectoryLock first, second;
-        EXPECT_EQ(first.acquire(dir.path(), &message), row.first_takes) << message;
-        EXPECT_EQ(first.held(), row.first_takes);
-        message.clear();
-        EXPECT_FALSE(second.acquire(dir.path(), &message));
-        EXPECT_EQ(message.rfind(row.refusal, 0), 0u) << message;
+        {
+            app::DirectoryLock first, second;
+            EXPECT_EQ(first.acquire(dir.path(), &message), row.first_takes) << message;
+            EXPECT_EQ(first.held(), row.first_takes);
+            message.clear();
+            EXPECT_FALSE(second.acquire(dir.path(), &message));
+            EXPECT_FALSE(second.held());
+            EXPECT_EQ(message.rfind(row.refusal + dir.path().string(), 0), 0u) << message;
+        }
+        // Once the first program has ended, the next one is let in.
+        EXPECT_EQ(app::DirectoryLock().acquire(dir.path(), &message), row.first_takes);
     }
+    // A folder without room for the lock file has no files to protect: no refusal.
+    TempDir dir;
+    std::string message;
+    app::DirectoryLock nowhere;
+    EXPECT_TRUE(nowhere.acquire(dir.path() / "no-such-folder", &message));
+    EXPECT_FALSE(nowhere.held());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The start-up sequence: its lines in order, the console log file it creates, and the lock that
-// keeps a second program out of the same folder.
+// The start-up sequence: its lines in order and the console log file it creates.
 #include "app/startup.h"
 
 #include <gtest/gtest.h>
@@ -92,27 +91,6 @@ TEST(StartUp, LinesComeInTheDocumentedOrderAndTheLogHoldsThemAll) {
         file_form("\r\nFound command line arguments, parsing...\x1c_\r\n\r\n");
     EXPECT_EQ(testing_support::read_file(files[0]), expected);
     EXPECT_EQ(app::console().log_path(), std::filesystem::path(".") / files[0].filename());
-}
-
-TEST(StartUp, ASecondProgramInTheSameFolderIsRefusedUntilTheFirstEnds) {
-    TempDir dir;
-    std::string message;
-    {
-        app::DirectoryLock first;
-        ASSERT_TRUE(first.acquire(dir.path(), &message));
-        EXPECT_TRUE(first.held());
-        app::DirectoryLock second;
-        EXPECT_FALSE(second.acquire(dir.path(), &message));
-        EXPECT_FALSE(second.held());
-        EXPECT_EQ(message.rfind("Another Lumetra 2.0 is running in " + dir.path().string(), 0), 0u)
-            << message;
-    }
-    app::DirectoryLock later;
-    EXPECT_TRUE(later.acquire(dir.path(), &message));
-    // A folder without room for the lock file has no files to protect: no refusal.
-    app::DirectoryLock nowhere;
-    EXPECT_TRUE(nowhere.acquire(dir.path() / "no-such-folder", &message));
-    EXPECT_FALSE(nowhere.held());
 }
 
 }  // namespace
