@@ -26,72 +26,47 @@ int entries(const std::filesystem::path& dir) {
     return n;
 }
 
-struct ReadCase {
-    const char* name;
-    std::function<std::filesystem::path(const std::filesystem::path&)> make;
-    bool ok;
-    const char* message;  // the whole error text, or the text read
-};
-
 TEST(ReadInputFile, OnlySmallRegularFilesAreReadAndNothingBlocks) {
     testing_support::TempDir dir;
     const std::uintmax_t limit = app::kMaxInputFileBytes;
-    const std::vector<ReadCase> cases = {
-        {"regular",
-         [](const auto& d) {
-             write_file(d / "a.in", "Z 2\n");
-             return d / "a.in";
-         },
-         true, "Z 2\n"},
-        {"exactly the limit",
-         [&](const auto& d) {
-             write_file(d / "full.in", std::string(limit, 'x'));
-             return d / "full.in";
-         },
-         true, nullptr},
-        {"one byte over",
-         [&](const auto& d) {
-             write_file(d / "big.in", std::string(limit + 1, 'x'));
-             return d / "big.in";
-         },
-         false, "deck too large (1048577 bytes, at most 1048576)"},
-        {"missing", [](const auto& d) { return d / "none.in"; }, false, "cannot be opened"},
-        {"directory",
-         [](const auto& d) {
-             std::filesystem::create_directory(d / "dir.in");
-             return d / "dir.in";
-         },
-         false, "is a directory, not a file"},
-        {"fifo",
-         [](const auto& d) {
-             ::mkfifo((d / "pipe.in").c_str(), 0600);
-             return d / "pipe.in";
-         },
-         false, "is a named pipe (FIFO), not a file"},
-        {"device", [](const auto&) { return std::filesystem::path("/dev/zero"); }, false,
-         "is a device, not a file"},
-        {"link to a device",
-         [](const auto& d) {
-             std::filesystem::create_symlink("/dev/zero", d / "zero.in");
-             return d / "zero.in";
-         },
-         false, "is a device, not a file"},
+    // What stands at the row's path in the folder: a file of `bytes` ("Z 2\n" when 0), a
+    // folder, a named pipe, a link to /dev/zero, nothing; an absolute path is used as it is.
+    enum Make { File, Folder, Pipe, DeviceLink, Nothing };
+    const struct {
+        const char* path;
+        Make make;
+        std::uintmax_t bytes;
+        bool ok;
+        const char* message;  // the whole error text, or the text read (none: `bytes` of it)
+    } cases[] = {
+        {"a.in", File, 0, true, "Z 2\n"},
+        {"full.in", File, limit, true, nullptr},
+        {"big.in", File, limit + 1, false, "deck too large (1048577 bytes, at most 1048576)"},
+        {"none.in", Nothing, 0, false, "cannot be opened"},
+        {"dir.in", Folder, 0, false, "is a directory, not a file"},
+        {"pipe.in", Pipe, 0, false, "is a named pipe (FIFO), not a file"},
+        {"/dev/zero", Nothing, 0, false, "is a device, not a file"},
+        {"zero.in", DeviceLink, 0, false, "is a device, not a file"},
     };
-    for (const ReadCase& c : cases) {
-        const auto path = c.make(dir.path());
+    for (const auto& c : cases) {
+        const auto path = dir.path() / c.path;
+        if (c.make == File) write_file(path, c.bytes ? std::string(c.bytes, 'x') : "Z 2\n");
+        if (c.make == Folder) std::filesystem::create_directory(path);
+        if (c.make == Pipe) ::mkfifo(path.c_str(), 0600);
+        if (c.make == DeviceLink) std::filesystem::create_symlink("/dev/zero", path);
         // On a thread, so that a read that blocks fails the test instead of hanging it.
         auto reading = std::async(std::launch::async, [path] {
             std::string text, error;
             const bool ok = app::read_input_file(path, text, error, "deck");
             return std::make_tuple(ok, text, error);
         });
-        ASSERT_EQ(reading.wait_for(5s), std::future_status::ready) << c.name;
+        ASSERT_EQ(reading.wait_for(5s), std::future_status::ready) << c.path;
         const auto [ok, text, error] = reading.get();
-        EXPECT_EQ(ok, c.ok) << c.name << ": " << error;
+        EXPECT_EQ(ok, c.ok) << c.path << ": " << error;
         if (!c.message) {
-            EXPECT_EQ(text.size(), limit) << c.name;
+            EXPECT_EQ(text.size(), c.bytes) << c.path;
         } else {
-            EXPECT_EQ(c.ok ? text : error, c.message) << c.name;
+            EXPECT_EQ(c.ok ? text : error, c.message) << c.path;
         }
     }
 }

@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "app/console.h"
-#include "app/files.h"
 #include "app/headless_host.h"
 #include "suite_test_support.h"
 #include "support/fake_runs.h"
@@ -72,7 +71,7 @@ TEST(ResultsFile, ContentComesFromTheRecords) {
     EXPECT_EQ(read_json(path)["md"]["error"], "Error opening deck");
 }
 
-TEST(ResultsFile, SortableUtcNamesNeverOverwriteAndWritesAreAtomic) {
+TEST(ResultsFile, SortableUtcNamesNeverOverwriteAndLeaveNoTemporaryFile) {
     testing_support::TempDir dir;
     const auto when = utc(2026, 6, 7, 8, 9, 10);
     std::string error;
@@ -89,13 +88,6 @@ TEST(ResultsFile, SortableUtcNamesNeverOverwriteAndWritesAreAtomic) {
     EXPECT_EQ(std::distance(begin(it), end(it)), 3);
     EXPECT_TRUE(suite::write_results_file(dir.path() / "missing", when, {}, &error).empty());
     EXPECT_NE(error.find("missing"), std::string::npos);
-
-    const auto p = dir.path() / "f.txt";
-    ASSERT_TRUE(app::write_file_atomically(p, "first", &error));
-    ASSERT_TRUE(app::write_file_atomically(p, "second", &error));
-    std::ifstream f(p);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), "second");
-    EXPECT_FALSE(app::write_file_atomically(dir.path() / "no" / "f.txt", "x", &error));
 }
 
 TEST(ResultsFile, SuiteRunWritesOneFileStampedWithItsStart) {
