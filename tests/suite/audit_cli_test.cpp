@@ -54,6 +54,25 @@ struct Row {
 
 const std::vector<Row>& rows() {
     static const std::vector<Row> table = {
+        // No arguments: status 0, plain text ending ready on standard output, and the log in
+        // file form (its last 25 bytes: "\r\r\nReady to execute.\x1c_\r\r\n" in hex).
+        {"no arguments end ready",
+         {},
+         "$CLI >out.txt 2>/dev/null; echo status=$?; head -n 1 out.txt; tail -n 1 out.txt | "
+         "sed s/^/last=/; tr -d \"[:print:]\\n\" <out.txt | wc -c | sed s/^/raw=/; "
+         "grep -c Detecting Console-*.txt | sed s/^/detecting=/; "
+         "tail -c 25 Console-*.txt | od -An -tx1 | tr -d \" \\n\" | sed s/^/log=/",
+         0,
+         {"status=0\nLumetra 2.0 64-bit Edition Build 21MAR05\nlast=Ready to execute.\nraw=0\n",
+          "detecting=1", "log=0d0d0a526561647920746f20657865637574652e1c5f0d0d0a"},
+         {}},
+        // A working directory that is gone cannot take a file, even for root.
+        {"an unwritable working directory warns and goes on",
+         {},
+         "mkdir gone; cd gone; rmdir ../gone; $CLI -bogus >/dev/null; echo status=$?",
+         0,
+         {"File error: Warning: unable to open console file.\n", "status=2"},
+         {}},
         // Three runs in one second: three logs, each named by its own results file.
         {"consecutive runs keep their own console logs",
          {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}, {"Input Files/He.in", kHe}},
