@@ -29,8 +29,8 @@ const TileKernels<double>& tile_kernels<double>(TileIsa isa) {
 // and every row block runs over that group before the next group starts. Each C tile still
 // receives its K tiles in order, so the result is the same as block by block.
 template <class T, int NB>
-void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T* pa, const T* pb,
-                      T* c) {
+void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, const T* pa,
+                      const T* pb, T* c) {
     const int mt = tile_count(m, NB);
     const int nt = tile_count(n, NB);
     const int kt = tile_count(k, NB);
@@ -39,12 +39,6 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T
     const std::size_t tile = static_cast<std::size_t>(NB) * NB;
     const BetaVariant first = beta_variant(beta);
     const bool k_major = kern.make_k_major != nullptr;
-
-    if (k_major) {
-        for (int r = 0; r < mt; ++r)
-            for (int t = 0; t < k_full; ++t)
-                kern.make_k_major(pa + (static_cast<std::size_t>(r) * kt + t) * tile);
-    }
 
     const std::size_t panel_bytes = std::max<std::size_t>(1, kt * tile * sizeof(T));
     const int group = static_cast<int>(std::clamp<std::size_t>((2u << 20) / panel_bytes, 1, 64));
@@ -113,7 +107,9 @@ GemmStatus gemm_blocked(TileIsa isa, bool compute, int nb, T beta, T alpha, int 
     AlignedBlock pb = AlignedBlock::allocate(packed_elements(k, n, nb) * sizeof(T), 16);
     const bool ok = pa && pb;
     if (ok) {
-        pack_a(a, m, k, alpha, nb, pa.as<T>());
+        // Kernels that read A k-major get their whole tiles packed that way.
+        const bool k_major = compute && tile_kernels<T>(isa).make_k_major != nullptr;
+        pack_a(a, m, k, alpha, nb, pa.as<T>(), k_major);
         pack_b(b, k, n, nb, pb.as<T>());
         if (compute)
             blocked_multiply<T, kTile>(tile_kernels<T>(isa), beta, m, k, n, pa.as<T>(), pb.as<T>(),

@@ -75,10 +75,14 @@ LUMETRA_AVX512_INLINE typename Zmm<T>::V load_part(const T* p, int v) {
     return Zmm<T>::load(p);
 }
 
+template <class T, int NB>
+constexpr int kTileLines = static_cast<int>((NB * NB * sizeof(T) + 63) / 64);
+
 // The whole tile column (all NB rows of C) times NR columns of B, over all NB k.
 template <class T, int NB, int NR>
 LUMETRA_AVX512_INLINE void column_block(BetaVariant v, typename Zmm<T>::V beta, const T* at,
-                                        const T* b, T* c, std::size_t ldc) {
+                                        const T* b, T* c, std::size_t ldc, const char* next_a,
+                                        const char* next_b, int line0) {
     using Z = Zmm<T>;
     using V = typename Z::V;
     using S = ColumnShape<T, NB>;
@@ -93,6 +97,13 @@ LUMETRA_AVX512_INLINE void column_block(BetaVariant v, typename Zmm<T>::V beta, 
         V a[NV];
 #pragma GCC unroll 4
         for (int q = 0; q < NV; ++q) a[q] = load_part<T, NB>(at + k * NB + q * S::kLanes, q);
+        // The next A and B tiles (next in memory, and next in the driver's K loop), a line of
+        // each per k, so that they are in L1 when the call after this one starts.
+        const int line = line0 + k;
+        if (line < kTileLines<T, NB>) {
+            _mm_prefetch(next_a + line * 64, _MM_HINT_T0);
+            _mm_prefetch(next_b + line * 64, _MM_HINT_T0);
+        }
 #pragma GCC unroll 8
         for (int r = 0; r < NR; ++r) {
             const V bb = Z::splat(b[r * NB + k]);
@@ -128,9 +139,15 @@ LUMETRA_AVX512_INLINE void full_tile(BetaVariant v, T beta, const T* at, const T
                                      int ldc) {
     const typename Zmm<T>::V vb = Zmm<T>::splat(beta);
     const std::size_t ld = static_cast<std::size_t>(ldc);
+    const char* next_a = reinterpret_cast<const char*>(at + NB * NB);
+    const char* next_b = reinterpret_cast<const char*>(b + NB * NB);
     int j0 = 0;
-    for (; j0 + 6 <= NB; j0 += 6) column_block<T, NB, 6>(v, vb, at, b + j0 * NB, c + j0 * ld, ld);
-    if constexpr (NB % 6 == 4) column_block<T, NB, 4>(v, vb, at, b + j0 * NB, c + j0 * ld, ld);
+    for (; j0 + 6 <= NB; j0 += 6)
+        column_block<T, NB, 6>(v, vb, at, b + j0 * NB, c + j0 * ld, ld, next_a, next_b,
+                               j0 / 6 * NB);
+    if constexpr (NB % 6 == 4)
+        column_block<T, NB, 4>(v, vb, at, b + j0 * NB, c + j0 * ld, ld, next_a, next_b,
+                               j0 / 6 * NB);
     static_assert(NB % 6 == 0 || NB % 6 == 4);
 }
 
