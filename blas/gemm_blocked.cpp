@@ -25,9 +25,10 @@ const TileKernels<double>& tile_kernels<double>(TileIsa isa) {
 // block and column block, the first K tile applies beta, the further ones accumulate, the K
 // remainder is added by plain loops, and partial blocks go through the edge loops.
 //
-// The column blocks are taken a few at a time (as many B panels as fit in the outer caches),
-// and every row block runs over that group before the next group starts. Each C tile still
-// receives its K tiles in order, so the result is the same as block by block.
+// The column blocks are taken a few at a time (as many B panels as fit in 1 MiB, beside the A
+// panel in a second-level cache), and every row block runs over that group before the next group
+// starts. Each C tile still receives its K tiles in order, so the result is the same as block by
+// block.
 template <class T, int NB>
 void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, const T* pa,
                       const T* pb, T* c) {
@@ -41,7 +42,7 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, c
     const bool k_major = kern.make_k_major != nullptr;
 
     const std::size_t panel_bytes = std::max<std::size_t>(1, kt * tile * sizeof(T));
-    const int group = static_cast<int>(std::clamp<std::size_t>((2u << 20) / panel_bytes, 1, 64));
+    const int group = static_cast<int>(std::clamp<std::size_t>((1u << 20) / panel_bytes, 1, 64));
 
     for (int q0 = 0; q0 < nt; q0 += group) {
         const int q1 = std::min(nt, q0 + group);
