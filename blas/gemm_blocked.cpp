@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "app/isa.h"
 #include "blas/aligned_block.h"
@@ -44,6 +46,14 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, c
     const std::size_t panel_bytes = std::max<std::size_t>(1, kt * tile * sizeof(T));
     const int group = static_cast<int>(std::clamp<std::size_t>((1u << 20) / panel_bytes, 1, 64));
 
+    // A whole C tile whose columns do not all start on a 64-byte boundary is worked on in an
+    // aligned copy with padded columns while its K tiles run, and copied back after them: the
+    // kernels' loads and stores of C that cross cache lines cost more than the two copies. Every
+    // operation and its order are the same, so are the bits.
+    constexpr int kLocalLd = static_cast<int>((NB * sizeof(T) + 63) / 64 * 64 / sizeof(T));
+    alignas(64) T local[NB * kLocalLd];
+    const bool c_aligned = (m * sizeof(T)) % 64 == 0;
+
     for (int q0 = 0; q0 < nt; q0 += group) {
         const int q1 = std::min(nt, q0 + group);
         for (int r = 0; r < mt; ++r) {
@@ -54,19 +64,32 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, c
                 const T* b_col = pb + static_cast<std::size_t>(q) * kt * tile;
                 T* cb = c + static_cast<std::size_t>(q) * NB * m + static_cast<std::size_t>(r) * NB;
                 const bool whole = rows == NB && cols == NB;
+                const bool staged =
+                    whole && !(c_aligned && reinterpret_cast<std::uintptr_t>(cb) % 64 == 0);
+                T* ct = staged ? local : cb;
+                const int ld = staged ? kLocalLd : m;
+                // (Beta 0 with a whole K tile: the first tile writes every element unread.)
+                if (staged && !(first == BetaVariant::Zero && k_full > 0))
+                    for (int j = 0; j < NB; ++j)
+                        std::memcpy(local + j * kLocalLd, cb + static_cast<std::size_t>(j) * m,
+                                    NB * sizeof(T));
                 for (int t = 0; t < k_full; ++t) {
                     const BetaVariant v = t == 0 ? first : BetaVariant::One;
                     const T* at = a_row + t * tile;
                     const T* bt = b_col + t * tile;
                     if (whole)
-                        kern.full_tile(v, beta, at, bt, cb, m);
+                        kern.full_tile(v, beta, at, bt, ct, ld);
                     else
-                        edge_tile<T, NB>(v, beta, at, k_major, bt, cb, m, rows, cols);
+                        edge_tile<T, NB>(v, beta, at, k_major, bt, ct, ld, rows, cols);
                 }
                 // The remainder of K; with no whole K tile it is also where beta is applied.
                 if (k_rest > 0 || k_full == 0)
                     k_remainder<T, NB>(k_full == 0, first, beta, a_row + k_full * tile,
-                                       b_col + k_full * tile, cb, m, rows, cols, k_rest);
+                                       b_col + k_full * tile, ct, ld, rows, cols, k_rest);
+                if (staged)
+                    for (int j = 0; j < NB; ++j)
+                        std::memcpy(cb + static_cast<std::size_t>(j) * m, local + j * kLocalLd,
+                                    NB * sizeof(T));
             }
         }
     }
