@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "app/isa.h"
 #include "blas/aligned_block.h"
@@ -25,12 +27,13 @@ const TileKernels<double>& tile_kernels<double>(TileIsa isa) {
 // block and column block, the first K tile applies beta, the further ones accumulate, the K
 // remainder is added by plain loops, and partial blocks go through the edge loops.
 //
-// The column blocks are taken a few at a time (as many B panels as fit in the outer caches),
-// and every row block runs over that group before the next group starts. Each C tile still
-// receives its K tiles in order, so the result is the same as block by block.
+// The column blocks are taken a few at a time (as many B panels as fit in 1 MiB, beside the A
+// panel in a second-level cache), and every row block runs over that group before the next group
+// starts. Each C tile still receives its K tiles in order, so the result is the same as block by
+// block.
 template <class T, int NB>
-void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T* pa, const T* pb,
-                      T* c) {
+void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, const T* pa,
+                      const T* pb, T* c) {
     const int mt = tile_count(m, NB);
     const int nt = tile_count(n, NB);
     const int kt = tile_count(k, NB);
@@ -40,14 +43,16 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T
     const BetaVariant first = beta_variant(beta);
     const bool k_major = kern.make_k_major != nullptr;
 
-    if (k_major) {
-        for (int r = 0; r < mt; ++r)
-            for (int t = 0; t < k_full; ++t)
-                kern.make_k_major(pa + (static_cast<std::size_t>(r) * kt + t) * tile);
-    }
-
     const std::size_t panel_bytes = std::max<std::size_t>(1, kt * tile * sizeof(T));
-    const int group = static_cast<int>(std::clamp<std::size_t>((2u << 20) / panel_bytes, 1, 64));
+    const int group = static_cast<int>(std::clamp<std::size_t>((1u << 20) / panel_bytes, 1, 64));
+
+    // A whole C tile whose columns do not all start on a 64-byte boundary is worked on in an
+    // aligned copy with padded columns while its K tiles run, and copied back after them: the
+    // kernels' loads and stores of C that cross cache lines cost more than the two copies. Every
+    // operation and its order are the same, so are the bits.
+    constexpr int kLocalLd = static_cast<int>((NB * sizeof(T) + 63) / 64 * 64 / sizeof(T));
+    alignas(64) T local[NB * kLocalLd];
+    const bool c_aligned = (m * sizeof(T)) % 64 == 0;
 
     for (int q0 = 0; q0 < nt; q0 += group) {
         const int q1 = std::min(nt, q0 + group);
@@ -59,19 +64,32 @@ void blocked_multiply(const TileKernels<T>& kern, T beta, int m, int k, int n, T
                 const T* b_col = pb + static_cast<std::size_t>(q) * kt * tile;
                 T* cb = c + static_cast<std::size_t>(q) * NB * m + static_cast<std::size_t>(r) * NB;
                 const bool whole = rows == NB && cols == NB;
+                const bool staged =
+                    whole && !(c_aligned && reinterpret_cast<std::uintptr_t>(cb) % 64 == 0);
+                T* ct = staged ? local : cb;
+                const int ld = staged ? kLocalLd : m;
+                // (Beta 0 with a whole K tile: the first tile writes every element unread.)
+                if (staged && !(first == BetaVariant::Zero && k_full > 0))
+                    for (int j = 0; j < NB; ++j)
+                        std::memcpy(local + j * kLocalLd, cb + static_cast<std::size_t>(j) * m,
+                                    NB * sizeof(T));
                 for (int t = 0; t < k_full; ++t) {
                     const BetaVariant v = t == 0 ? first : BetaVariant::One;
                     const T* at = a_row + t * tile;
                     const T* bt = b_col + t * tile;
                     if (whole)
-                        kern.full_tile(v, beta, at, bt, cb, m);
+                        kern.full_tile(v, beta, at, bt, ct, ld);
                     else
-                        edge_tile<T, NB>(v, beta, at, k_major, bt, cb, m, rows, cols);
+                        edge_tile<T, NB>(v, beta, at, k_major, bt, ct, ld, rows, cols);
                 }
                 // The remainder of K; with no whole K tile it is also where beta is applied.
                 if (k_rest > 0 || k_full == 0)
                     k_remainder<T, NB>(k_full == 0, first, beta, a_row + k_full * tile,
-                                       b_col + k_full * tile, cb, m, rows, cols, k_rest);
+                                       b_col + k_full * tile, ct, ld, rows, cols, k_rest);
+                if (staged)
+                    for (int j = 0; j < NB; ++j)
+                        std::memcpy(cb + static_cast<std::size_t>(j) * m, local + j * kLocalLd,
+                                    NB * sizeof(T));
             }
         }
     }
@@ -113,7 +131,9 @@ GemmStatus gemm_blocked(TileIsa isa, bool compute, int nb, T beta, T alpha, int 
     AlignedBlock pb = AlignedBlock::allocate(packed_elements(k, n, nb) * sizeof(T), 16);
     const bool ok = pa && pb;
     if (ok) {
-        pack_a(a, m, k, alpha, nb, pa.as<T>());
+        // Kernels that read A k-major get their whole tiles packed that way.
+        const bool k_major = compute && tile_kernels<T>(isa).make_k_major != nullptr;
+        pack_a(a, m, k, alpha, nb, pa.as<T>(), k_major);
         pack_b(b, k, n, nb, pb.as<T>());
         if (compute)
             blocked_multiply<T, kTile>(tile_kernels<T>(isa), beta, m, k, n, pa.as<T>(), pb.as<T>(),

@@ -7,6 +7,7 @@
 // families give the same bits.
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstddef>
 
 #include "blas/gemm_tiles.h"
@@ -75,10 +76,14 @@ LUMETRA_AVX512_INLINE typename Zmm<T>::V load_part(const T* p, int v) {
     return Zmm<T>::load(p);
 }
 
+template <class T, int NB>
+constexpr int kTileLines = static_cast<int>((NB * NB * sizeof(T) + 63) / 64);
+
 // The whole tile column (all NB rows of C) times NR columns of B, over all NB k.
 template <class T, int NB, int NR>
 LUMETRA_AVX512_INLINE void column_block(BetaVariant v, typename Zmm<T>::V beta, const T* at,
-                                        const T* b, T* c, std::size_t ldc) {
+                                        const T* b, T* c, std::size_t ldc, const char* pf_a,
+                                        int pf_a_lines, const char* pf_b, int pf_b_lines) {
     using Z = Zmm<T>;
     using V = typename Z::V;
     using S = ColumnShape<T, NB>;
@@ -93,6 +98,9 @@ LUMETRA_AVX512_INLINE void column_block(BetaVariant v, typename Zmm<T>::V beta, 
         V a[NV];
 #pragma GCC unroll 4
         for (int q = 0; q < NV; ++q) a[q] = load_part<T, NB>(at + k * NB + q * S::kLanes, q);
+        // Up to a line of each of the two regions the caller names per k.
+        if (k < pf_a_lines) _mm_prefetch(pf_a + k * 64, _MM_HINT_T0);
+        if (k < pf_b_lines) _mm_prefetch(pf_b + k * 64, _MM_HINT_T0);
 #pragma GCC unroll 8
         for (int r = 0; r < NR; ++r) {
             const V bb = Z::splat(b[r * NB + k]);
@@ -123,15 +131,37 @@ LUMETRA_AVX512_INLINE void column_block(BetaVariant v, typename Zmm<T>::V beta, 
 
 // Six columns per register block (24 accumulators, four A vectors and a broadcast: 29 of the
 // 32 registers); a tile width that six does not divide ends with a block of four.
+//
+// Prefetches, so that the data is in L1 when it is first read: while a block runs, the B
+// columns of the block after it (after the last block, the first columns of the next B tile,
+// which follows this one in memory, as the next A tile does), and during the last blocks the
+// whole next A tile, a line per k.
 template <class T, int NB>
 LUMETRA_AVX512_INLINE void full_tile(BetaVariant v, T beta, const T* at, const T* b, T* c,
                                      int ldc) {
+    static_assert(NB % 6 == 0 || NB % 6 == 4);
+    constexpr int kBlocks = (NB + 5) / 6;
+    constexpr int kALines = kTileLines<T, NB>;
+    constexpr int kABlocks = (kALines + NB - 1) / NB;  // the last blocks share the A lines
+    static_assert(kABlocks <= kBlocks);
+    constexpr int kBLines = static_cast<int>((6 * NB * sizeof(T) + 63) / 64) + 1;
+    static_assert(kBLines <= NB);
     const typename Zmm<T>::V vb = Zmm<T>::splat(beta);
     const std::size_t ld = static_cast<std::size_t>(ldc);
-    int j0 = 0;
-    for (; j0 + 6 <= NB; j0 += 6) column_block<T, NB, 6>(v, vb, at, b + j0 * NB, c + j0 * ld, ld);
-    if constexpr (NB % 6 == 4) column_block<T, NB, 4>(v, vb, at, b + j0 * NB, c + j0 * ld, ld);
-    static_assert(NB % 6 == 0 || NB % 6 == 4);
+    const char* next_a = reinterpret_cast<const char*>(at + NB * NB);
+    for (int blk = 0; blk < kBlocks; ++blk) {
+        const int j0 = blk * 6;
+        const char* pf_b = reinterpret_cast<const char*>(b + (j0 + 6) * NB);
+        const int a_first = (blk - (kBlocks - kABlocks)) * NB;  // negative: none in this block
+        const char* pf_a = next_a + std::max(a_first, 0) * 64;
+        const int a_lines = a_first < 0 ? 0 : std::min(NB, kALines - a_first);
+        if (j0 + 6 <= NB)
+            column_block<T, NB, 6>(v, vb, at, b + j0 * NB, c + j0 * ld, ld, pf_a, a_lines, pf_b,
+                                   kBLines);
+        else
+            column_block<T, NB, 4>(v, vb, at, b + j0 * NB, c + j0 * ld, ld, pf_a, a_lines, pf_b,
+                                   kBLines);
+    }
 }
 
 LUMETRA_AVX512 void full_tile_d(BetaVariant v, double beta, const double* at, const double* b,

@@ -106,30 +106,79 @@ void transpose_through(T* m, int rows, int cols, int nb, T* t) {
     if (count != 0) std::memcpy(m, t, count * sizeof(T));
 }
 
+namespace {
+
+// Multiplies by alpha unless alpha is exactly 1 (then the bits are copied).
+inline __m128d scaled(__m128d x, __m128d alpha, bool one) {
+    return one ? x : _mm_mul_pd(alpha, x);
+}
+inline __m128 scaled(__m128 x, __m128 alpha, bool one) {
+    return one ? x : _mm_mul_ps(alpha, x);
+}
+
+// One 2 x 2 (double) or 4 x 4 (float) block of src (leading dimension ld), transposed into dst
+// (leading dimension nb) and scaled.
+inline void transpose_block(const double* src, std::size_t ld, double* dst, int nb, double alpha,
+                            bool one) {
+    const __m128d va = _mm_set1_pd(alpha);
+    const __m128d x0 = _mm_loadu_pd(src), x1 = _mm_loadu_pd(src + ld);
+    _mm_storeu_pd(dst, scaled(_mm_unpacklo_pd(x0, x1), va, one));
+    _mm_storeu_pd(dst + nb, scaled(_mm_unpackhi_pd(x0, x1), va, one));
+}
+
+inline void transpose_block(const float* src, std::size_t ld, float* dst, int nb, float alpha,
+                            bool one) {
+    const __m128 va = _mm_set1_ps(alpha);
+    __m128 x0 = _mm_loadu_ps(src), x1 = _mm_loadu_ps(src + ld);
+    __m128 x2 = _mm_loadu_ps(src + 2 * ld), x3 = _mm_loadu_ps(src + 3 * ld);
+    _MM_TRANSPOSE4_PS(x0, x1, x2, x3);
+    _mm_storeu_ps(dst, scaled(x0, va, one));
+    _mm_storeu_ps(dst + nb, scaled(x1, va, one));
+    _mm_storeu_ps(dst + 2 * nb, scaled(x2, va, one));
+    _mm_storeu_ps(dst + 3 * nb, scaled(x3, va, one));
+}
+
+// The rows x cols block at src (leading dimension ld) into an nb x nb tile: row i of the block
+// becomes row i of the tile (copy) or column i of the tile (transposed), every element times
+// alpha unless alpha is exactly 1; the rest of the tile is zero.
 template <class T>
-void pack_a(const T* a, int m, int k, T alpha, int nb, T* out) {
+void pack_tile(const T* src, std::size_t ld, int rows, int cols, int nb, T alpha, bool transposed,
+               T* dst) {
+    constexpr int kBlock = 16 / sizeof(T);
+    const bool one = alpha == T(1);
+    const std::size_t n = static_cast<std::size_t>(nb);
+    if (transposed && rows == nb && cols == nb && nb % kBlock == 0) {
+        for (int j = 0; j < nb; j += kBlock)
+            for (int i = 0; i < nb; i += kBlock)
+                transpose_block(src + i * ld + j, ld, dst + j * n + i, nb, alpha, one);
+        return;
+    }
+    // Element (i, j) of the block goes to i * si + j * sj of the tile.
+    const std::size_t si = transposed ? 1 : n, sj = transposed ? n : 1;
+    for (int i = 0; i < nb; ++i)
+        for (int j = 0; j < nb; ++j) {
+            T x = T(0);
+            if (i < rows && j < cols) x = one ? src[i * ld + j] : alpha * src[i * ld + j];
+            dst[i * si + j * sj] = x;
+        }
+}
+
+}  // namespace
+
+template <class T>
+void pack_a(const T* a, int m, int k, T alpha, int nb, T* out, bool k_major) {
     const int kt = tile_count(k, nb);
     const int mt = tile_count(m, nb);
+    const int k_full = k / nb;
     const std::size_t tile = static_cast<std::size_t>(nb) * nb;
+    // Row block by row block: the nb source rows are read from left to right.
     for (int r = 0; r < mt; ++r) {
         const int rows = std::min(nb, m - r * nb);
         for (int q = 0; q < kt; ++q) {
             const int ks = std::min(nb, k - q * nb);
-            T* dst = out + (static_cast<std::size_t>(r) * kt + q) * tile;
-            // Plain loops: a library call per 30- or 64-element row costs more than the copy.
-            for (int i = 0; i < nb; ++i) {
-                T* row = dst + static_cast<std::size_t>(i) * nb;
-                int kk = 0;
-                if (i < rows) {
-                    const T* src = a + static_cast<std::size_t>(r * nb + i) * k + q * nb;
-                    if (alpha == T(1)) {
-                        for (; kk < ks; ++kk) row[kk] = src[kk];
-                    } else {
-                        for (; kk < ks; ++kk) row[kk] = alpha * src[kk];
-                    }
-                }
-                for (; kk < nb; ++kk) row[kk] = T(0);
-            }
+            pack_tile(a + static_cast<std::size_t>(r) * nb * k + static_cast<std::size_t>(q) * nb,
+                      static_cast<std::size_t>(k), rows, ks, nb, alpha, k_major && q < k_full,
+                      out + (static_cast<std::size_t>(r) * kt + q) * tile);
         }
     }
 }
@@ -139,23 +188,15 @@ void pack_b(const T* b, int k, int n, int nb, T* out) {
     const int kt = tile_count(k, nb);
     const int nt = tile_count(n, nb);
     const std::size_t tile = static_cast<std::size_t>(nb) * nb;
-    for (int c = 0; c < nt; ++c) {
-        const int cols = std::min(nb, n - c * nb);
-        for (int q = 0; q < kt; ++q) {
-            const int ks = std::min(nb, k - q * nb);
-            T* dst = out + (static_cast<std::size_t>(c) * kt + q) * tile;
-            // Eight rows of B at a time: the reads are unit-stride runs and each column of the
-            // tile receives eight consecutive k values per pass.
-            for (int k0 = 0; k0 < nb; k0 += 8) {
-                const int k1 = std::min(nb, k0 + 8);
-                for (int j = 0; j < nb; ++j) {
-                    T* col = dst + static_cast<std::size_t>(j) * nb;
-                    for (int kk = k0; kk < k1; ++kk)
-                        col[kk] = (kk < ks && j < cols)
-                                      ? b[static_cast<std::size_t>(q * nb + kk) * n + c * nb + j]
-                                      : T(0);
-                }
-            }
+    // K block by K block: the nb source rows are read from left to right, each tile
+    // transposed so that its columns hold consecutive k values.
+    for (int q = 0; q < kt; ++q) {
+        const int ks = std::min(nb, k - q * nb);
+        for (int c = 0; c < nt; ++c) {
+            const int cols = std::min(nb, n - c * nb);
+            pack_tile(b + static_cast<std::size_t>(q) * nb * n + static_cast<std::size_t>(c) * nb,
+                      static_cast<std::size_t>(n), ks, cols, nb, T(1), true,
+                      out + (static_cast<std::size_t>(c) * kt + q) * tile);
         }
     }
 }
@@ -164,8 +205,8 @@ template bool transpose_in_place<float>(float*, int, int, int);
 template bool transpose_in_place<double>(double*, int, int, int);
 template void transpose_through<float>(float*, int, int, int, float*);
 template void transpose_through<double>(double*, int, int, int, double*);
-template void pack_a<float>(const float*, int, int, float, int, float*);
-template void pack_a<double>(const double*, int, int, double, int, double*);
+template void pack_a<float>(const float*, int, int, float, int, float*, bool);
+template void pack_a<double>(const double*, int, int, double, int, double*, bool);
 template void pack_b<float>(const float*, int, int, int, float*);
 template void pack_b<double>(const double*, int, int, int, double*);
 

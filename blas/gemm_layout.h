@@ -29,9 +29,11 @@ void transpose_through(T* m, int rows, int cols, int nb, T* scratch);
 
 // Packs A (m x k, row-major): tile (row block r, k block q) starts at (r * tile_count(k) + q)
 // * nb * nb; inside it, row i holds nb consecutive k values. Every element is multiplied by
-// alpha unless alpha is exactly 1, when it is copied.
+// alpha unless alpha is exactly 1, when it is copied. With k_major, the tiles of whole K blocks
+// are written k-major instead (element (i, k) at k * nb + i), as vector tile kernels read them;
+// the tile of the K remainder stays row-major.
 template <class T>
-void pack_a(const T* a, int m, int k, T alpha, int nb, T* out);
+void pack_a(const T* a, int m, int k, T alpha, int nb, T* out, bool k_major = false);
 
 // Packs B (k x n, row-major): tile (column block c, k block q) starts at (c * tile_count(k) +
 // q) * nb * nb; inside it, column j holds nb consecutive k values.
