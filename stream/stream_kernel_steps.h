@@ -5,6 +5,8 @@
 // the same sequence of steps at every width.
 #pragma once
 
+#include <cstdint>
+
 #include "stream/stream_kernels.h"
 
 namespace stream::steps {
@@ -30,6 +32,13 @@ __attribute__((always_inline)) inline void touch_block(const double* block) {
         (void)*reinterpret_cast<const volatile double*>(p - 128);
         (void)*reinterpret_cast<const volatile double*>(p - 192);
     }
+}
+
+// Whether every array starts on a multiple of `Bytes`: the wide forms' aligned loads and
+// non-temporal stores fault otherwise, and their kernels hand such calls to the SSE2 form.
+template <std::uintptr_t Bytes, class... T>
+inline bool all_aligned(const T*... arrays) {
+    return ((reinterpret_cast<std::uintptr_t>(arrays) % Bytes == 0) && ...);
 }
 
 }  // namespace stream::steps
