@@ -3,32 +3,13 @@
 // follows the stores; the caller's barrier between kernels is the threads' completion events.
 #include <emmintrin.h>
 
-#include "stream/stream_kernels.h"
+#include "stream/stream_kernel_steps.h"
 
 namespace stream {
 namespace {
 
-// In assembly: GCC takes a function made of prefetch builtins alone for one without effects
-// and drops its calls (Add and Triad lost all four prefetches that way), which no compiler
-// does with a volatile asm statement.
-inline void prefetch_nta(const double* p, long element, int bytes_ahead) {
-    const char* line = reinterpret_cast<const char*>(p + element) + bytes_ahead;
-    asm volatile("prefetchnta %0" : : "m"(*line));
-}
-
-// The block form's touch pass: from the block's end back towards its start in 256-byte
-// steps, one load from each of four lines per step. Every line of the block but the first,
-// and the first line after it, ends up in the cache.
-inline void touch_block(const double* block) {
-    const char* start = reinterpret_cast<const char*>(block);
-    const char* p = start + kBlockElements * sizeof(double);
-    for (; p > start; p -= 256) {
-        (void)*reinterpret_cast<const volatile double*>(p);
-        (void)*reinterpret_cast<const volatile double*>(p - 64);
-        (void)*reinterpret_cast<const volatile double*>(p - 128);
-        (void)*reinterpret_cast<const volatile double*>(p - 192);
-    }
-}
+using steps::prefetch_nta;
+using steps::touch_block;
 
 struct CopyOp {
     double* c;
@@ -131,31 +112,7 @@ struct TriadOp {
     void scalar(long i) const { c[i] = a[i] + q * b[i]; }
 };
 
-template <class Op>
-void prefetch_form(const Op& op, long n) {
-    const long steps = n / kStepElements;
-    for (long s = 0; s < steps; ++s) {
-        const long i = s * kStepElements;
-        op.prefetch(i);
-        op.group(i);
-        op.group(i + 8);
-    }
-    for (long i = steps * kStepElements; i < n; ++i) op.scalar(i);
-}
-
-template <class Op>
-void block_form(const Op& op, long n) {
-    const long blocks = n / kBlockElements;
-    for (long blk = 0; blk < blocks; ++blk) {
-        const long base = blk * kBlockElements;
-        op.touch(base);
-        for (long i = base; i < base + kBlockElements; i += kStepElements) {
-            op.group(i);
-            op.group(i + 8);
-        }
-    }
-    for (long i = blocks * kBlockElements; i < n; ++i) op.scalar(i);
-}
+STREAM_FORM_LOOPS(inline)
 
 }  // namespace
 

@@ -19,21 +19,34 @@ void triad_plain(double* c, const double* a, const double* b, const double& q, l
 
 namespace {
 constexpr StreamKernelSet kPlain{copy_plain, scale_plain, add_plain, triad_plain};
+
+// The wide forms hand misaligned arrays to the SSE2 form, so they need SSE2 as well.
+constexpr app::IsaFeatures kAvx512 = app::kIsaAvx512f | app::kIsaSse2;
+constexpr app::IsaFeatures kAvx = app::kIsaAvx | app::kIsaSse2;
 }  // namespace
 
-const StreamForm kPrefetchForms[2] = {
-    {"SSE2 STREAM", app::kIsaSse2, {copy_prefetch, scale_prefetch, add_prefetch, triad_prefetch}},
+const StreamForm kPrefetchForms[4] = {
+    {"AVX-512F STREAM",
+     kAvx512,
+     {copy_prefetch_avx512, scale_prefetch_avx512, add_prefetch_avx512, triad_prefetch_avx512}},
+    {"AVX STREAM",
+     kAvx,
+     {copy_prefetch_avx, scale_prefetch_avx, add_prefetch_avx, triad_prefetch_avx}},
+    {kPrefetchPass, app::kIsaSse2, {copy_prefetch, scale_prefetch, add_prefetch, triad_prefetch}},
     {"plain", app::kIsaPlain, kPlain},
 };
-const StreamForm kBlockForms[2] = {
-    {"SSE2 BLOCK STREAM", app::kIsaSse2, {copy_block, scale_block, add_block, triad_block}},
+const StreamForm kBlockForms[4] = {
+    {"AVX-512F BLOCK STREAM",
+     kAvx512,
+     {copy_block_avx512, scale_block_avx512, add_block_avx512, triad_block_avx512}},
+    {"AVX BLOCK STREAM", kAvx, {copy_block_avx, scale_block_avx, add_block_avx, triad_block_avx}},
+    {kBlockPass, app::kIsaSse2, {copy_block, scale_block, add_block, triad_block}},
     {"plain", app::kIsaPlain, kPlain},
 };
 
 bool timed_forms_allowed() {
-    const app::IsaFeatures chosen = app::chosen_isa();
-    return app::isa_allows(chosen, kPrefetchForms[0].required) &&
-           app::isa_allows(chosen, kBlockForms[0].required);
+    return app::isa_allows(app::chosen_isa(), kPrefetchForms[kSse2Row].required) &&
+           app::isa_allows(app::chosen_isa(), kBlockForms[kSse2Row].required);
 }
 
 }  // namespace stream

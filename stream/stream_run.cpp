@@ -104,13 +104,13 @@ class Coordinator {
             out_.ok = true;
             return out_;
         }
-        const StreamForm& prefetch = kPrefetchForms[0];
-        log(app::strprintf("%s\r\n", prefetch.name));
-        if (!pass(prefetch)) return fail_thread();
+        // The input allows the SSE2 forms; the widest the decision allows runs.
+        const app::IsaFeatures isa = app::chosen_isa() | kPrefetchForms[kSse2Row].required;
+        log(app::strprintf("%s\r\n", kPrefetchPass));
+        if (!pass(kPrefetchPass, app::pick_kernel(kPrefetchForms, isa))) return fail_thread();
         report(kFormSse2);
-        const StreamForm& block = kBlockForms[0];
-        log(app::strprintf("%s\r\n", block.name));
-        if (!pass(block)) return fail_thread();
+        log(app::strprintf("%s\r\n", kBlockPass));
+        if (!pass(kBlockPass, app::pick_kernel(kBlockForms, isa))) return fail_thread();
         // Both passes ran on the same arrays, one round of the four kernels per iteration.
         std::string invalid;
         for (int t = 0; t < threads_.count() && invalid.empty(); ++t)
@@ -138,8 +138,7 @@ class Coordinator {
         log(app::strprintf("# Threads: %d\r\n", threads_.count()));
     }
 
-    bool pass(const StreamForm& form) {
-        const char* phase = form.name;
+    bool pass(const char* phase, const StreamForm& form) {
         total_ = 0;
         for (int k = 0; k < iterations_; ++k) {
             if (record_) record_->set_progress(phase, k + 1, iterations_);

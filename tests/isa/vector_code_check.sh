@@ -5,8 +5,8 @@
 # Usage: vector_code_check.sh <program>
 set -euo pipefail
 
-# The table kernels built for AVX, AVX2 or FMA (demangled names).
-allowed='^(cipher::\(anonymous namespace\)::encrypt_ecb_bytes\(|md::pair_(forces|potential)_(avx2|plain_avx)\(|blas::\(anonymous namespace\)::full_tile_[sd]\()'
+# The table kernels built for AVX, AVX2, FMA or AVX-512 (demangled names).
+allowed='^(cipher::\(anonymous namespace\)::encrypt_ecb_bytes\(|md::pair_(forces|potential)_(avx2|plain_avx)\(|blas::\(anonymous namespace\)::full_tile_[sd]\(|stream::(copy|scale|add|triad)_(prefetch|block)_avx(512)?\()'
 
 found=$(objdump -d --no-show-raw-insn -C "$1" | awk '
     /^[0-9a-f]+ <.*>:$/ { fn = substr($0, index($0, "<") + 1); sub(/>:$/, "", fn); next }

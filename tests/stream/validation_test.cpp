@@ -51,8 +51,11 @@ TEST(StreamValidation, ComputedArraysPassCorruptedOnesFail) {
         {'c', kN / 2, kNaN, false, "Error: STREAM array c[] of thread 1 failed validation"},
         {'c', 7, 1e-15, true, ""},  // one element off by an ulp: within the tolerance
     };
-    const stream::StreamKernelSet forms[] = {
-        stream::kPrefetchForms[0].fn, stream::kBlockForms[0].fn, stream::kPrefetchForms[1].fn};
+    // The forms a run on this processor takes, and the plain loops.
+    const app::IsaFeatures cpu = app::processor_isa();
+    const stream::StreamKernelSet forms[] = {app::pick_kernel(stream::kPrefetchForms, cpu).fn,
+                                             app::pick_kernel(stream::kBlockForms, cpu).fn,
+                                             stream::kPrefetchForms[3].fn};
     for (const stream::StreamKernelSet& form : forms) {
         for (const Row& row : rows) {
             SCOPED_TRACE(testing::Message() << "array " << row.array << " element " << row.element
