@@ -157,15 +157,17 @@ round_memory() {
 }
 
 round_copy128() {
-    local first=$1 p m n b
+    local first=$1 p m n b w
     local lv
     lv=$(level_of $((2 * mib128)))
     describe "Copy 128 MiB, best method vs glibc memcpy" "$lv" higher
     describe "Copy 128 MiB, best method vs memcpy, NT from 4 MiB" "$lv" higher
     describe "Copy 128 MiB, best method vs best 1-thread copy" "$lv" higher
+    describe "Copy 128 MiB, best method vs 16-byte NT stores" "$lv" higher
     project() { p=$("$peers/project_figures" copy $mib128 10); }
     peer() {
         m=$("$peers/copy_peer" memcpy $mib128 10 | cut -d' ' -f1)
+        w=$("$peers/copy_peer" nt128 $mib128 10 | cut -d' ' -f1)
         n=$(GLIBC_TUNABLES=$nt_tunable "$peers/copy_peer" memcpy $mib128 10 | cut -d' ' -f1)
         b=$(GLIBC_TUNABLES=$nt_tunable "$peers/copy_peer" best $mib128 10)
     }
@@ -173,6 +175,7 @@ round_copy128() {
     sample "Copy 128 MiB, best method vs glibc memcpy" "${p%% *}" "$m"
     sample "Copy 128 MiB, best method vs memcpy, NT from 4 MiB" "${p%% *}" "$n"
     sample "Copy 128 MiB, best method vs best 1-thread copy" "${p%% *}" "${b%% *}"
+    sample "Copy 128 MiB, best method vs 16-byte NT stores" "${p%% *}" "$w"
     echo "${p#* }" >>"$work/method128"
     echo "${b#* }" >>"$work/peer128"
 }
@@ -269,7 +272,8 @@ if busy && [[ $noisy == 0 ]]; then refuse; fi
 
 # --- The table ----------------------------------------------------------------------------
 echo "Peers: glibc memcpy as built, and with glibc.cpu.x86_non_temporal_threshold=4 MiB (its"
-echo "default switches to non-temporal stores far above these sizes); STREAM against plain"
+echo "default switches to non-temporal stores far above these sizes), and against a copy with"
+echo "16-byte non-temporal stores, the width of the project's SSE2 copy methods; STREAM against plain"
 echo "stores (write-allocate) and against streaming stores; random latency against a chase of"
 echo "its own, at the project's page size and at the other. Ratio = project / peer; lower is"
 echo "better for ns. Level: the smallest cache the footprint fits in (source plus destination for"
