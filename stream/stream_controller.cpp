@@ -48,6 +48,9 @@ void StreamController::completion_poll() {
         score_ = stream_score(rates_);
         record().set_figure("threads", threads_);
         record().set_figure("rates", rates_to_json(rates_));
+        if (!outcome_.prefetch_kernels.empty())
+            record().set_figure("kernels", nlohmann::json::array({outcome_.prefetch_kernels,
+                                                                  outcome_.block_kernels}));
         record().set_figure("score", score_);
         record().set_headline("score", score_);
         record().complete();

@@ -106,11 +106,15 @@ class Coordinator {
         }
         // The input allows the SSE2 forms; the widest the decision allows runs.
         const app::IsaFeatures isa = app::chosen_isa() | kPrefetchForms[kSse2Row].required;
+        const StreamForm& prefetch = app::pick_kernel(kPrefetchForms, isa);
+        const StreamForm& block = app::pick_kernel(kBlockForms, isa);
+        out_.prefetch_kernels = prefetch.name;
+        out_.block_kernels = block.name;
         log(app::strprintf("%s\r\n", kPrefetchPass));
-        if (!pass(kPrefetchPass, app::pick_kernel(kPrefetchForms, isa))) return fail_thread();
+        if (!pass(kPrefetchPass, prefetch)) return fail_thread();
         report(kFormSse2);
         log(app::strprintf("%s\r\n", kBlockPass));
-        if (!pass(kBlockPass, app::pick_kernel(kBlockForms, isa))) return fail_thread();
+        if (!pass(kBlockPass, block)) return fail_thread();
         // Both passes ran on the same arrays, one round of the four kernels per iteration.
         std::string invalid;
         for (int t = 0; t < threads_.count() && invalid.empty(); ++t)

@@ -41,6 +41,8 @@ struct StreamOutcome {
     std::string error;
     int threads = 0;
     RateTable rates{};
+    // The kernel rows the two passes ran (their headings stay the SSE2 ones whatever ran).
+    std::string prefetch_kernels, block_kernels;
 };
 
 // The coordinator's whole run on the calling thread. Logs the report, writes progress into

@@ -13,8 +13,10 @@
 #include "app/console.h"
 #include "app/format.h"
 #include "app/headless_host.h"
+#include "app/isa.h"
 #include "app/processor_info.h"
 #include "app/thread.h"
+#include "stream/stream_kernels.h"
 #include "support/console_capture.h"
 
 namespace {
@@ -62,6 +64,11 @@ TEST_F(StreamRun, OneThreadHasNoPerThreadBlocksAndRateIsBytesOverMinimum) {
     EXPECT_EQ(l[12].substr(11, 11), app::strprintf("%11.4f", c.rates()[0][1]));
     EXPECT_LE(mn, rms);
     EXPECT_LE(rms, mx);
+    // The record names the kernel rows that ran under the SSE2 headings: the widest allowed.
+    const app::IsaFeatures isa = app::chosen_isa() | app::kIsaSse2;
+    EXPECT_EQ(c.record().figure("kernels"),
+              nlohmann::json::array({app::pick_kernel(stream::kPrefetchForms, isa).name,
+                                     app::pick_kernel(stream::kBlockForms, isa).name}));
 }
 
 TEST_F(StreamRun, ArraysThatCannotBeAllocatedFailInOrder) {
