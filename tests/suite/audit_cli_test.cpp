@@ -1,7 +1,8 @@
-// The command-line program as a user meets it, on inputs that once lost data or scored a wrong
-// figure: each row sets up a working directory, runs a bash script with the program in $CLI
-// and checks the exit status and what was printed. LUMETRA_CLI in the environment runs the rows
-// against another build of the program.
+// The command-line program as a user meets it, end to end on small decks: each row sets up a
+// working directory, runs a bash script with the program in $CLI and checks the exit status and
+// what was printed (results files are printed with cat). `started LOG TEXT` in a script waits (at
+// most 60 s) until LOG holds TEXT. LUMETRA_CLI in the environment runs the rows against another
+// build of the program.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,7 +20,10 @@ using Shell = testing_support::ShellRun;  // standard output and error together
 Shell bash(const std::string& script) {
     const char* env = std::getenv("LUMETRA_CLI");
     const std::string cli = env && *env ? env : LUMETRA_CLI_PATH;
-    return testing_support::run_shell("CLI='" + cli + "' bash -c '" + script + "' 2>&1");
+    const std::string started =
+        "started() { for i in $(seq 600); do grep -q \"$2\" \"$1\" 2>/dev/null && return; "
+        "sleep 0.1; done; }; ";
+    return testing_support::run_shell("CLI='" + cli + "' bash -c '" + started + script + "' 2>&1");
 }
 
 // Decks that run in a moment.
@@ -28,6 +32,9 @@ std::string md_deck(const std::string& temperature, const std::string& step) {
            "\nSteps 20\n";
 }
 const std::string kTinyMd = md_deck("140.0", "0.0001");
+// Many seconds unless stopped (500 atoms).
+const std::string kLongMd =
+    "L 2\nS1 2\nS2 0\nS3 2\nS4 0\nCells 5\nT 140.0\nD 0.0001\nSteps 20000\n";
 std::string atom_deck(double z, const std::string& rinit, const std::string& rfinal,
                       const std::string& mixing) {
     return "Z " + std::to_string(z) + "\nPoints 300\nRinit " + rinit + "\nRfinal " + rfinal +
@@ -54,6 +61,67 @@ struct Row {
 
 const std::vector<Row>& rows() {
     static const std::vector<Row> table = {
+        // The small deck stands in for the reference deck, so the step is scored.
+        {"a molecular dynamics queue scores and writes its results",
+         {{"MD/Argon-Helium.in", kTinyMd}},
+         "$CLI -moldyn -automate; echo status=$?; cat Results-*.json; "
+         "grep -cE \"^    \\\"md\\\": [1-9]\" Results-*.json | sed s/^/scored=/",
+         0,
+         {"Completed Molecular Dynamics simulation", "Finished Lumetra 2.0 Run Configuration.",
+          "Results file: ", "status=0", "\"status\": \"completed\"",
+          "\"time_s\": ", "\"memory\": null", "scored=1"},
+         {"\"time_s\": 0.0,", "\"time_s\": 0,"}},
+        {"a skipped step fails the run, an empty queue does not",
+         {},
+         "$CLI -orbitra -automate; echo status=$?; $CLI -automate >/dev/null; echo empty=$?",
+         0,
+         {"Error: Could not execute Orbitra test, skipping...", "status=1", "empty=0"},
+         {}},
+        // The long run is stopped part-way; the cipher step after it never starts. The signal is
+        // sent twice at once, as timeout(1) does (the program, then its group).
+        {"an interrupt stops the run and keeps what was measured",
+         {{"MD/Argon-Helium.in", kTinyMd}, {"MD/Long.in", kLongMd}},
+         "$CLI -moldyn:Long.in -cipherbench -automate >out.txt 2>/dev/null & p=$!; "
+         "started out.txt \"Created thread\"; sleep 0.3; kill -INT $p; kill -INT $p; "
+         "wait $p; echo status=$?; cat out.txt Results-*.json",
+         0,
+         {"status=130\n", "Stopping Molecular Dynamics simulation.", "Run interrupted.",
+          "\"interrupted\": true", "\"status\": \"stopped\"", "\"md\": null"},
+         {"\"cipher\": {"}},
+        // A matrix-multiply run cannot stop before its last size: the first signal waits for it,
+        // the second does not.
+        {"a second interrupt ends the program at once",
+         {},
+         "$CLI -dgemm -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Running Double\"; "
+         "kill -INT $p; sleep 0.3; kill -TERM $p; wait $p; echo status=$?; cat out.txt",
+         0,
+         {"status=143\n"},
+         {"Run interrupted."}},
+        // One console log only: the second program wrote nothing of its own.
+        {"a second program in the same folder is refused and writes nothing",
+         {{"MD/Argon-Helium.in", kLongMd}},
+         "$CLI -moldyn -automate >out.txt 2>/dev/null & p=$!; started out.txt \"Created thread\"; "
+         "$CLI -moldyn -automate; echo second=$?; ls Console-* | wc -l | sed s/^/logs=/; "
+         "kill -INT $p; wait $p; echo first=$?",
+         0,
+         {"lumetra2-cli: Another Lumetra 2.0 is running in ", "second=1\nlogs=1\nfirst=130\n"},
+         {}},
+        // A full device, and a pipe whose reader has gone (SIGPIPE would end it with 141).
+        {"failing standard output is a non-zero status, not a crash",
+         {},
+         "$CLI >/dev/full; echo full=$?; exec 3> >(exit 0); sleep 0.2; $CLI >&3; echo pipe=$?",
+         0,
+         {"standard output could not be written: No space left on device\nfull=1\n",
+          "standard output could not be written: Broken pipe\npipe=1\n"},
+         {}},
+        {"a log that cannot be replaced fails the run",
+         {{"MD/Argon-Helium.in", kTinyMd}},
+         "mkdir MD.out; $CLI -moldyn -automate; echo status=$?",
+         0,
+         {"Error: Molecular Dynamics run of Argon-Helium failed: cannot replace MD.out: Is a "
+          "directory.",
+          "status=1"},
+         {"Completed Molecular Dynamics simulation"}},
         // No arguments: status 0, plain text ending ready on standard output, and the log in
         // file form (its last 25 bytes: "\r\r\nReady to execute.\x1c_\r\r\n" in hex).
         {"no arguments end ready",
@@ -84,12 +152,6 @@ const std::vector<Row>& rows() {
          0,
          {"logs=3", "named=3", "bad=0"},
          {"failed"}},
-        {"a lock that cannot be opened refuses the run",
-         {{"Input Files/Ag.in", kH}, {"Input Files/H.in", kH}},
-         "ln -s .lumetra2.lock .lumetra2.lock; $CLI -orbitra:H.in -automate; echo status=$?",
-         0,
-         {"Cannot take the lock .lumetra2.lock", "symbolic links", "status=1"},
-         {"Time:"}},
         {"MD figures that overflow are refused",
          {{"MD/Argon-Helium.in", kTinyMd},
           {"MD/Bad.in", md_deck("140.0", "1e300")},
