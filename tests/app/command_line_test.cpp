@@ -141,8 +141,6 @@ TEST(CommandLine, DecksAndKernels) {
     EXPECT_EQ(parse("-orbitra").cmd.orbitra_deck_typed, "");
     EXPECT_EQ(p.cmd.sgemm_kernel, "COMPILER");
     EXPECT_EQ(p.cmd.dgemm_kernel, "COMPILER");
-    EXPECT_EQ(p.cmd.queue, (Queue{5, 2, 3, 6}));
-    EXPECT_EQ(p.cmd.errors, 0);
     EXPECT_EQ(parse("-moldyn").cmd.md_deck, "Argon-Helium.in");
     EXPECT_EQ(parse("-orbitra").cmd.orbitra_deck, "AG.IN");
     EXPECT_EQ(parse("-moldyn a -moldyn:b").cmd.md_deck, "Argon-Helium.in");
