@@ -13,24 +13,12 @@
 #include "support/console_capture.h"
 #include "support/fake_cpuid.h"
 #include "support/recording_sink.h"
+#include "support/small_memory_run.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using testing_support::FakeCpuid;
-
-membench::MemoryRunSizes small_sizes() {
-    membench::MemoryRunSizes s;
-    s.buffer_bytes = 256 * 1024;
-    s.l1_repetitions = 3;
-    s.l2_repetitions = 2;
-    s.memory_repetitions = 2;
-    s.memory_block = 128 * 1024;
-    s.latency.rows = 2;
-    s.latency.min_seconds = 1e-5;
-    s.random_chase_max_bytes = 64 * 1024;
-    return s;
-}
 
 class MembenchRun : public ::testing::Test {
   protected:
@@ -63,7 +51,7 @@ const std::string kCursor = "\x1c_";
 
 TEST_F(MembenchRun, RecordCarriesTablesCachesAndTheTwoResultFields) {
     app::processor_info().clock_rate_wide = 100000.0;  // small regions: keep cells above 0
-    auto c = amd_controller(small_sizes());
+    auto c = amd_controller(testing_support::small_memory_run());
     runner.run_modal(*c);
     const app::RunRecord& r = c->record();
     EXPECT_EQ(r.status(), app::RunStatus::Completed);
@@ -86,12 +74,12 @@ TEST_F(MembenchRun, RecordCarriesTablesCachesAndTheTwoResultFields) {
 }
 
 TEST_F(MembenchRun, BuffersThatCannotBeAllocatedFailInOrder) {
-    auto first = amd_controller(small_sizes());
+    auto first = amd_controller(testing_support::small_memory_run());
     runner.run_modal(*first);
     const membench::MemoryResults before = membench::memory_results();
     console.written.clear();
 
-    auto sizes = small_sizes();
+    auto sizes = testing_support::small_memory_run();
     sizes.allocate = [](std::size_t) -> void* { return nullptr; };
     auto c = amd_controller(sizes);
     EXPECT_EQ(runner.run_modal(*c), app::kIdCancel);  // the done event still ends the box

@@ -15,6 +15,7 @@
 #include "gui_test_support.h"
 #include "membench/memory_graph.h"
 #include "stream/stream_graph.h"
+#include "support/small_memory_run.h"
 #include "ui/gradient_bars.h"
 #include "ui/membench_window.h"
 #include "ui/stream_window.h"
@@ -56,18 +57,6 @@ TEST(GradientBarPainter, ColumnsBrightenOneStepPerPixelAndStopAtTheLength) {
     // Length 0: nothing but the text.
     const QImage empty = paint(red_bar(0));
     for (int x = 0; x < 500; ++x) EXPECT_EQ(QColor(empty.pixel(x, 17)), kGrey);
-}
-
-membench::MemoryRunSizes small_memory_run() {
-    membench::MemoryRunSizes s;
-    s.buffer_bytes = 256 * 1024;
-    s.l1_repetitions = 3;
-    s.l2_repetitions = 2;
-    s.memory_repetitions = 2;
-    s.memory_block = 128 * 1024;
-    s.latency.rows = 2;
-    s.latency.min_seconds = 1e-5;
-    return s;
 }
 
 stream::StreamSizes small_stream_run() {
@@ -143,7 +132,7 @@ TEST_F(BarWindows, MemoryWindowSaysWhenCacheDetectionFoundNothing) {
       public:
         app::CpuidRegs query(uint32_t, uint32_t) override { return {}; }
     } none;
-    membench::MemBenchController c({&none, "CentaurHauls"}, small_memory_run());
+    membench::MemBenchController c({&none, "CentaurHauls"}, testing_support::small_memory_run());
     ui::CMemBenchDlg w(c, nullptr);
     for (QLabel* l : w.cache_labels()) EXPECT_EQ(l->text(), QStringLiteral("Not detected"));
     for (int a = 0; a < membench::kMemoryAreaCount; ++a) EXPECT_TRUE(w.area(a)->bars().empty());
