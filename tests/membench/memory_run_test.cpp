@@ -67,7 +67,6 @@ TEST_F(MembenchRun, RecordCarriesTablesCachesAndTheTwoResultFields) {
     const auto lat = r.figure("latency_table");
     ASSERT_EQ(lat.size(), 14u);
     ASSERT_EQ(lat[0].size(), 9u);
-    EXPECT_EQ(lat[2][0].get<int>(), 8192);
     EXPECT_GT(lat[2][8].get<int>(), 0);
     EXPECT_EQ(r.figure("caches")["l2"]["size_kb"].get<int>(), 512);
     EXPECT_EQ(r.figure("caches")["l1_data"]["line_text"].get<std::string>(), "64 byte cacheline");
