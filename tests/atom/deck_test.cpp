@@ -35,7 +35,6 @@ TEST(AtomDeck, BadDecksAreRefusedBeforeAnythingIsWritten) {
         // Beyond the periodic table the eigenvalue search could never close.
         {"Z 1500", deck(1500, 250, "0.001", "400", h, 1),
          "nuclear charge 1500 is outside 1 to 118"},
-        {"Z 5000", deck(5000, 250, "0.001", "400", h, 1), "nuclear charge 5000 is outside"},
         {"Z 1e300", deck(1e300, 250, "0.001", "400", h, 1), "nuclear charge 1e+300 is outside"},
         {"Z 118.5", deck(118.5, 250, "0.001", "400", h, 1), "nuclear charge 118.5 is outside"},
         {"Z below 1", deck(0.5, 250, "0.001", "400", h, 1), "nuclear charge 0.5 is outside"},

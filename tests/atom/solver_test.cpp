@@ -57,10 +57,6 @@ struct SmallGrid {
     atom::SolverWorkspace ws;
 };
 
-}  // namespace
-
-namespace {
-
 // A bare -Z/r far beyond any element: its search interval is so wide that the ends become
 // adjacent doubles long before they are kBisectionWidth apart.
 struct RunawayCharge {

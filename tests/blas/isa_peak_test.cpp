@@ -4,24 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
-#include <map>
-
 #include "app/processor_detect.h"
+#include "support/fake_cpuid.h"
 
 namespace {
 
-class RecordedCpuid final : public app::CpuidSource {
-  public:
-    std::map<uint32_t, app::CpuidRegs> leaves;
-    uint64_t xcr0 = 0;
-    app::CpuidRegs query(uint32_t leaf, uint32_t) override {
-        auto it = leaves.find(leaf);
-        return it == leaves.end() ? app::CpuidRegs{} : it->second;
-    }
-    uint64_t xgetbv(uint32_t) override { return xcr0; }
-};
+using RecordedCpuid = testing_support::FakeCpuid;
 
 // Vendor words of leaf 0 (EBX, EDX, ECX).
 constexpr app::CpuidRegs kAmd = {0x0000000d, 0x68747541, 0x444d4163, 0x69746e65};
@@ -33,9 +21,9 @@ constexpr uint32_t kAvx2 = 1u << 5, kAvx512 = 1u << 16;
 RecordedCpuid machine(const app::CpuidRegs& vendor, uint32_t signature, uint32_t ecx,
                       uint32_t leaf7_ebx, uint64_t xcr0) {
     RecordedCpuid c;
-    c.leaves[0] = vendor;
-    c.leaves[1] = {signature, 0, ecx, kEdxSse2};
-    c.leaves[7] = {0, leaf7_ebx, 0, 0};
+    c.regs[{0, 0}] = vendor;
+    c.set(1, signature, 0, ecx, kEdxSse2);
+    c.set(7, 0, leaf7_ebx, 0, 0);
     c.xcr0 = xcr0;
     return c;
 }

@@ -14,10 +14,6 @@ TEST(MatrixGraph, BarsGrowWithMflopsAndAreCutAt525) {
     EXPECT_EQ(blas::bar_length(-100.0), 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(MatrixGraph, SixBarsShowTheirSizeIndicesAndTheIsaPeakKeepsItsLineInside) {
     blas::MatrixTables t;
     t.size_count = 24;

@@ -2,19 +2,14 @@
 // lines, the record it leaves, and the runs that cannot complete (bad kernel name, no memory).
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <string>
 
 #include "app/console.h"
 #include "app/headless_host.h"
-#include "app/run_registry.h"
 #include "blas/aligned_block.h"
 #include "blas/isa_peak.h"
 #include "blas/matrix_run.h"
 #include "support/console_capture.h"
-
-void register_blas_runs(app::RunRegistry& registry);
 
 namespace {
 
@@ -94,21 +89,6 @@ TEST_F(MatrixRunTest, SingleRunLogsEveryLineAndRecordsItsTable) {
         EXPECT_TRUE(figures["efficiency_percent"].is_null());
     }
 }
-
-// Presses Cancel and Analyze on the first tick of the running dialog.
-class ImpatientUser : public MatrixController {
-  public:
-    using MatrixController::MatrixController;
-    bool pressed = false;
-    void on_timer(int id) override {
-        if (running() && !pressed) {
-            pressed = true;
-            on_cancel();
-            on_command(blas::kIdAnalyze);
-        }
-        MatrixController::on_timer(id);
-    }
-};
 
 TEST_F(MatrixRunTest, AnInvalidKernelNameFailsTheRunInsteadOfEndingTheProgram) {
     blas::MatrixRunSizes sizes = small_sizes();

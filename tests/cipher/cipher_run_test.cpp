@@ -16,9 +16,6 @@ namespace {
 
 using cipher::CipherController;
 using testing_support::console_plain;
-using testing_support::count_of;
-
-using cipher::CipherController;
 
 // Four passes of 256 KiB; the dialog's first four ticks each move the fake counter on by half
 // a second, and the worker's last pass waits for them, so the measured time is exactly 2 s.

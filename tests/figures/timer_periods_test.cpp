@@ -15,6 +15,7 @@
 #include "md/md_controller.h"
 #include "membench/memory_controller.h"
 #include "support/fake_cpuid.h"
+#include "support/small_memory_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -74,14 +75,7 @@ TEST_F(TimerPeriods, MemoryCompletionPollRunsEveryMillisecond) {
     app::processor_info().sse = app::processor_info().sse2 = 1;
     testing_support::FakeCpuid amd;
     testing_support::record_this_amd(amd);
-    membench::MemoryRunSizes sizes;
-    sizes.buffer_bytes = 256 * 1024;
-    sizes.l1_repetitions = sizes.l2_repetitions = sizes.memory_repetitions = 2;
-    sizes.memory_block = 128 * 1024;
-    sizes.latency.rows = 1;
-    sizes.latency.min_seconds = 1e-5;
-    sizes.random_chase_max_bytes = 64 * 1024;
-    membench::MemBenchController c({&amd, "AuthenticAMD"}, sizes);
+    membench::MemBenchController c({&amd, "AuthenticAMD"}, testing_support::small_memory_run());
     c.auto_start = true;
     c.close_when_done = true;
     TimerProbe probe(c, {membench::kCompletionTimer});

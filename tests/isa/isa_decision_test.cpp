@@ -3,10 +3,9 @@
 // a kernel table picks.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/isa.h"
 #include "app/processor_detect.h"
+#include "support/fake_cpuid.h"
 
 namespace {
 
@@ -15,23 +14,14 @@ using app::IsaFeatures;
 constexpr IsaFeatures kSse2Set = app::kIsaSse | app::kIsaSse2 | app::kIsaSse3;
 constexpr IsaFeatures kAvx2Set = app::kIsaAvx | app::kIsaAvx2 | app::kIsaFma;
 
-class Recorded final : public app::CpuidSource {
-  public:
-    std::map<uint32_t, app::CpuidRegs> leaves;
-    uint64_t xcr0 = 0;
-    app::CpuidRegs query(uint32_t leaf, uint32_t) override {
-        auto it = leaves.find(leaf);
-        return it == leaves.end() ? app::CpuidRegs{} : it->second;
-    }
-    uint64_t xgetbv(uint32_t) override { return xcr0; }
-};
+using Recorded = testing_support::FakeCpuid;
 
 // Leaf 0 (highest leaf, "GenuineIntel"), leaf 1 ECX and EDX, leaf 7 EBX, XCR0.
 Recorded intel(uint32_t max_leaf, uint32_t ecx1, uint32_t edx1, uint32_t ebx7, uint64_t xcr0) {
     Recorded r;
-    r.leaves[0] = {max_leaf, 0x756e6547, 0x6c65746e, 0x49656e69};
-    r.leaves[1] = {0, 0x00100800, ecx1, edx1};
-    if (max_leaf >= 7) r.leaves[7] = {0, ebx7, 0, 0};
+    r.set(0, max_leaf, 0x756e6547, 0x6c65746e, 0x49656e69);
+    r.set(1, 0, 0x00100800, ecx1, edx1);
+    if (max_leaf >= 7) r.set(7, 0, ebx7, 0, 0);
     r.xcr0 = xcr0;
     return r;
 }

@@ -28,25 +28,22 @@ using testing_support::read_file;
 using testing_support::wait_until;
 using testing_support::write_file;
 
-// A view that counts frames; with `paced` it asks for the next replay frame itself.
+// A view that runs `on_open` when it opens and asks for the next replay frame itself.
 class FakeView : public md::FrameSink {
   public:
-    bool paced = true;
     std::function<void()> on_open;
-    std::atomic<int> frames{0}, opened{0}, closed{0};
     std::atomic<int32_t> atoms{0};
     app::Event* request = nullptr;
 
     void open(int32_t atom_count, app::Event* frame_request) override {
-        ++opened, atoms = atom_count, request = frame_request;
+        atoms = atom_count, request = frame_request;
         if (on_open) on_open();
     }
     void show_frame(const double*, const int32_t*, int32_t atom_count) override {
         EXPECT_EQ(atom_count, atoms.load());
-        ++frames;
-        if (paced && request) request->set();
+        if (request) request->set();
     }
-    void close() override { ++closed; }
+    void close() override {}
 };
 
 // A temporary working directory with a deck folder, and a fresh console.

@@ -65,6 +65,8 @@ TEST_F(MdDeck, RefusesEveryFaultyDeckWithItsProblem) {
         {"L 0 a 2 n 4 t 0 dt 0.0001 s 10", "temperature 0 is not a positive number"},
         {"L 0 a 2 n 4 t -3 dt 0.0001 s 10", "temperature -3 is not a positive number"},
         {"L 0 a 2 n 4 t nan dt 0.0001 s 10", "temperature nan is not a positive number"},
+        {"L 0 a 2 n 4 t 1e200 dt 0.0001 s 10", "temperature 1e+200 is above 10000 K"},
+        {"L 0 a 2 n 4 t 140 dt 1e300 s 10", "time step 1e+300 is above 1"},
         {"L 0 a 2 n 4 t 140 dt inf s 10", "time step inf is not a positive number"},
         {"L 0 a 2 n 4 t 140 dt 0 s 10", "time step 0 is not a positive number"},
         {"L 0 a 2 n 4 t 140 dt 0.0001 s 0", "0 time steps is below 1"},

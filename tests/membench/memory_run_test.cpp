@@ -4,35 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "app/console.h"
-#include "app/format.h"
 #include "app/headless_host.h"
 #include "app/processor_info.h"
 #include "support/console_capture.h"
 #include "support/fake_cpuid.h"
 #include "support/recording_sink.h"
+#include "support/small_memory_run.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using testing_support::FakeCpuid;
-
-membench::MemoryRunSizes small_sizes() {
-    membench::MemoryRunSizes s;
-    s.buffer_bytes = 256 * 1024;
-    s.l1_repetitions = 3;
-    s.l2_repetitions = 2;
-    s.memory_repetitions = 2;
-    s.memory_block = 128 * 1024;
-    s.latency.rows = 2;
-    s.latency.min_seconds = 1e-5;
-    s.random_chase_max_bytes = 64 * 1024;
-    return s;
-}
 
 class MembenchRun : public ::testing::Test {
   protected:
@@ -45,11 +31,6 @@ class MembenchRun : public ::testing::Test {
         runner.time_limit = 120s;
     }
     void TearDown() override { app::processor_info() = saved; }
-
-    std::vector<std::string> lines() const { return console.lines(); }
-    static bool contains(const std::vector<std::string>& v, const std::string& s) {
-        return std::find(v.begin(), v.end(), s) != v.end();
-    }
 
     std::unique_ptr<membench::MemBenchController> amd_controller(membench::MemoryRunSizes s) {
         auto c = std::make_unique<membench::MemBenchController>(
@@ -70,7 +51,7 @@ const std::string kCursor = "\x1c_";
 
 TEST_F(MembenchRun, RecordCarriesTablesCachesAndTheTwoResultFields) {
     app::processor_info().clock_rate_wide = 100000.0;  // small regions: keep cells above 0
-    auto c = amd_controller(small_sizes());
+    auto c = amd_controller(testing_support::small_memory_run());
     runner.run_modal(*c);
     const app::RunRecord& r = c->record();
     EXPECT_EQ(r.status(), app::RunStatus::Completed);
@@ -81,33 +62,29 @@ TEST_F(MembenchRun, RecordCarriesTablesCachesAndTheTwoResultFields) {
     const auto bw = r.figure("bandwidth_table");
     ASSERT_EQ(bw.size(), 3u);
     ASSERT_EQ(bw[2].size(), 14u);
-    EXPECT_FLOAT_EQ(bw[2][0].get<float>() > 0 ? 1.0f : 0.0f, 1.0f);
+    EXPECT_GT(bw[2][0].get<float>(), 0.0f);
     EXPECT_EQ(bw[0][12].get<float>(), 0.0f);
     const auto lat = r.figure("latency_table");
     ASSERT_EQ(lat.size(), 14u);
     ASSERT_EQ(lat[0].size(), 9u);
-    EXPECT_EQ(lat[0][8].get<int>(), 512);
-    EXPECT_EQ(lat[2][0].get<int>(), 8192);
     EXPECT_GT(lat[2][8].get<int>(), 0);
     EXPECT_EQ(r.figure("caches")["l2"]["size_kb"].get<int>(), 512);
     EXPECT_EQ(r.figure("caches")["l1_data"]["line_text"].get<std::string>(), "64 byte cacheline");
-    EXPECT_EQ(c->results().memory_best, c->memory_bandwidth());
-    EXPECT_EQ(c->l2_row(), 7);
 }
 
 TEST_F(MembenchRun, BuffersThatCannotBeAllocatedFailInOrder) {
-    auto first = amd_controller(small_sizes());
+    auto first = amd_controller(testing_support::small_memory_run());
     runner.run_modal(*first);
     const membench::MemoryResults before = membench::memory_results();
     console.written.clear();
 
-    auto sizes = small_sizes();
+    auto sizes = testing_support::small_memory_run();
     sizes.allocate = [](std::size_t) -> void* { return nullptr; };
     auto c = amd_controller(sizes);
     EXPECT_EQ(runner.run_modal(*c), app::kIdCancel);  // the done event still ends the box
     EXPECT_EQ(c->record().status(), app::RunStatus::Failed);
     EXPECT_EQ(c->record().error().rfind("Error", 0), 0u);
-    const auto l = lines();
+    const auto l = console.lines();
     ASSERT_EQ(l.size(), 1u);
     EXPECT_EQ(l[0], c->record().error() + kCursor);
     const membench::MemoryResults after = membench::memory_results();
@@ -115,24 +92,6 @@ TEST_F(MembenchRun, BuffersThatCannotBeAllocatedFailInOrder) {
     EXPECT_EQ(after.latency, before.latency);
     EXPECT_EQ(c->memory_bandwidth(), 0.0f);
 }
-
-// The menu path: no automatic start; Analyze runs the analysis and the dialog stays open.
-class AnalyzeOnce : public membench::MemBenchController {
-  public:
-    using MemBenchController::MemBenchController;
-    void on_paint() override {
-        MemBenchController::on_paint();
-        if (pressed_) return;
-        pressed_ = true;
-        on_command(membench::kAnalyzeCommand);
-        status_after_analyze = record().status();
-        host().end_dialog(app::kIdOk);
-    }
-    app::RunStatus status_after_analyze = app::RunStatus::NotRun;
-
-  private:
-    bool pressed_ = false;
-};
 
 TEST(MembenchRegions, SecondLevelBlockAndLatencyRow) {
     EXPECT_EQ(membench::l2_block_kb(64, 1024) * 1024, 131072.0f);

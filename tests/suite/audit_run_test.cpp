@@ -17,6 +17,7 @@
 #include "suite/profile.h"
 #include "suite_test_support.h"
 #include "support/fake_runs.h"
+#include "support/small_memory_run.h"
 
 namespace {
 
@@ -81,10 +82,7 @@ TEST(MemoryInterrupt, AnInterruptEndsTheRunAtTheNextMeasurementWithoutFigures) {
     input.l2_size_for_latency = 256;
     input.mhz = 1000;
     input.isa = membench::processor_copy_isa();
-    input.sizes.buffer_bytes = 256 * 1024;
-    input.sizes.memory_block = 128 * 1024;
-    input.sizes.latency.rows = 2;
-    input.sizes.random_chase_max_bytes = 64 * 1024;
+    input.sizes = testing_support::small_memory_run();
     app::request_interrupt(15);
     const membench::MemoryRunOutcome out = membench::run_memory_benchmark(input, nullptr);
     app::clear_interrupt();

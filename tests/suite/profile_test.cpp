@@ -125,10 +125,6 @@ TEST_F(ProfileFiles, BenchmarksWithoutAFigureAreStoredAndShownAsAbsent) {
     EXPECT_FALSE(suite::row_profile_value(zero, R::Stream));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(ProfileFiles, FailedSaveKeepsThePreviousProfileAndSaysWhy) {
     suite::ProfileContents contents;
     contents.description = "first";

@@ -29,8 +29,6 @@ TEST(ScorePanelGeometry, BarsScaleClipAndMarkTheirCut) {
         EXPECT_EQ(suite::bar_end_offset(r.value), r.columns - 1) << r.value;
         EXPECT_EQ(suite::bar_clipped(r.value), r.clipped) << r.value;
     }
-    // A full bar from x0 = label x + 5 ends 5 columns short of the box's right edge.
-    EXPECT_EQ(suite::kBarLeft + suite::kBarMaxColumns + suite::kBarLeft, suite::kPanelBoxWidth);
     // The chevron: tip 3 columns inside the last column (10 + 447 - 3), arms 5 rows each way.
     using S = suite::Segment;
     EXPECT_EQ(suite::clip_marker(10, 17, 37),

@@ -12,6 +12,7 @@
 #include "app/interrupt.h"
 #include "suite/suite_dialog.h"
 #include "suite_test_support.h"
+#include "support/console_capture.h"
 #include "support/fake_runs.h"
 #include "support/manual_host.h"
 
@@ -27,18 +28,14 @@ class SuiteRun : public ::testing::Test {
     testing_support::ScopedCwd cwd{dir.path()};
     suite_test::FakeRuns runs;
     app::HeadlessRunner runner;
-    std::string written;  // every text the console receives, as written
-    int last_result = 0;
+    testing_support::ConsoleCapture console;  // every text the console receives
 
     void SetUp() override {
-        app::console().reset();
-        app::console().set_listener([this](std::string_view t) { written += t; });
         // Figures at the reference machine's values, so every score is 1000.
         const double figure[] = {0, 3924.38, 75.75, 330.626, 112.51, 2751.78, 5521.23, 1234.5};
         for (int code = 1; code <= 7; ++code) runs.scripts[code].headline = figure[code];
         runs.scripts[1].figures = {{"latency_ns", 87.3}};
     }
-    void TearDown() override { app::console().set_listener({}); }
 
     // An automatic run of `queue`, ended by close when finished.
     std::unique_ptr<SuiteController> run_queue(std::vector<int> queue, std::string md_deck = "",
@@ -49,14 +46,14 @@ class SuiteRun : public ::testing::Test {
         dlg->inputs().orbitra_deck = std::move(orbitra_deck);
         dlg->inputs().sgemm_kernel = dlg->inputs().dgemm_kernel = "COMPILER";
         dlg->inputs().automatic_run_requested = dlg->inputs().close_when_finished = true;
-        last_result = runner.run_modal(*dlg);
+        runner.run_modal(*dlg);
         return dlg;
     }
 
     std::string console_after_located() const {
         const std::string first = with_cursor("Located 0 performance comparisons for Lumetra.");
-        EXPECT_EQ(written.rfind(first, 0), 0u) << written;
-        return written.substr(std::min(written.size(), first.size()));
+        EXPECT_EQ(console.written.rfind(first, 0), 0u) << console.written;
+        return console.written.substr(std::min(console.written.size(), first.size()));
     }
 
     static std::vector<float> all(const suite::SubScores& s) {
@@ -167,14 +164,15 @@ TEST_F(SuiteRun, AnInterruptStopsTheRunningStepSkipsTheRestAndWritesWhatWasMeasu
             runs.scripts[code].interrupt_mid_run = code == row.interrupted_code;
             runs.scripts[code].stoppable = code == row.interrupted_code && stoppable;
         }
-        written.clear();
+        console.written.clear();
         auto dlg = run_queue(row.queue);
         EXPECT_EQ(runs.codes_called(), row.called);
         EXPECT_EQ(all(dlg->scores()), row.scores);
         EXPECT_EQ(suite_test::ScriptedRun::stops, stoppable ? 1 : 0);
         EXPECT_TRUE(dlg->interrupted());
         EXPECT_FALSE(dlg->all_steps_ok());
-        EXPECT_NE(written.find(with_cursor("Run interrupted.")), std::string::npos) << written;
+        EXPECT_NE(console.written.find(with_cursor("Run interrupted.")), std::string::npos)
+            << console.written;
         ASSERT_FALSE(dlg->steps().empty());
         EXPECT_EQ(dlg->steps().back().key, row.last_key);
 
@@ -195,11 +193,11 @@ TEST_F(SuiteRun, AnInterruptStopsTheRunningStepSkipsTheRestAndWritesWhatWasMeasu
     }
     app::clear_interrupt();
     // Without an interrupt the file says so and nothing is logged.
-    written.clear();
+    console.written.clear();
     runs.scripts[6].interrupt_mid_run = false;
     auto dlg = run_queue({4});
     EXPECT_EQ(nlohmann::json::parse(std::ifstream(dlg->results_file()))["interrupted"], false);
-    EXPECT_EQ(written.find("Run interrupted."), std::string::npos);
+    EXPECT_EQ(console.written.find("Run interrupted."), std::string::npos);
 }
 
 }  // namespace

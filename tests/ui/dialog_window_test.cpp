@@ -40,8 +40,6 @@ class CountingController : public app::RunController {
         if (id == 4242) start();
     }
     int run_command_id() const override { return 4242; }
-    std::string run_command_text() const override { return "Evaluate"; }
-    std::string status_text() const override { return "ticks " + std::to_string(count); }
 
     int count = 0, paints = 0;
     bool timer_started = false;

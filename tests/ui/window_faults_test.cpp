@@ -96,7 +96,6 @@ TEST(MemoryWindow, RandomLatencyTableHasItsRoomBeforeTheFirstRun) {
     EXPECT_GE(table->height(), table->sizeHint().height());
 }
 
-// The matrix graph's texts never cover each other, and its curve never runs through them.
 TEST(GraphTexts, MatrixGraphTextsStayClearOfTheCurveAndEachOther) {
     const QRect area(0, 0, blas::kGraphWidth + 2, blas::kGraphHeight + 2);
     const auto table = [](const std::function<double(int)>& f) {
