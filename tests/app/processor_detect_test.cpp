@@ -109,7 +109,9 @@ TEST(ProcessorReport, ReportAndCountsFromRecordedMachines) {
             EXPECT_EQ(info.clock_rate_per_processor[i],
                       i < r.processors ? static_cast<float>(r.hz / 1e6) : 0.0f);
         // The report shows sse and sse2; AVX stays off where leaf 1 was never read.
-        if (r.report.find("SSE") == std::string::npos) EXPECT_EQ(info.avx, 0u);
+        if (r.report.find("SSE") == std::string::npos) {
+            EXPECT_EQ(info.avx, 0u);
+        }
     }
     app::ProcessorInfo info;
     RecordedCpuid c = amd_machine();
