@@ -6,8 +6,8 @@
 #
 #   scripts/compare-peers.sh [--rounds N] [--noisy] [--preset NAME] [--only GROUPS]
 #
-# GROUPS is a comma-separated choice of copy16, copy128, stream, latency, gemm, cipher (all by
-# default). It refuses to report while the 1-minute load average exceeds the core count,
+# GROUPS is a comma-separated choice of copy16, copy128, stream, latency, gemm, cipher, md,
+# orbitra (all by default). It refuses to report while the 1-minute load average exceeds the core count,
 # unless told --noisy. With LUMETRA_MEASURE_LOCK naming a file, each round takes an exclusive
 # flock on it (and the build a shared one), so measurements do not overlap with other work
 # that honours the same lock.
@@ -16,7 +16,7 @@ set -euo pipefail
 rounds=5
 noisy=0
 preset=release
-only=copy16,copy128,stream,latency,gemm,cipher
+only=copy16,copy128,stream,latency,gemm,cipher,md,orbitra
 usage() { sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; }
 while [[ $# -gt 0 ]]; do
     case $1 in
@@ -55,6 +55,8 @@ release() { if [[ -n $lock ]]; then flock -u 9; fi; }
 targets=(lumetra2-cli copy_peer chase_peer stream_peer stream_peer_nt project_figures)
 if wants gemm; then targets+=(gemm_peer); fi
 if wants cipher; then targets+=(aes_peer); fi
+if wants md; then targets+=(md_peer); fi
+if wants orbitra; then targets+=(atom_peer); fi
 (
     cd "$root"
     [[ -f $build/build.ninja ]] || cmake --preset "$preset" >/dev/null
@@ -97,6 +99,7 @@ mib16=16777216 mib128=134217728
 cli_results() {
     local out=$work/cli
     rm -rf "$out" && mkdir -p "$out/data"
+    cp -r "$root/data/MD" "$root/data/Input Files" "$out/"
     (cd "$out" && XDG_DATA_HOME=$out/data "$cli" --quiet --no-store --output-dir "$out" "$@" \
         >/dev/null 2>&1) || { echo "compare-peers.sh: lumetra2-cli $* failed" >&2; return 1; }
     ls "$out"/Results-*.json
@@ -256,6 +259,27 @@ print(json.load(open(sys.argv[1]))["cipher"]["rate_mbs"])' "$file")
     sample "AES-128 whole pass vs OpenSSL, AES-NI+SSSE3 masked" "$p" "$t"
 }
 
+# MD and Orbitra: the benchmark's time on its default deck against an independent program of
+# the same calculation (bench/md, bench/atom), which must end with the same energies.
+round_timed() {
+    local first=$1 group=$2 switch=$3 program=$4 label=$5 p q file
+    project() {
+        file=$(cli_results "$switch") || exit 1
+        p=$(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1]))[sys.argv[2]]["headline"]["value"])' "$file" "$group")
+    }
+    peer() {
+        q=$(cd "$root/data" && "$build/bench/$program") || {
+            echo "compare-peers.sh: $program failed" >&2
+            exit 1
+        }
+        q=$(awk '$1 == "time_s" { print $2 }' <<<"$q")
+    }
+    if [[ $first == project ]]; then project; peer; else peer; project; fi
+    describe "$label, s vs an independent program" compute lower
+    sample "$label, s vs an independent program" "$p" "$q"
+}
+
 for ((r = 1; r <= rounds; ++r)); do
     first=project
     if ((r % 2 == 0)); then first=peer; fi
@@ -266,6 +290,10 @@ for ((r = 1; r <= rounds; ++r)); do
     if wants stream; then round_stream $first; fi
     if wants gemm; then round_gemm $first; fi
     if wants cipher; then round_cipher $first; fi
+    if wants md; then round_timed $first md -moldyn md/md_peer "MD Argon-Helium deck, time"; fi
+    if wants orbitra; then
+        round_timed $first orbitra -orbitra atom/atom_peer "Orbitra Ag, time"
+    fi
     release
 done
 if busy && [[ $noisy == 0 ]]; then refuse; fi
@@ -278,6 +306,7 @@ echo "stores (write-allocate) and against streaming stores; random latency again
 echo "its own, at the project's page size and at the other. Ratio = project / peer; lower is"
 echo "better for ns. Level: the smallest cache the footprint fits in (source plus destination for"
 echo "a copy, all arrays for STREAM); on a virtual machine the L3 is shared with other guests."
+echo "MD and Orbitra: time against independent programs of the same calculation (bench/md, bench/atom)."
 echo "Medians of $rounds interleaved rounds; $cores cores, caches L1 $((l1 >> 10)) KiB," \
     "L2 $((l2 >> 10)) KiB, L3 $((l3 >> 20)) MiB."
 python3 - "$samples" "$levels" <<'EOF'
