@@ -261,8 +261,10 @@ std::vector<HistoryRow> Store::history(const std::string& host, int last) {
     std::string columns;
     for (const app::BenchmarkInfo* b : decks) {
         const std::string at = "'$." + std::string(b->key);
-        columns +=
-            ", json_extract(document, " + at + ".deck', " + at + ".atoms', " + at + ".steps')";
+        columns += ", json_extract(document, ";
+        columns += at + ".deck', ";
+        columns += at + ".atoms', ";
+        columns += at + ".steps')";
     }
     Statement d = db_.prepare("SELECT run_id" + columns + " FROM documents" + in +
                               " AND json_valid(document)");
