@@ -34,6 +34,59 @@ __attribute__((always_inline)) inline void touch_block(const double* block) {
     }
 }
 
+// The parts of each operation that do not depend on the vector width: its arrays, its
+// prefetches, its touch pass and its scalar step. A kernel file derives its operations from
+// these and adds group(i), the eight elements from i on, at its own width.
+struct CopyParts {
+    double* c;
+    const double* a;
+    void prefetch(long i) const {
+        prefetch_nta(a, i, 1024);
+        prefetch_nta(a, i, 1088);
+    }
+    void touch(long i) const { touch_block(a + i); }
+    void scalar(long i) const { c[i] = a[i]; }
+};
+
+struct ScaleParts {
+    double* b;
+    const double* c;
+    double q;
+    void prefetch(long i) const {
+        prefetch_nta(c, i, 1024);
+        prefetch_nta(c, i, 1088);
+    }
+    void touch(long i) const { touch_block(c + i); }
+    void scalar(long i) const { b[i] = q * c[i]; }
+};
+
+// Add and Triad read two sources: both are prefetched and touched.
+struct TwoSources {
+    const double* a;
+    const double* b;
+    void prefetch(long i) const {
+        prefetch_nta(a, i, 512);
+        prefetch_nta(a, i, 576);
+        prefetch_nta(b, i, 512);
+        prefetch_nta(b, i, 576);
+    }
+    void touch(long i) const {
+        touch_block(a + i);
+        touch_block(b + i);
+    }
+};
+
+struct AddParts : TwoSources {
+    double* c;
+    void scalar(long i) const { c[i] = a[i] + b[i]; }
+};
+
+struct TriadParts : TwoSources {
+    double* c;
+    double q;
+    void scalar(long i) const { c[i] = a[i] + q * b[i]; }
+};
+
 // Whether every array starts on a multiple of `Bytes`: the wide forms' aligned loads and
 // non-temporal stores fault otherwise, and their kernels hand such calls to the SSE2 form.
 template <std::uintptr_t Bytes, class... T>

@@ -14,36 +14,18 @@ namespace stream {
 namespace {
 
 using steps::all_aligned;
-using steps::prefetch_nta;
-using steps::touch_block;
 
 STREAM_FORM_LOOPS(STREAM_AVX_INLINE)
 
-struct CopyOp {
-    double* c;
-    const double* a;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 1024);
-        prefetch_nta(a, i, 1088);
-    }
-    void touch(long i) const { touch_block(a + i); }
+struct CopyOp : steps::CopyParts {
     STREAM_AVX_INLINE void group(long i) const {
         const __m256d x0 = _mm256_load_pd(a + i), x1 = _mm256_load_pd(a + i + 4);
         _mm256_stream_pd(c + i, x0);
         _mm256_stream_pd(c + i + 4, x1);
     }
-    void scalar(long i) const { c[i] = a[i]; }
 };
 
-struct ScaleOp {
-    double* b;
-    const double* c;
-    double q;
-    void prefetch(long i) const {
-        prefetch_nta(c, i, 1024);
-        prefetch_nta(c, i, 1088);
-    }
-    void touch(long i) const { touch_block(c + i); }
+struct ScaleOp : steps::ScaleParts {
     STREAM_AVX_INLINE void group(long i) const {
         const __m256d qv = _mm256_set1_pd(q);
         const __m256d x0 = _mm256_mul_pd(_mm256_load_pd(c + i), qv);
@@ -51,47 +33,18 @@ struct ScaleOp {
         _mm256_stream_pd(b + i, x0);
         _mm256_stream_pd(b + i + 4, x1);
     }
-    void scalar(long i) const { b[i] = q * c[i]; }
 };
 
-struct AddOp {
-    double* c;
-    const double* a;
-    const double* b;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 512);
-        prefetch_nta(a, i, 576);
-        prefetch_nta(b, i, 512);
-        prefetch_nta(b, i, 576);
-    }
-    void touch(long i) const {
-        touch_block(a + i);
-        touch_block(b + i);
-    }
+struct AddOp : steps::AddParts {
     STREAM_AVX_INLINE void group(long i) const {
         const __m256d x0 = _mm256_add_pd(_mm256_load_pd(b + i), _mm256_load_pd(a + i));
         const __m256d x1 = _mm256_add_pd(_mm256_load_pd(b + i + 4), _mm256_load_pd(a + i + 4));
         _mm256_stream_pd(c + i, x0);
         _mm256_stream_pd(c + i + 4, x1);
     }
-    void scalar(long i) const { c[i] = a[i] + b[i]; }
 };
 
-struct TriadOp {
-    double* c;
-    const double* a;
-    const double* b;
-    double q;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 512);
-        prefetch_nta(a, i, 576);
-        prefetch_nta(b, i, 512);
-        prefetch_nta(b, i, 576);
-    }
-    void touch(long i) const {
-        touch_block(a + i);
-        touch_block(b + i);
-    }
+struct TriadOp : steps::TriadParts {
     STREAM_AVX_INLINE void group(long i) const {
         const __m256d qv = _mm256_set1_pd(q);
         const __m256d x0 =
@@ -101,47 +54,46 @@ struct TriadOp {
         _mm256_stream_pd(c + i, x0);
         _mm256_stream_pd(c + i + 4, x1);
     }
-    void scalar(long i) const { c[i] = a[i] + q * b[i]; }
 };
 
 }  // namespace
 
 STREAM_AVX void copy_prefetch_avx(double* c, const double* a, long n) {
     if (!all_aligned<32>(c, a)) return copy_prefetch(c, a, n);
-    prefetch_form(CopyOp{c, a}, n);
+    prefetch_form(CopyOp{{c, a}}, n);
 }
 STREAM_AVX void copy_block_avx(double* c, const double* a, long n) {
     if (!all_aligned<32>(c, a)) return copy_block(c, a, n);
-    block_form(CopyOp{c, a}, n);
+    block_form(CopyOp{{c, a}}, n);
 }
 
 STREAM_AVX void scale_prefetch_avx(double* b, const double* c, const double& q, long n) {
     if (!all_aligned<32>(b, c)) return scale_prefetch(b, c, q, n);
-    prefetch_form(ScaleOp{b, c, q}, n);
+    prefetch_form(ScaleOp{{b, c, q}}, n);
 }
 STREAM_AVX void scale_block_avx(double* b, const double* c, const double& q, long n) {
     if (!all_aligned<32>(b, c)) return scale_block(b, c, q, n);
-    block_form(ScaleOp{b, c, q}, n);
+    block_form(ScaleOp{{b, c, q}}, n);
 }
 
 STREAM_AVX void add_prefetch_avx(double* c, const double* a, const double* b, long n) {
     if (!all_aligned<32>(c, a, b)) return add_prefetch(c, a, b, n);
-    prefetch_form(AddOp{c, a, b}, n);
+    prefetch_form(AddOp{{{a, b}, c}}, n);
 }
 STREAM_AVX void add_block_avx(double* c, const double* a, const double* b, long n) {
     if (!all_aligned<32>(c, a, b)) return add_block(c, a, b, n);
-    block_form(AddOp{c, a, b}, n);
+    block_form(AddOp{{{a, b}, c}}, n);
 }
 
 STREAM_AVX void triad_prefetch_avx(double* c, const double* a, const double* b, const double& q,
                                    long n) {
     if (!all_aligned<32>(c, a, b)) return triad_prefetch(c, a, b, q, n);
-    prefetch_form(TriadOp{c, a, b, q}, n);
+    prefetch_form(TriadOp{{{a, b}, c, q}}, n);
 }
 STREAM_AVX void triad_block_avx(double* c, const double* a, const double* b, const double& q,
                                 long n) {
     if (!all_aligned<32>(c, a, b)) return triad_block(c, a, b, q, n);
-    block_form(TriadOp{c, a, b, q}, n);
+    block_form(TriadOp{{{a, b}, c, q}}, n);
 }
 
 }  // namespace stream

@@ -8,17 +8,7 @@
 namespace stream {
 namespace {
 
-using steps::prefetch_nta;
-using steps::touch_block;
-
-struct CopyOp {
-    double* c;
-    const double* a;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 1024);
-        prefetch_nta(a, i, 1088);
-    }
-    void touch(long i) const { touch_block(a + i); }
+struct CopyOp : steps::CopyParts {
     void group(long i) const {
         const __m128d x0 = _mm_load_pd(a + i), x1 = _mm_load_pd(a + i + 2);
         const __m128d x2 = _mm_load_pd(a + i + 4), x3 = _mm_load_pd(a + i + 6);
@@ -27,19 +17,10 @@ struct CopyOp {
         _mm_stream_pd(c + i + 4, x2);
         _mm_stream_pd(c + i + 6, x3);
     }
-    void scalar(long i) const { c[i] = a[i]; }
 };
 
-struct ScaleOp {
-    double* b;
-    const double* c;
+struct ScaleOp : steps::ScaleParts {
     __m128d qv;
-    double q;
-    void prefetch(long i) const {
-        prefetch_nta(c, i, 1024);
-        prefetch_nta(c, i, 1088);
-    }
-    void touch(long i) const { touch_block(c + i); }
     void group(long i) const {
         const __m128d x0 = _mm_mul_pd(_mm_load_pd(c + i), qv);
         const __m128d x1 = _mm_mul_pd(_mm_load_pd(c + i + 2), qv);
@@ -50,23 +31,9 @@ struct ScaleOp {
         _mm_stream_pd(b + i + 4, x2);
         _mm_stream_pd(b + i + 6, x3);
     }
-    void scalar(long i) const { b[i] = q * c[i]; }
 };
 
-struct AddOp {
-    double* c;
-    const double* a;
-    const double* b;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 512);
-        prefetch_nta(a, i, 576);
-        prefetch_nta(b, i, 512);
-        prefetch_nta(b, i, 576);
-    }
-    void touch(long i) const {
-        touch_block(a + i);
-        touch_block(b + i);
-    }
+struct AddOp : steps::AddParts {
     void group(long i) const {
         const __m128d x0 = _mm_add_pd(_mm_load_pd(b + i), _mm_load_pd(a + i));
         const __m128d x1 = _mm_add_pd(_mm_load_pd(b + i + 2), _mm_load_pd(a + i + 2));
@@ -77,25 +44,10 @@ struct AddOp {
         _mm_stream_pd(c + i + 4, x2);
         _mm_stream_pd(c + i + 6, x3);
     }
-    void scalar(long i) const { c[i] = a[i] + b[i]; }
 };
 
-struct TriadOp {
-    double* c;
-    const double* a;
-    const double* b;
+struct TriadOp : steps::TriadParts {
     __m128d qv;
-    double q;
-    void prefetch(long i) const {
-        prefetch_nta(a, i, 512);
-        prefetch_nta(a, i, 576);
-        prefetch_nta(b, i, 512);
-        prefetch_nta(b, i, 576);
-    }
-    void touch(long i) const {
-        touch_block(a + i);
-        touch_block(b + i);
-    }
     void group(long i) const {
         const __m128d x0 = _mm_add_pd(_mm_mul_pd(_mm_load_pd(b + i), qv), _mm_load_pd(a + i));
         const __m128d x1 =
@@ -109,7 +61,6 @@ struct TriadOp {
         _mm_stream_pd(c + i + 4, x2);
         _mm_stream_pd(c + i + 6, x3);
     }
-    void scalar(long i) const { c[i] = a[i] + q * b[i]; }
 };
 
 STREAM_FORM_LOOPS(inline)
@@ -117,31 +68,31 @@ STREAM_FORM_LOOPS(inline)
 }  // namespace
 
 void copy_prefetch(double* c, const double* a, long n) {
-    prefetch_form(CopyOp{c, a}, n);
+    prefetch_form(CopyOp{{c, a}}, n);
 }
 void copy_block(double* c, const double* a, long n) {
-    block_form(CopyOp{c, a}, n);
+    block_form(CopyOp{{c, a}}, n);
 }
 
 void scale_prefetch(double* b, const double* c, const double& q, long n) {
-    prefetch_form(ScaleOp{b, c, _mm_set1_pd(q), q}, n);
+    prefetch_form(ScaleOp{{b, c, q}, _mm_set1_pd(q)}, n);
 }
 void scale_block(double* b, const double* c, const double& q, long n) {
-    block_form(ScaleOp{b, c, _mm_set1_pd(q), q}, n);
+    block_form(ScaleOp{{b, c, q}, _mm_set1_pd(q)}, n);
 }
 
 void add_prefetch(double* c, const double* a, const double* b, long n) {
-    prefetch_form(AddOp{c, a, b}, n);
+    prefetch_form(AddOp{{{a, b}, c}}, n);
 }
 void add_block(double* c, const double* a, const double* b, long n) {
-    block_form(AddOp{c, a, b}, n);
+    block_form(AddOp{{{a, b}, c}}, n);
 }
 
 void triad_prefetch(double* c, const double* a, const double* b, const double& q, long n) {
-    prefetch_form(TriadOp{c, a, b, _mm_set1_pd(q), q}, n);
+    prefetch_form(TriadOp{{{a, b}, c, q}, _mm_set1_pd(q)}, n);
 }
 void triad_block(double* c, const double* a, const double* b, const double& q, long n) {
-    block_form(TriadOp{c, a, b, _mm_set1_pd(q), q}, n);
+    block_form(TriadOp{{{a, b}, c, q}, _mm_set1_pd(q)}, n);
 }
 
 }  // namespace stream
